@@ -1,0 +1,25 @@
+# Flags shared by every target. The filter's results must not depend on FMA contraction or on
+# value-changing optimisations, so contraction is off and fast-math is never used.
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+
+add_compile_options(-Wall -Wextra -ffp-contract=off)
+if(CMAKE_BUILD_TYPE STREQUAL "Release")
+  add_compile_options(-O2)
+endif()
+
+# The audio code runs in round-toward-zero; the compiler must not assume round-to-nearest there.
+set(QUORL_AUDIO_FLAGS -frounding-math -fno-builtin-sincos)
+
+if(WIN32)
+  # The DLL and the Windows programs must run on a bare Windows: no mingw runtime DLLs.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+option(QUORL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(QUORL_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,41 @@
+// The editor object as the host's protocol sees it. The base answers as an editor with nothing to
+// show; a real editor overrides what it supports.
+#pragma once
+
+#include "plugcore/VstAbi.h"
+
+class AudioEffect;
+
+// A key press as the host hands it over: the character, a virtual key code and modifier bits.
+struct VstKeyCode {
+  VstInt32 character;
+  unsigned char virt;
+  unsigned char modifier;
+};
+
+class AEffEditor {
+ public:
+  explicit AEffEditor(AudioEffect* effect = nullptr) : effect(effect) {}
+  virtual ~AEffEditor() = default;
+
+  virtual AudioEffect* getEffect() { return effect; }
+  virtual bool getRect(ERect** rect) {
+    if (rect) *rect = nullptr;
+    return false;
+  }
+  virtual bool open(void* window) {
+    systemWindow = window;
+    return false;
+  }
+  virtual void close() { systemWindow = nullptr; }
+  virtual bool isOpen() { return systemWindow != nullptr; }
+  virtual void idle() {}
+  virtual bool onKeyDown(VstKeyCode&) { return false; }
+  virtual bool onKeyUp(VstKeyCode&) { return false; }
+  virtual bool onWheel(float) { return false; }
+  virtual bool setKnobMode(VstInt32) { return false; }
+
+ protected:
+  AudioEffect* effect;
+  void* systemWindow = nullptr;
+};

@@ -1,0 +1,211 @@
+#include "plugcore/Plug.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "plugcore/Djb2.h"
+#include "plugcore/TextCopy.h"
+
+namespace PlugCore {
+
+namespace {
+
+// Texts go into host buffers of the protocol's sizes; ours are far shorter, and these bounds only
+// keep a formatting fault from running past what any host provides.
+constexpr std::size_t kParamTextCapacity = 64;
+constexpr std::size_t kNameCapacity = kVstMaxEffectNameLen;
+constexpr std::size_t kStringCapacity = kVstMaxVendorStrLen;
+
+std::vector<float> currentValues(const ParamSet& params) {
+  std::vector<float> values(params.count());
+  for (uint32_t i = 0; i < params.count(); ++i) values[i] = params[i].value;
+  return values;
+}
+
+}  // namespace
+
+Plug::Plug(audioMasterCallback host, int32_t programCount, int32_t paramCount, const char* name,
+           int32_t inputPairCount, int32_t outputPairCount)
+    : AudioEffectX(host, programCount, paramCount),
+      name(name),
+      inputPairs(inputPairCount),
+      outputPairs(outputPairCount),
+      params(paramCount > 0 ? static_cast<uint32_t>(paramCount) : 0u) {
+  cEffect.uniqueID = static_cast<VstInt32>(djb2(name));
+  cEffect.flags |= effFlagsCanReplacing | effFlagsProgramChunks | effFlagsCanDoubleReplacing;
+  cEffect.numInputs = 2 * inputPairs;
+  cEffect.numOutputs = 2 * outputPairs;
+  programs.reset(new ProgramTable(programCount, paramCount, currentValues(params).data()));
+}
+
+Plug::~Plug() = default;
+
+// --- parameters ---
+
+void Plug::setParameter(VstInt32 index, float value) {
+  if (!params.isValid(index)) return;
+  if (!(value >= 0.0f))
+    value = 0.0f;  // negative or NaN
+  else if (value > 1.0f)
+    value = 1.0f;
+  params[index].value = value;
+}
+
+float Plug::getParameter(VstInt32 index) {
+  return params.isValid(index) ? std::fabs(params[index].value.load()) : 0.0f;
+}
+
+void Plug::getParameterName(VstInt32 index, char* text) {
+  const char* parameterName = params.isValid(index) ? params[index].name : nullptr;
+  copyText(text, parameterName ? parameterName : "**", kParamTextCapacity);
+}
+
+void Plug::getParameterLabel(VstInt32 index, char* text) {
+  copyText(text, params.isValid(index) ? params[index].label : nullptr, kParamTextCapacity);
+}
+
+void Plug::getParameterDisplay(VstInt32 index, char* text) {
+  if (params.isValid(index)) formatParameter(index, text, getParameter(index));
+}
+
+void Plug::getParameterText(int32_t index, float value, char* text) {
+  formatParameter(index, text, value);
+  char* end = text + std::strlen(text);
+  getParameterLabel(index, end + 1);
+  if (end[1] != 0) *end = ' ';
+}
+
+bool Plug::cookParameter(int32_t) { return true; }
+
+bool Plug::deliverParameters() {
+  bool paramsChanged = params.forceCook != 0;
+  params.forceCook = 0;
+  for (uint32_t i = 0; i < params.count(); ++i) {
+    ParamRecord& record = params[i];
+    const float value = record.value;
+    const float cooked = record.lastCooked;
+    // NaN on either side compares as equal: nothing to deliver.
+    if (value < cooked || value > cooked) {
+      record.lastCooked = value;
+      if (cookParameter(static_cast<int32_t>(i))) paramsChanged = true;
+    }
+  }
+  return paramsChanged;
+}
+
+// --- programs ---
+
+void Plug::setProgram(VstInt32 index) {
+  if (!programs->isValid(index)) return;
+  Program& leaving = (*programs)[curProgram];
+  for (uint32_t i = 0; i < params.count(); ++i)
+    leaving.values[i] = std::fabs(params[i].value.load());
+  const Program& entering = (*programs)[index];
+  for (uint32_t i = 0; i < params.count(); ++i)
+    if (!(params[i].flags & kParamNotInPrograms))
+      setParameter(static_cast<VstInt32>(i), entering.values[i]);
+  curProgram = index;
+}
+
+void Plug::setProgramName(char* text) {
+  // At most 24 bytes are read from the host's text; the last one is always the terminator.
+  char* target = (*programs)[curProgram].name;
+  std::size_t i = 0;
+  for (; i < kVstMaxProgNameLen - 1 && text[i]; ++i) target[i] = text[i];
+  std::memset(target + i, 0, kVstMaxProgNameLen - i);
+}
+
+void Plug::getProgramName(char* text) {
+  copyText(text, (*programs)[curProgram].name, kVstMaxProgNameLen);
+}
+
+bool Plug::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
+  if (!programs->isValid(index)) return false;
+  copyText(text, (*programs)[index].name, kVstMaxProgNameLen);
+  return true;
+}
+
+// --- lifecycle ---
+
+void Plug::setSampleRate(float rate) {
+  AudioEffectX::setSampleRate(rate);
+  sampleRateDirty = true;
+}
+
+void Plug::resume() {
+  if (sampleRateDirty) {
+    sampleRateChanged();
+    sampleRateDirty = false;
+  }
+  for (uint32_t i = 0; i < params.count(); ++i) params[i].lastCooked = -1.0f;
+  resetState();
+  cEffect.initialDelay = getLatency();
+}
+
+// --- audio ---
+
+namespace {
+template <typename Sample>
+void silence(Sample** outputs, int32_t channels, VstInt32 frames) {
+  if (!outputs || frames <= 0) return;
+  for (int32_t c = 0; c < channels; ++c)
+    if (outputs[c]) std::memset(outputs[c], 0, sizeof(Sample) * static_cast<std::size_t>(frames));
+}
+}  // namespace
+
+void Plug::process(float**, float**, VstInt32) {}
+
+void Plug::processReplacing(float**, float** outputs, VstInt32 frames) {
+  silence(outputs, 2 * outputPairs, frames);
+}
+
+void Plug::processDoubleReplacing(double**, double** outputs, VstInt32 frames) {
+  silence(outputs, 2 * outputPairs, frames);
+}
+
+// --- host facts ---
+
+const char* Plug::getInputName(int32_t) { return "Main"; }
+const char* Plug::getOutputName(int32_t) { return "Main"; }
+
+namespace {
+bool describePin(VstInt32 index, int32_t pairs, const char* pairName,
+                 VstPinProperties* properties) {
+  // A negative pin index is no pin at all, although integer division would fold -1 onto pair 0.
+  if (index < 0 || index / 2 >= pairs) return false;
+  std::snprintf(properties->label, sizeof properties->label, "%s %s", pairName,
+                index % 2 == 0 ? "L" : "R");
+  properties->flags = kVstPinIsActive | kVstPinIsStereo;
+  return true;
+}
+}  // namespace
+
+bool Plug::getInputProperties(VstInt32 index, VstPinProperties* properties) {
+  if (index < 0 || index / 2 >= inputPairs) return false;
+  return describePin(index, inputPairs, getInputName(index / 2), properties);
+}
+
+bool Plug::getOutputProperties(VstInt32 index, VstPinProperties* properties) {
+  if (index < 0 || index / 2 >= outputPairs) return false;
+  return describePin(index, outputPairs, getOutputName(index / 2), properties);
+}
+
+bool Plug::getEffectName(char* text) {
+  copyText(text, name, kNameCapacity);
+  return true;
+}
+
+bool Plug::getVendorString(char* text) {
+  copyText(text, kVendor, kStringCapacity);
+  return true;
+}
+
+bool Plug::getProductString(char* text) {
+  std::snprintf(text, kStringCapacity, "%s %s", kVendor, name ? name : "");
+  return true;
+}
+
+VstInt32 Plug::canDo(char* text) { return std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : 0; }
+
+}  // namespace PlugCore

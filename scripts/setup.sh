@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs. Safe to run again: packages already present are
+# left alone, and apt's lists are refreshed only when something is missing.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 xvfb xdotool x11-utils imagemagick
+  libfreetype-dev ttf-bitstream-vera
+  googletest libgtest-dev libbenchmark-dev
+  libpng-dev zlib1g-dev
+  clang libclang-rt-14-dev llvm
+  dpkg-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+sudo=""
+if [ "$(id -u)" != 0 ]; then sudo="sudo"; fi
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+else
+  echo "setup: all packages present"
+fi
