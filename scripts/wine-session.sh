@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Starts or stops what the Windows tests run in: an Xvfb display and a persistent wineserver with
+# its own prefix inside the build tree. `start STATE_DIR` leaves env.sh in STATE_DIR for the tests
+# to source; `stop STATE_DIR` ends both.
+set -euo pipefail
+
+action=${1:?usage: wine-session.sh start|stop STATE_DIR}
+state=${2:?usage: wine-session.sh start|stop STATE_DIR}
+mkdir -p "$state"
+state=$(cd "$state" && pwd)
+
+case "$action" in
+start)
+  "$0" stop "$state" >/dev/null 2>&1 || true
+  display=90
+  while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
+    display=$((display + 1))
+  done
+  # Nothing started here may keep the caller's output open: ctest waits for every holder.
+  Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  for _ in $(seq 50); do
+    [ -e "/tmp/.X11-unix/X${display}" ] && break
+    sleep 0.1
+  done
+  cat >"$state/env.sh" <<ENV
+export DISPLAY=:$display
+export WINEPREFIX="$state/prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+ENV
+  # shellcheck disable=SC1091
+  . "$state/env.sh"
+  # One persistent server for the whole run spares every test Wine's start-up.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine-session: creating the Wine prefix (once per build tree)"
+    wineboot -i </dev/null >"$state/wineboot.log" 2>&1 || true
+  fi
+  # Wine's own background processes (services, explorer) start with the first program and live
+  # as long as the server: start them here, detached from any test's output.
+  wine cmd /c exit </dev/null >>"$state/wineboot.log" 2>&1 || true
+  echo "wine-session: DISPLAY=:$display WINEPREFIX=$WINEPREFIX"
+  ;;
+stop)
+  if [ -f "$state/env.sh" ]; then
+    # shellcheck disable=SC1091
+    . "$state/env.sh"
+    wineserver -k 2>/dev/null || true
+  fi
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid"
+  fi
+  ;;
+*)
+  echo "usage: wine-session.sh start|stop STATE_DIR" >&2
+  exit 1
+  ;;
+esac
