@@ -11,7 +11,7 @@ if(CMAKE_BUILD_TYPE STREQUAL "Release")
 endif()
 
 # The audio code runs in round-toward-zero; the compiler must not assume round-to-nearest there.
-set(QUORL_AUDIO_FLAGS -frounding-math -fno-builtin-sincos)
+set(QUORL_AUDIO_FLAGS -frounding-math -fno-builtin-sin -fno-builtin-cos)
 
 if(WIN32)
   # The DLL and the Windows programs must run on a bare Windows: no mingw runtime DLLs.

@@ -1,6 +1,46 @@
 #include "effect/Quorl.h"
 
+#include <cmath>
+
+#include "effect/AudioFpuMode.h"
 #include "effect/QuorlParameters.h"
+
+using namespace QuorlDsp;
+
+namespace {
+
+// Everything a sample needs from the ramped parameter values.
+struct Gains {
+  double outGain, dryGain, drive, wetGain;
+  FilterSettings filter;
+};
+
+// Above half the oversampled rate the tangent leaves its branch. At sample rates of 26 kHz and
+// less the cutoff's range reaches that point; the cutoff stops just below it, where the filter
+// is still stable. Above about 26.5 kHz the limit is never reached.
+constexpr double kHighestCutoffFraction = 0.49;
+
+Gains computeGains(const double (&v)[Quorl::kRampCount], double qRange, double sampleRateTimes2) {
+  using namespace QuorlParams;
+  Gains gains;
+  gains.outGain = std::pow(10.0, v[kOutput] - 0.5);
+  gains.dryGain = (1.0 - v[kWetMix]) * gains.outGain;
+  gains.drive = std::pow(10.0, v[kDrive] * 2.0 - 1.0);
+  gains.wetGain = (v[kWetMix] / gains.drive) * gains.outGain;  // drive shapes, it does not boost
+  const double r = v[kResonance] * qRange;
+  const double cutoff = std::pow(1300.0, v[kCutoff]) * 20.0;
+  double a = cutoff / sampleRateTimes2;
+  if (a > kHighestCutoffFraction) a = kHighestCutoffFraction;
+  gains.filter = makeFilterSettings(a, r, v[kMorph], v[kBand]);
+  return gains;
+}
+
+void rampValues(const RampBank<Quorl::kRampCount>& ramps, double offset,
+                double (&values)[Quorl::kRampCount]) {
+  for (int j = 0; j < Quorl::kRampCount; ++j) values[j] = ramps[j].valueAt(offset);
+}
+
+}  // namespace
 
 Quorl::Quorl(audioMasterCallback host)
     : Plug(host, kProgramCount, QuorlParams::kParamCount, "Quorl") {
@@ -17,13 +57,106 @@ Quorl::Quorl(audioMasterCallback host)
   }
 }
 
-void Quorl::sampleRateChanged() {}
+void Quorl::sampleRateChanged() {
+  rampIncrement = 1.0 / (static_cast<double>(sampleRate) * 0.1);
+  highpass = makeHighpassSettings(static_cast<double>(5.0f / sampleRate));
+}
 
-void Quorl::resetState() {}
+void Quorl::resetState() {
+  drivenL = drivenR = 0.0;
+  svf = SvfState();
+  highpassL = highpassR = HighpassState();
+  oversampler = Oversampler();
+}
 
-bool Quorl::processBlock(bool, const PlugCore::TransportInfo&, double* const*, double* const*,
-                         int32_t) {
+bool Quorl::processBlock(bool, const PlugCore::TransportInfo&, double* const* inputs,
+                         double* const* outputs, int32_t frames) {
+  ScopedAudioFpuMode mode;
+
+  double targets[kRampCount];
+  for (int j = 0; j < kRampCount; ++j) targets[j] = params[static_cast<uint32_t>(j)].lastCooked;
+  ramps.retarget(targets);
+  const double qRange = params[QuorlParams::kQRange].lastCooked >= 0.5f ? 1.05 : 0.75;
+
+  // While no ramp moves, every sample of the call computes the same settings: compute them once.
+  if (ramps.allSettled() && !evaluateEverySample)
+    processSamples<false>(inputs[0], inputs[1], outputs[0], outputs[1], frames, qRange);
+  else
+    processSamples<true>(inputs[0], inputs[1], outputs[0], outputs[1], frames, qRange);
+
+  ramps.advance(static_cast<double>(frames) * rampIncrement);
   return false;
+}
+
+template <bool kRampsMoving>
+void Quorl::processSamples(const double* inL, const double* inR, double* outL, double* outR,
+                           int32_t frames, double qRange) {
+  const double sampleRateTimes2 = static_cast<double>(sampleRate * 2.0f);
+  double values[kRampCount];
+  Gains gains{};
+  if (!kRampsMoving && frames > 0) {
+    rampValues(ramps, 0.0, values);
+    gains = computeGains(values, qRange, sampleRateTimes2);
+  }
+
+  // The states live in registers for the loop and go back to the object afterwards.
+  PlugCore::NoiseGenerator noiseGen = noise;
+  SvfState s = svf;
+  Oversampler os = oversampler;
+  HighpassState hpL = highpassL, hpR = highpassR;
+  double xL = drivenL, xR = drivenR;
+
+  for (int32_t i = 0; i < frames; ++i) {
+    if (kRampsMoving) {
+      rampValues(ramps, static_cast<double>(i) * rampIncrement, values);
+      gains = computeGains(values, qRange, sampleRateTimes2);
+    }
+    const FilterSettings& f = gains.filter;
+
+    const double noiseR = noiseGen.next();
+    const double noiseL = noiseGen.next();
+    const double inputR = noiseR * 1e-5 + inR[i];
+    const double inputL = noiseL * 1e-5 + inL[i];
+
+    // First oversampled step.
+    const double uAL = os.upA.left.process(inputL, kPhaseA1, kPhaseA2);
+    const double uAR = os.upA.right.process(inputR, kPhaseA1, kPhaseA2);
+    double dryL = uAL * gains.dryGain, dryR = uAR * gains.dryGain;
+    xL = uAL * gains.drive;
+    xR = uAR * gains.drive;
+    SvfOutputs o = stepFilter(s, f, xL, xR);
+    const double yAL = ((o.hpL * f.hpW + o.bpL * f.bpW) + o.lpL * f.lpW) * gains.wetGain + dryL;
+    const double yAR = ((o.hpR * f.hpW + o.bpR * f.bpW) + o.lpR * f.lpW) * gains.wetGain + dryR;
+
+    // Second oversampled step; the filter carries on from the first.
+    const double uBL = os.upB.left.process(inputL, kPhaseB1, kPhaseB2);
+    const double uBR = os.upB.right.process(inputR, kPhaseB1, kPhaseB2);
+    dryL = uBL * gains.dryGain;
+    dryR = uBR * gains.dryGain;
+    xL = uBL * gains.drive;
+    xR = uBR * gains.drive;
+    o = stepFilter(s, f, xL, xR);
+    const double yBL = ((o.hpL * f.hpW + o.bpL * f.bpW) + o.lpL * f.lpW) * gains.wetGain + dryL;
+    const double yBR = ((o.hpR * f.hpW + o.bpR * f.bpW) + o.lpR * f.lpW) * gains.wetGain + dryR;
+
+    // Back down: each phase through the other phase's chain.
+    const double dAL = os.downA.left.process(yBL, kPhaseA1, kPhaseA2);
+    const double dAR = os.downA.right.process(yBR, kPhaseA1, kPhaseA2);
+    const double dBL = os.downB.left.process(yAL, kPhaseB1, kPhaseB2);
+    const double dBR = os.downB.right.process(yAR, kPhaseB1, kPhaseB2);
+
+    outL[i] = hpL.process((dBL + dAL) * 0.5, highpass);
+    outR[i] = hpR.process((dBR + dAR) * 0.5, highpass);
+  }
+
+  if (frames > 0) filter = gains.filter;
+  noise = noiseGen;
+  svf = s;
+  oversampler = os;
+  highpassL = hpL;
+  highpassR = hpR;
+  drivenL = xL;
+  drivenR = xR;
 }
 
 void Quorl::formatParameter(int32_t index, char* text, float value) {

@@ -1,12 +1,18 @@
-// The stereo filter effect.
+// The stereo filter effect: noise, 2x oversampling, the saturating state-variable filter with its
+// morph and band blend, dry/wet mix, output gain and a 5 Hz high-pass.
 #pragma once
 
+#include "effect/HalfbandAllpass.h"
+#include "effect/OutputHighpass.h"
+#include "effect/ParameterRamps.h"
+#include "effect/SaturatingSvf.h"
 #include "plugcore/Plug.h"
 
 class Quorl : public PlugCore::Plug {
  public:
   static constexpr int32_t kProgramCount = 16;
   static constexpr VstInt32 kUniqueId = static_cast<VstInt32>(0xFFFFEB70);  // -5264
+  static constexpr int kRampCount = 7;  // drive, cutoff, reson., morph, band, wet mix, output
 
   explicit Quorl(audioMasterCallback host);
 
@@ -15,4 +21,29 @@ class Quorl : public PlugCore::Plug {
   bool processBlock(bool paramsChanged, const PlugCore::TransportInfo& transport,
                     double* const* inputs, double* const* outputs, int32_t frames) override;
   void formatParameter(int32_t index, char* text, float value) override;
+
+  // Evaluates the ramps and settings at every sample even while nothing moves: the plain reading
+  // of the algorithm, kept as the reference the faster path must match bit for bit.
+  void setEvaluateEverySample(bool state) { evaluateEverySample = state; }
+
+  // For tests: what the audio path currently works with.
+  const QuorlDsp::RampBank<kRampCount>& getRamps() const { return ramps; }
+  const QuorlDsp::FilterSettings& getFilterSettings() const { return filter; }
+  const QuorlDsp::HighpassSettings& getHighpassSettings() const { return highpass; }
+  double getRampIncrement() const { return rampIncrement; }
+
+ private:
+  template <bool kRampsMoving>
+  void processSamples(const double* inL, const double* inR, double* outL, double* outR,
+                      int32_t frames, double qRange);
+
+  QuorlDsp::RampBank<kRampCount> ramps;
+  double rampIncrement = 0.0;  // ramp position per sample: 1 / (0.1 * sample rate)
+  QuorlDsp::FilterSettings filter;
+  double drivenL = 0.0, drivenR = 0.0;
+  QuorlDsp::SvfState svf;
+  QuorlDsp::HighpassSettings highpass;
+  QuorlDsp::HighpassState highpassL, highpassR;
+  QuorlDsp::Oversampler oversampler;
+  bool evaluateEverySample = false;
 };

@@ -31,7 +31,11 @@ Plug::Plug(audioMasterCallback host, int32_t programCount, int32_t paramCount, c
       name(name),
       inputPairs(inputPairCount),
       outputPairs(outputPairCount),
-      params(paramCount > 0 ? static_cast<uint32_t>(paramCount) : 0u) {
+      params(paramCount > 0 ? static_cast<uint32_t>(paramCount) : 0u),
+      workInputs(2 * inputPairCount),
+      workOutputs(2 * outputPairCount),
+      stretchInputs(2 * inputPairCount),
+      stretchOutputs(2 * outputPairCount) {
   cEffect.uniqueID = static_cast<VstInt32>(djb2(name));
   cEffect.flags |= effFlagsCanReplacing | effFlagsProgramChunks | effFlagsCanDoubleReplacing;
   cEffect.numInputs = 2 * inputPairs;
@@ -129,6 +133,8 @@ bool Plug::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
 // --- lifecycle ---
 
 void Plug::setSampleRate(float rate) {
+  // A rate that is not a positive number would poison every setting derived from it.
+  if (!(rate > 0.0f) || std::isinf(rate)) return;
   AudioEffectX::setSampleRate(rate);
   sampleRateDirty = true;
 }
@@ -141,27 +147,6 @@ void Plug::resume() {
   for (uint32_t i = 0; i < params.count(); ++i) params[i].lastCooked = -1.0f;
   resetState();
   cEffect.initialDelay = getLatency();
-}
-
-// --- audio ---
-
-namespace {
-template <typename Sample>
-void silence(Sample** outputs, int32_t channels, VstInt32 frames) {
-  if (!outputs || frames <= 0) return;
-  for (int32_t c = 0; c < channels; ++c)
-    if (outputs[c]) std::memset(outputs[c], 0, sizeof(Sample) * static_cast<std::size_t>(frames));
-}
-}  // namespace
-
-void Plug::process(float**, float**, VstInt32) {}
-
-void Plug::processReplacing(float**, float** outputs, VstInt32 frames) {
-  silence(outputs, 2 * outputPairs, frames);
-}
-
-void Plug::processDoubleReplacing(double**, double** outputs, VstInt32 frames) {
-  silence(outputs, 2 * outputPairs, frames);
 }
 
 // --- host facts ---

@@ -2,12 +2,14 @@
 // threads, the program table, and the operations a concrete effect supplies.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "plugcore/AudioEffectX.h"
 #include "plugcore/IParamCook.h"
+#include "plugcore/NoiseGenerator.h"
 #include "plugcore/ParamSet.h"
 #include "plugcore/ProgramTable.h"
 #include "plugcore/Relaxed.h"
@@ -46,10 +48,28 @@ class Plug : public AudioEffectX, public IParamCook {
   void resume() override;
   void suspend() override {}
 
-  // Audio entries. Until the processing frame exists they produce silence.
+  // The processing frame: every entry ends in processBlock on 64-bit samples.
+  void setBlockSize(VstInt32 size) override;
   void process(float** inputs, float** outputs, VstInt32 frames) override;
   void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
   void processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) override;
+  double getBeatPosition() const { return beatPosition; }
+
+  // MIDI input.
+  VstInt32 processEvents(VstEvents* events) override;
+  // Dispatches the event at `start` and the following ones not later than it; returns the index
+  // of the first event left.
+  int32_t dispatchMidiEvents(int32_t start);
+  void handleController(int32_t key, int32_t value);
+  double getPitchBend() const { return pitchBend; }
+  uint16_t getPitchBendRange() const { return pitchBendRange; }
+
+  // MIDI learn, driven by the editor.
+  void startLearn(int32_t index);
+  void cancelLearn() { learnIndex.store(-1); }
+  bool isLearning(int32_t index) const { return index == learnIndex.load(); }
+  int32_t getMapping(int32_t index) const;
+  void unlearn(int32_t index);
 
   // Host facts.
   bool getInputProperties(VstInt32 index, VstPinProperties* properties) override;
@@ -79,6 +99,9 @@ class Plug : public AudioEffectX, public IParamCook {
   // Delivery of changed values to the audio side; returns the paramsChanged flag for processBlock.
   bool deliverParameters();
 
+  // The deterministic noise every effect may mix in; advances on each call.
+  double nextNoise() { return noise.next(); }
+
   static constexpr const char* kVendor = "Harrowmint";
 
  protected:
@@ -89,15 +112,25 @@ class Plug : public AudioEffectX, public IParamCook {
   VstEvents* pendingEvents = nullptr;
   double beatPosition = 0.0;
   uint16_t registeredParameter = 0;
-  uint16_t pitchBendRange = 256;
-  double pitchBend = 0.0;
-  Relaxed<int32_t> learnIndex{-1};
+  uint16_t pitchBendRange = 256;  // semitones in bits 7 and up, hundredths in bits 0 to 6
+  double pitchBend = 0.0;         // semitones
+  std::atomic<int32_t> learnIndex{-1};
   bool paramsPending = false;
   std::vector<uint8_t> chunkBuffer;
-  double noiseState[2] = {0.0, 0.0};
-  uint32_t noiseCounter = 0;
+  NoiseGenerator noise;
   ParamSet params;
   std::unique_ptr<ProgramTable> programs;
+
+ private:
+  bool ensureWorkBlock();
+  void processStretch(double* const* outputs, int32_t start, int32_t length, float tempo,
+                      bool playing);
+  void dispatchMidiEvent(const VstEvent* event);
+  void learnController(int32_t key);
+
+  // The work block holds the input channels, then the output channels, blockSize samples each.
+  std::unique_ptr<double[]> workBlock;
+  std::vector<double*> workInputs, workOutputs, stretchInputs, stretchOutputs;
 };
 
 }  // namespace PlugCore

@@ -17,8 +17,8 @@ int MessageBoxRecorder::answer(const std::string& text, const std::string& capti
 
 namespace {
 int recordBox(void* context, const char* text, const char* caption, unsigned flags) {
-  return static_cast<MessageBoxRecorder*>(context)->answer(text ? text : "",
-                                                           caption ? caption : "", flags);
+  return static_cast<MessageBoxRecorder*>(context)->answer(text ? text : "", caption ? caption : "",
+                                                           flags);
 }
 }  // namespace
 

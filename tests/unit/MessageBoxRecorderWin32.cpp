@@ -85,8 +85,8 @@ LRESULT CALLBACK onCbt(int code, WPARAM wParam, LPARAM lParam) {
 
 MessageBoxRecorder::MessageBoxRecorder() {
   activeRecorder = this;
-  witness = CreateWindowExA(0, "STATIC", "witness", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                            nullptr, GetModuleHandleA(nullptr), nullptr);
+  witness = CreateWindowExA(0, "STATIC", "witness", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), nullptr);
   hook = SetWindowsHookExA(WH_CBT, onCbt, nullptr, GetCurrentThreadId());
 }
 

@@ -1,7 +1,6 @@
 // The DLL as a Windows host loads it: by file, through its exported entry names.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "FakeHost.h"
 

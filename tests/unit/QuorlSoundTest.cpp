@@ -1,0 +1,290 @@
+// What the effect does to sound, measured on rendered audio, plus the settings and glides
+// behind it.
+#include <gtest/gtest.h>
+#include <xmmintrin.h>
+
+#include <cmath>
+#include <vector>
+
+#include "AllocationCounter.h"
+#include "QuorlTestRig.h"
+#include "effect/ParameterRamps.h"
+#include "plugcore/NoiseGenerator.h"
+
+namespace {
+
+const double kTwoPi = 6.283185307179586;
+
+double rms(const std::vector<double>& x, size_t from) {
+  double sum = 0;
+  for (size_t i = from; i < x.size(); ++i) sum += x[i] * x[i];
+  return std::sqrt(sum / static_cast<double>(x.size() - from));
+}
+
+auto sine(double hertz, double amplitude, double rate = 44100.0) {
+  return [=](int i, int) { return amplitude * std::sin(kTwoPi * hertz * i / rate); };
+}
+auto silence() {
+  return [](int, int) { return 0.0; };
+}
+
+TEST(QuorlSettings, FiguresAt44100) {
+  const double rateTimes2 = 88200.0;
+  EXPECT_NEAR(26000.0 / rateTimes2, 0.29478458, 1e-8);
+  auto g = [&](double hertz) {
+    return QuorlDsp::makeFilterSettings(hertz / rateTimes2, 0, 0, 0).g;
+  };
+  EXPECT_NEAR(g(26000.0), 1.3299994, 1e-7);
+  EXPECT_NEAR(g(std::pow(1300.0, 0.5) * 20.0), 0.025690850, 1e-9);
+  EXPECT_NEAR(g(20.0), 0.00071237941, 1e-11);
+
+  EXPECT_EQ(QuorlDsp::makeFilterSettings(0.1, 1.0, 0, 0).k, 0.0);
+  EXPECT_TRUE(std::signbit(QuorlDsp::makeFilterSettings(0.1, 1.0, 0, 0).k));
+  EXPECT_DOUBLE_EQ(QuorlDsp::makeFilterSettings(0.1, 0.75, 0, 0).k, 0.125);
+  EXPECT_NEAR(QuorlDsp::makeFilterSettings(0.1, 1.05, 0, 0).k, -0.005, 1e-15);
+
+  const auto notch = QuorlDsp::makeFilterSettings(0.1, 0.5, 0.5, 0.0);
+  EXPECT_DOUBLE_EQ(notch.lpW, 1.0);
+  EXPECT_DOUBLE_EQ(notch.hpW, 1.0);
+  EXPECT_DOUBLE_EQ(notch.bpW, 0.0);
+  const auto band = QuorlDsp::makeFilterSettings(0.1, 0.5, 0.3, 1.0);
+  EXPECT_DOUBLE_EQ(band.bpW, 2.0);
+  EXPECT_DOUBLE_EQ(band.lpW, 0.0);
+  EXPECT_DOUBLE_EQ(band.hpW, 0.0);
+
+  QuorlTestRig rig;
+  rig.resume();
+  const auto& h = rig.effect.getHighpassSettings();
+  EXPECT_NEAR(h.c0, 0.00071219811, 1e-11);
+  EXPECT_NEAR(h.c1, 0.99898283, 1e-8);
+  EXPECT_NEAR(h.c2, 1403.3894, 1e-4);
+  EXPECT_EQ(h.c3, -h.c2);
+  EXPECT_NEAR(h.c4, 0.0, 1e-9);
+}
+
+TEST(QuorlNoise, SequenceFromZeroAndItsPeriodicRestart) {
+  PlugCore::NoiseGenerator noise;
+  EXPECT_EQ(noise.next(), 0.0);
+  EXPECT_EQ(noise.next(), 0.5);
+  EXPECT_EQ(noise.next(), -0.125);
+  for (int i = 3; i < 4095; ++i) {
+    const double v = noise.next();
+    ASSERT_TRUE(v >= -1.0 && v < 1.0);
+  }
+  const double x = noise.x;
+  noise.next();  // the 4096th draw restarts the step at 1 / (1 + 2)
+  EXPECT_EQ(noise.counter, 4096u);
+  EXPECT_EQ(noise.step, x + 1.0 / 3.0);
+}
+
+TEST(QuorlRamps, GlideLengthsAdaptToHowOftenTargetsChange) {
+  const double inc = 1.0 / (44100.0 * 0.1);
+  QuorlDsp::Ramp ramp;
+  ramp.position = 1.0;  // settled at 0
+  ramp.retarget(1.0);
+  int samples = 0;
+  while (ramp.valueAt(samples * inc) < 1.0) ++samples;
+  EXPECT_NEAR(samples, 4410, 1);
+
+  // Retargeting to the same value does not restart the glide.
+  ramp.advance(64 * inc);
+  ramp.retarget(1.0);
+  EXPECT_DOUBLE_EQ(ramp.position, 64 * inc);
+
+  // A second change 64 samples into the glide lasts (0.05 + 0.95 * 64 * 10 / 44100) * 100 ms,
+  // and starts from the value reached, without a step.
+  const double reached = ramp.valueAt(0.0);
+  ramp.retarget(0.0);
+  EXPECT_DOUBLE_EQ(ramp.valueAt(0.0), reached);
+  EXPECT_NEAR(1.0 / ramp.rate, 0.05 + 0.95 * 64 * 10 / 44100.0, 1e-12);
+  samples = 0;
+  while (ramp.valueAt(samples * inc) > 0.0) ++samples;
+  EXPECT_NEAR(samples, 0.0064 * 44100, 3);  // about 6.4 ms
+
+  ramp.retarget(NAN);  // a target that is not a number is not taken
+  EXPECT_EQ(ramp.to, 0.0);
+}
+
+TEST(QuorlRamps, FirstCallGlidesFromZeroAndZeroFramesStillRetarget) {
+  QuorlTestRig rig;
+  rig.resume();
+  rig.effect.deliverParameters();  // what the frame does before every processBlock
+  double nothing[1] = {};
+  double* channels[2] = {nothing, nothing};
+  rig.effect.processBlock(true, PlugCore::TransportInfo{}, channels, channels, 0);
+  const auto& output = rig.effect.getRamps()[6];
+  EXPECT_EQ(output.to, 0.5);
+  EXPECT_DOUBLE_EQ(output.rate, 20.0);  // 5 ms (just under 20: rounded toward zero)
+  EXPECT_EQ(output.position, 0.0);
+  rig.render(100, silence());
+  EXPECT_DOUBLE_EQ(output.position, 100.0 / 4410.0);
+}
+
+TEST(QuorlSound, HundredHertzSinePassesAtUnityGain) {
+  QuorlTestRig rig;
+  rig.set(2, 0.0f);  // resonance 0, every other parameter at its default
+  rig.resume();
+  auto out = rig.render(44100, sine(100.0, 0.1));
+  EXPECT_NEAR(QuorlTestRig::peak(out, 22050), 0.1, 0.1 * 1e-4);
+}
+
+TEST(QuorlSound, SilenceCarriesOnlyTheQuietNoise) {
+  QuorlTestRig rig;
+  rig.resume();
+  auto out = rig.render(44100, silence());
+  const double level = 20.0 * std::log10(rms(out, 22050));
+  EXPECT_GT(level, -110.0);
+  EXPECT_LT(level, -95.0);
+}
+
+TEST(QuorlSound, DirectCurrentDecaysThroughTheOutputHighpass) {
+  QuorlTestRig rig;
+  rig.resume();
+  auto out = rig.render(44100 * 2, [](int, int) { return 0.5; });
+  EXPECT_GT(QuorlTestRig::peak(out), 0.3);
+  EXPECT_LT(std::fabs(out.back()), 0.001);
+}
+
+TEST(QuorlSound, FullQRangeOscillatesAndSafeDoesNot) {
+  for (float qRange : {1.0f, 0.0f}) {
+    QuorlTestRig rig;
+    rig.set(7, qRange);
+    rig.set(2, 1.0f);
+    rig.set(1, 0.5f);
+    rig.resume();
+    std::vector<double> right;
+    auto out = rig.render(44100 * 2, silence(), &right);
+    if (qRange > 0.5f) {
+      const double settled = QuorlTestRig::peak(out, 66150);
+      EXPECT_GT(settled, 0.8);
+      EXPECT_LT(settled, 1.5);
+      // Steady: the last two quarter seconds peak alike.
+      EXPECT_NEAR(QuorlTestRig::peak(std::vector<double>(out.begin() + 66150, out.begin() + 77175)),
+                  settled, 0.05);
+      // Near the cutoff (721 Hz): count zero crossings over the last second.
+      int crossings = 0;
+      for (size_t i = 44101; i < out.size(); ++i) crossings += (out[i - 1] < 0) != (out[i] < 0);
+      EXPECT_NEAR(crossings / 2.0, 721.0, 60.0);
+    } else {
+      EXPECT_LT(rms(out, 44100), 1e-5);
+      EXPECT_LT(QuorlTestRig::peak(out, 44100), 1e-4);
+    }
+  }
+}
+
+TEST(QuorlSound, WetMixZeroLeavesTheFilterOut) {
+  std::vector<double> outputs[2];
+  for (int run = 0; run < 2; ++run) {
+    QuorlTestRig rig;
+    rig.set(5, 0.0f);
+    rig.set(1, run ? 0.2f : 0.9f);  // a different filter must not matter
+    rig.set(2, run ? 0.9f : 0.1f);
+    rig.resume();
+    outputs[run] = rig.render(4096, sine(440.0, 0.5));
+  }
+  EXPECT_EQ(outputs[0], outputs[1]);
+}
+
+TEST(QuorlSound, InstancesAndBothPathsAgree) {
+  auto automate = [](QuorlTestRig& rig) {
+    rig.resume();
+    std::vector<double> all;
+    for (int block = 0; block < 40; ++block) {
+      rig.set(1, 0.3f + 0.015f * block);
+      rig.set(0, 0.02f * block);
+      auto part = rig.render(300, sine(220.0, 0.4));
+      all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+  };
+  QuorlTestRig a, b, reference;
+  reference.effect.setEvaluateEverySample(true);
+  const auto outA = automate(a), outB = automate(b), outRef = automate(reference);
+  EXPECT_EQ(outA, outB);
+  EXPECT_EQ(outA, outRef);  // skipping settled work changes no bit
+
+  // The 32-bit entry gives the same within float rounding.
+  Quorl narrow(nullptr);
+  narrow.setSampleRate(44100.0f);
+  narrow.setBlockSize(512);
+  narrow.resume();
+  std::vector<float> in(300), left(300), right(300);
+  for (int i = 0; i < 300; ++i)
+    in[i] = static_cast<float>(0.4 * std::sin(kTwoPi * 220.0 * i / 44100.0));
+  float* inputs[2] = {in.data(), in.data()};
+  float* outputs[2] = {left.data(), right.data()};
+  narrow.setParameter(1, 0.3f);
+  narrow.setParameter(0, 0.0f);
+  narrow.processReplacing(inputs, outputs, 300);
+  for (int i = 0; i < 300; ++i) ASSERT_NEAR(left[i], outA[i], 1e-6) << i;
+}
+
+TEST(QuorlSound, LowSampleRatesStayFiniteAndBounded) {
+  for (float rate : {26000.0f, 22050.0f, 8000.0f}) {
+    QuorlTestRig rig(rate);
+    rig.set(1, 1.0f);
+    rig.set(2, 1.0f);
+    rig.set(7, 1.0f);
+    rig.set(0, 1.0f);
+    rig.resume();
+    auto out = rig.render(static_cast<int>(rate), sine(100.0, 0.9, rate));
+    for (double v : out) ASSERT_TRUE(std::isfinite(v)) << rate;
+    EXPECT_LT(QuorlTestRig::peak(out), 20.0) << rate;
+  }
+}
+
+TEST(QuorlSound, LongSilenceAfterABurstStaysOutOfTheDenormals) {
+  QuorlTestRig rig;
+  rig.set(2, 0.9f);
+  rig.resume();
+  rig.render(4410, [](int i, int) { return (i % 50) < 25 ? 1e9 : -1e9; });
+  auto out = rig.render(44100 * 5, silence());
+  for (double v : out) ASSERT_NE(std::fpclassify(v), FP_SUBNORMAL);
+  for (double v : out) ASSERT_TRUE(std::isfinite(v));
+}
+
+TEST(QuorlSound, HostFloatingPointModeIsRestored) {
+  QuorlTestRig rig;
+  rig.resume();
+  const unsigned hostMode = _mm_getcsr();
+  _mm_setcsr((hostMode & ~0x3Fu) | 0x01);  // an invalid-operation flag already raised
+  rig.render(64, sine(50.0, 0.5));
+  EXPECT_EQ(_mm_getcsr(), hostMode & ~0x3Fu);
+  _mm_setcsr(hostMode);
+}
+
+TEST(QuorlSound, ProcessingAllocatesNothing) {
+  if (!AllocationCounter::isActive()) GTEST_SKIP() << "the sanitizer owns operator new";
+  Quorl effect(nullptr);
+  effect.setSampleRate(44100.0f);
+  effect.setBlockSize(256);
+  effect.resume();
+  VstMidiEvent controller{};
+  controller.type = kVstMidiType;
+  controller.byteSize = sizeof controller;
+  controller.deltaFrames = 100;
+  controller.midiData[0] = static_cast<char>(0xB0);
+  controller.midiData[1] = 7;
+  controller.midiData[2] = 64;
+  VstEvents list{};
+  list.numEvents = 1;
+  list.events[0] = reinterpret_cast<VstEvent*>(&controller);
+  effect.startLearn(1);
+  std::vector<double> buffer(4 * 256, 0.25);
+  std::vector<float> floats(4 * 256, 0.25f);
+  double* in[2] = {&buffer[0], &buffer[256]};
+  double* out[2] = {&buffer[512], &buffer[768]};
+  float* inF[2] = {&floats[0], &floats[256]};
+  float* outF[2] = {&floats[512], &floats[768]};
+
+  const auto before = AllocationCounter::count();
+  effect.processEvents(&list);
+  effect.processDoubleReplacing(in, out, 256);  // learns, maps and moves the cutoff mid-block
+  effect.setParameter(3, 0.7f);
+  effect.processReplacing(inF, outF, 256);
+  effect.process(inF, outF, 256);
+  EXPECT_EQ(AllocationCounter::count(), before);
+  EXPECT_EQ(effect.getMapping(1), static_cast<int16_t>(0xB007));
+}
+
+}  // namespace
