@@ -22,6 +22,15 @@ echo
 echo "== Quorl-x64.dll under Wine, as a host sees it =="
 (cd build/windows && wine tools/vsthost/vsthost.exe info Quorl-x64.dll)
 echo
+echo "== A demo rendered through Quorl-x64.dll under Wine =="
+# A rising saw under a resonant cutoff sweep with some drive; halfway
+# through the Q range switches to "full" and the filter starts to sing on its own.
+mkdir -p build/demo
+(cd build/demo && wine ../windows/tools/vsthost/vsthost.exe render ../windows/Quorl-x64.dll \
+  --signal saw-sweep:55:220:0.35 --length 8 --param reson.=0.82 --param drive=0.62 \
+  --sweep cutoff=0.2:0.95 --at 176400:q.range=1 --out quorl-demo.wav)
+echo
+echo "Demo:    build/demo/quorl-demo.wav  (8 s, 44.1 kHz, 32-bit float stereo)"
 echo "Built:"
 echo "  build/windows/Quorl-x64.dll        the plug-in for 64-bit Windows hosts"
 echo "  build/native/Quorl.so              the same plug-in for Linux hosts"

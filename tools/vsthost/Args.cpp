@@ -31,18 +31,24 @@ bool isHelp(const char* arg) {
 }  // namespace
 
 const char* usageText() {
-  return "usage: vsthost COMMAND ...\n"
-         "\n"
-         "commands:\n"
-         "  info MODULE [--no-version] [--set INDEX=VALUE]...\n"
-         "      Load MODULE, print its facts one per line, set the given parameters and read\n"
-         "      them back, close it, and list every call it made to the host.\n"
-         "      --no-version  answer audioMasterVersion with 0 instead of 2400\n"
-         "\n"
-         "  vsthost --help   show this text\n"
-         "\n"
-         "exit status: 0 ok, 1 usage error, 2 module not loadable or without entry,\n"
-         "3 entry returned null, 4 bad magic\n";
+  static const std::string text =
+      std::string(
+          "usage: vsthost COMMAND ...\n"
+          "\n"
+          "commands:\n"
+          "  info MODULE [--no-version] [--set INDEX=VALUE]...\n"
+          "      Load MODULE, print its facts one per line, set the given parameters and read\n"
+          "      them back, close it, and list every call it made to the host.\n"
+          "      --no-version  answer audioMasterVersion with 0 instead of 2400\n"
+          "\n") +
+      kRenderUsage +
+      "\n"
+      "  vsthost --help   show this text\n"
+      "\n"
+      "exit status: 0 ok, 1 usage error, 2 module not loadable or without entry,\n"
+      "3 entry returned null, 4 bad magic, 5 input file unreadable or unsupported,\n"
+      "6 output not writable\n";
+  return text.c_str();
 }
 
 bool parseArgs(int argc, char** argv, Options& options, std::string& error) {
@@ -52,6 +58,12 @@ bool parseArgs(int argc, char** argv, Options& options, std::string& error) {
     return false;
   }
   if (isHelp(argv[1])) return true;
+  if (std::strcmp(argv[1], "render") == 0) {
+    bool help = false;
+    if (!parseRenderArgs(argc - 2, argv + 2, options.render, help, error)) return false;
+    options.command = help ? Options::Command::help : Options::Command::render;
+    return true;
+  }
   if (std::strcmp(argv[1], "info") != 0) {
     error = std::string("unknown command '") + argv[1] + "'";
     return false;

@@ -1,9 +1,11 @@
-// Command-line parsing for vsthost. Room is left for more subcommands next to `info`.
+// Command-line parsing for vsthost: the subcommand, and the options of `info`; those of `render`
+// live in RenderArgs.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "RenderArgs.h"
 #include "plugcore/VstAbi.h"
 
 struct ParameterSet {
@@ -12,11 +14,12 @@ struct ParameterSet {
 };
 
 struct Options {
-  enum class Command { help, info };
+  enum class Command { help, info, render };
   Command command = Command::help;
   std::string module;
   bool answerVersion = true;
   std::vector<ParameterSet> sets;
+  RenderOptions render;
 };
 
 // False on a usage error, with the reason in `error`.

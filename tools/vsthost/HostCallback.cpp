@@ -5,14 +5,41 @@ namespace {
 
 constexpr VstIntPtr kHostVersion = 2400;
 
+constexpr double kTempo = 120;
+
 bool gAnswerVersion = true;
+bool gTransport = false;
+VstInt32 gBlockSize = 0;
+double gSampleRate = 0;
+VstInt32 gTimeFlags = 0;
+VstTimeInfo gTime;
 std::vector<CallbackCall> gCalls;
 
 }  // namespace
 
 void reset(bool answerVersion) {
   gAnswerVersion = answerVersion;
+  gTransport = false;
   gCalls.clear();
+}
+
+void startTransport(double sampleRate, VstInt32 blockSize, bool playing) {
+  gTransport = true;
+  gBlockSize = blockSize;
+  gSampleRate = sampleRate;
+  gTimeFlags = kVstTempoValid | kVstPpqPosValid | (playing ? kVstTransportPlaying : 0);
+  moveTransport(0);
+}
+
+void moveTransport(double samplePos) {
+  // Written whole each time: a plug-in that scribbles on the record gets no lasting effect.
+  gTime = VstTimeInfo();
+  gTime.sampleRate = gSampleRate;
+  gTime.tempo = kTempo;
+  gTime.flags = gTimeFlags;
+  gTime.samplePos = samplePos;
+  // Quarter notes: seconds times beats per second.
+  gTime.ppqPos = samplePos / gTime.sampleRate * (kTempo / 60);
 }
 
 VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -22,7 +49,11 @@ VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, v
     case audioMasterVersion:
       return gAnswerVersion ? kHostVersion : 0;
     case audioMasterGetTime:
-      return 0;  // no transport yet: a null VstTimeInfo
+      return gTransport ? reinterpret_cast<VstIntPtr>(&gTime) : 0;
+    case audioMasterGetSampleRate:
+      return gTransport ? static_cast<VstIntPtr>(gSampleRate) : 0;
+    case audioMasterGetBlockSize:
+      return gTransport ? gBlockSize : 0;
     default:
       return 0;
   }

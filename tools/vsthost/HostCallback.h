@@ -16,9 +16,16 @@ struct CallbackCall {
 
 namespace hostcallback {
 
-// Clears the list. With answerVersion false the host claims no version at all, which is how we
-// check that a plug-in refuses such a host.
+// Clears the list and turns the transport off. With answerVersion false the host claims no
+// version at all, which is how we check that a plug-in refuses such a host.
 void reset(bool answerVersion);
+
+// Turns on what a rendering host reports: time info (tempo 120, position at sample 0), the sample
+// rate and the block size. Without it those queries are answered with 0, as `info` expects.
+void startTransport(double sampleRate, VstInt32 blockSize, bool playing);
+
+// Moves the reported position to `samplePos`; called before every block.
+void moveTransport(double samplePos);
 
 // Passed to the entry point. The callback has no user pointer and may be called before the
 // effect record exists, so its state is process-wide.

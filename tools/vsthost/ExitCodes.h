@@ -1,0 +1,12 @@
+// The exit status of every subcommand, so scripts can tell a bad module from a bad input file.
+#pragma once
+
+enum ExitCode {
+  kOk = 0,
+  kUsage = 1,
+  kNoModule = 2,
+  kNullEffect = 3,
+  kBadMagic = 4,
+  kBadInput = 5,
+  kCannotWrite = 6,
+};
