@@ -19,6 +19,12 @@ if(WIN32)
 endif()
 
 option(QUORL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(QUORL_FUZZ "Build the fuzz targets (with clang)" OFF)
+if(QUORL_FUZZ)
+  # Everything is instrumented for coverage, so that libFuzzer sees into the libraries too.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  set(QUORL_SANITIZE ON)
+endif()
 if(QUORL_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)

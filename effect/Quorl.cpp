@@ -55,6 +55,8 @@ Quorl::Quorl(audioMasterCallback host)
     record.value = info.defaultValue;
     record.flags = 0;
   }
+  loadFactoryBank();
+  loadDefaults();
 }
 
 void Quorl::sampleRateChanged() {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "plugcore/AudioEffectX.h"
@@ -42,6 +43,19 @@ class Plug : public AudioEffectX, public IParamCook {
   void setProgramName(char* text) override;
   void getProgramName(char* text) override;
   bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+
+  // Chunks: the whole state (bank) or the live values (program), with the MIDI mappings.
+  VstInt32 getChunk(void** data, bool isPreset) override;
+  VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
+  void writeChunk(std::vector<uint8_t>& out, bool isPreset);
+
+  // Defaults: the factory bank in the module and the user's defaults file.
+  void loadFactoryBank();
+  void loadDefaults();
+  // False when the file could not be written completely; the old file then stays as it was.
+  bool saveDefaults();
+  // Where the defaults file lives; empty when the user has no settings folder.
+  std::string defaultsFilePath(bool createFolders) const;
 
   // Lifecycle.
   void setSampleRate(float rate) override;
@@ -127,6 +141,8 @@ class Plug : public AudioEffectX, public IParamCook {
                       bool playing);
   void dispatchMidiEvent(const VstEvent* event);
   void learnController(int32_t key);
+  void reportChunkError(const char* reason);
+  void takeValuesAsDefaults();
 
   // The work block holds the input channels, then the output channels, blockSize samples each.
   std::unique_ptr<double[]> workBlock;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test: native unit tests, the same under ASan and UBSan, and the Windows build under
-# Wine on an Xvfb display. All suites report through one ctest run, whose summary ends the output.
+# Runs every test: native unit tests, the same under ASan and UBSan, the Windows build under Wine
+# on an Xvfb display, and each fuzz target for a minute. All suites report through one ctest
+# run, whose summary ends the output.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,9 +15,13 @@ cmake --build build/windows -j"$jobs"
 echo "== building: sanitize"
 cmake --preset sanitize >/dev/null
 cmake --build build/sanitize -j"$jobs" --target quorl_tests
+echo "== building: fuzz"
+cmake --preset fuzz >/dev/null
+cmake --build build/fuzz -j"$jobs"
 echo "== building: native"
 cmake --preset native -DQUORL_WINDOWS_BUILD_DIR="$root/build/windows" \
-  -DQUORL_SANITIZE_BUILD_DIR="$root/build/sanitize" >/dev/null
+  -DQUORL_SANITIZE_BUILD_DIR="$root/build/sanitize" -DQUORL_FUZZ_BUILD_DIR="$root/build/fuzz" \
+  >/dev/null
 cmake --build build/native -j"$jobs"
 
 echo "== testing"

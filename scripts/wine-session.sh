@@ -37,9 +37,11 @@ ENV
     echo "wine-session: creating the Wine prefix (once per build tree)"
     wineboot -i </dev/null >"$state/wineboot.log" 2>&1 || true
   fi
-  # Wine's own background processes (services, explorer) start with the first program and live
-  # as long as the server: start them here, detached from any test's output.
-  wine cmd /c exit </dev/null >>"$state/wineboot.log" 2>&1 || true
+  # Without a window manager, hiding a managed window makes Wine wait two seconds for one to
+  # answer; unmanaged windows are hidden at once. Running this also starts Wine's background
+  # processes (services, explorer) here, detached from any test's output.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null \
+    >>"$state/wineboot.log" 2>&1 || true
   echo "wine-session: DISPLAY=:$display WINEPREFIX=$WINEPREFIX"
   ;;
 stop)

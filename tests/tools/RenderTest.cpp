@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "BlockPlan.h"
+#include "CommandLine.h"
 #include "FileBytes.h"
 #include "HostCallback.h"
 #include "Platform.h"
@@ -167,47 +168,6 @@ TEST(HostRender, MonoSourceFeedsBothInputs) {
   EXPECT_EQ(out.channels[0], mono.channels[0]);
   EXPECT_EQ(out.channels[1], mono.channels[0]);
 }
-
-// The tool itself, run as a user would, in a scratch folder.
-class HostCommandLine : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char dir[] = "/tmp/vsthost-test-XXXXXX";
-    ASSERT_TRUE(mkdtemp(dir));
-    dir_ = dir;
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-  std::string path(const char* name) const { return dir_ + "/" + name; }
-
-  // The exit status; stdout and stderr are kept in out_ and err_.
-  int run(const std::string& args) {
-    const std::string command =
-        std::string(VSTHOST) + " " + args + " >'" + path("stdout") + "' 2>'" + path("stderr") + "'";
-    const int status = std::system(command.c_str());
-    std::vector<uint8_t> bytes;
-    std::string error;
-    readFileBytes(path("stdout"), bytes, error);
-    out_.assign(bytes.begin(), bytes.end());
-    readFileBytes(path("stderr"), bytes, error);
-    err_.assign(bytes.begin(), bytes.end());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
-  void write(const char* name, const std::vector<uint8_t>& bytes) {
-    std::string error;
-    ASSERT_TRUE(writeFileBytes(path(name), bytes, error)) << error;
-  }
-
-  std::vector<uint8_t> read(const char* name) {
-    std::vector<uint8_t> bytes;
-    std::string error;
-    EXPECT_TRUE(readFileBytes(path(name), bytes, error)) << error;
-    return bytes;
-  }
-
-  std::string dir_, out_, err_;
-};
 
 TEST_F(HostCommandLine, RawDoubleRenderIsBitExactAndSummarised) {
   const std::vector<uint8_t> input = encodeRawStereo(noise(5000));

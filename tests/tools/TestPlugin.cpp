@@ -1,13 +1,20 @@
 // A plug-in for the host tool's tests: gain by parameter 0 (0.5 is unity, so the default passes
 // audio through bit for bit) and a text log of every call the host makes, read by the tests
-// through an extra export. Built stereo with both sample paths, and as TEST_PLUGIN_MONO: one in,
-// one out, float only.
+// through an extra export. Three programs, saved as chunks (each program's name and values). Built
+// stereo with both sample paths, as TEST_PLUGIN_MONO: one in, one out, float only, and as
+// TEST_PLUGIN_NO_CHUNKS: no chunks, and program names only by switching programs.
+// A chunk of the wrong size is refused with a question box: MessageBoxA on Windows, stderr here.
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "plugcore/VstAbi.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #if defined(_WIN32)
 #define TEST_PLUGIN_EXPORT extern "C" __attribute__((dllexport))
@@ -19,18 +26,35 @@ namespace {
 
 #ifdef TEST_PLUGIN_MONO
 constexpr VstInt32 kChannels = 1;
-constexpr VstInt32 kFlags = effFlagsCanReplacing;
+constexpr VstInt32 kPaths = effFlagsCanReplacing;
 #else
 constexpr VstInt32 kChannels = 2;
-constexpr VstInt32 kFlags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
+constexpr VstInt32 kPaths = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
 #endif
+#ifdef TEST_PLUGIN_NO_CHUNKS
+constexpr bool kChunks = false;
+#else
+constexpr bool kChunks = true;
+#endif
+constexpr VstInt32 kFlags = kPaths | (kChunks ? effFlagsProgramChunks : 0);
 
 const char* const kParamNames[] = {"Gain", "Tone Shape"};
 constexpr VstInt32 kNumParams = 2;
 
+struct Program {
+  char name[kVstMaxProgNameLen];
+  float params[kNumParams];
+};
+constexpr VstInt32 kNumPrograms = 3;
+const Program kFactoryPrograms[kNumPrograms] = {
+    {"Unity", {0.5f, 0.0f}}, {"Bright", {0.25f, 0.5f}}, {"Dark", {1.0f, 1.0f}}};
+
 audioMasterCallback gHost = nullptr;
 AEffect gEffect;
-float gParams[kNumParams];
+Program gPrograms[kNumPrograms];
+VstInt32 gCurrent = 0;
+float* gParams = gPrograms[0].params;
+std::vector<uint8_t> gChunk;  // what the last effGetChunk handed out
 std::string gLog;
 
 void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -54,9 +78,91 @@ void logEvents(const VstEvents& events) {
   }
 }
 
+void selectProgram(VstInt32 program) {
+  gCurrent = program;
+  gParams = gPrograms[program].params;
+}
+
+void copyName(char* to, const char* from) { std::snprintf(to, kVstMaxProgNameLen, "%s", from); }
+
+// A program chunk is the current program's bytes; a bank chunk is the current program's number
+// followed by every program.
+VstIntPtr getChunk(bool bank, void** data) {
+  const auto* from = reinterpret_cast<const uint8_t*>(bank ? gPrograms : &gPrograms[gCurrent]);
+  const size_t head = bank ? sizeof gCurrent : 0;
+  const size_t body = bank ? sizeof gPrograms : sizeof(Program);
+  gChunk.resize(head + body);
+  std::memcpy(gChunk.data(), &gCurrent, head);
+  std::memcpy(gChunk.data() + head, from, body);
+  *data = gChunk.data();
+  return static_cast<VstIntPtr>(gChunk.size());
+}
+
+// Asks whether to fall back to the factory programs, as a plug-in would ask its user.
+void refuseChunk(VstIntPtr size) {
+  char text[96];
+  std::snprintf(text, sizeof text, "The chunk is damaged (%d bytes). Load the factory programs?",
+                static_cast<int>(size));
+#if defined(_WIN32)
+  const bool reset = MessageBoxA(nullptr, text, "Test plug-in", MB_YESNO | MB_ICONERROR) == IDYES;
+#else
+  std::fprintf(stderr, "[Test plug-in] %s\n", text);
+  const bool reset = false;
+#endif
+  if (reset) {
+    std::memcpy(gPrograms, kFactoryPrograms, sizeof gPrograms);
+    selectProgram(0);
+  }
+  // The answer shows in the program name, so a host can see which button was pressed.
+  copyName(gPrograms[gCurrent].name, reset ? "Factory" : "Kept");
+}
+
+VstIntPtr setChunk(bool bank, VstIntPtr size, const void* data) {
+  log("setChunk %s %d", bank ? "bank" : "program", static_cast<int>(size));
+  const size_t expected = bank ? sizeof gCurrent + sizeof gPrograms : sizeof(Program);
+  if (static_cast<size_t>(size) != expected) {
+    refuseChunk(size);
+    return 0;
+  }
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  if (!bank) {
+    std::memcpy(&gPrograms[gCurrent], bytes, sizeof(Program));
+    return 1;
+  }
+  VstInt32 current;
+  std::memcpy(&current, bytes, sizeof current);
+  std::memcpy(gPrograms, bytes + sizeof current, sizeof gPrograms);
+  selectProgram(current >= 0 && current < kNumPrograms ? current : 0);
+  return 1;
+}
+
 VstIntPtr dispatcher(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                      float opt) {
   switch (opcode) {
+    case effSetProgram:
+      log("program %d", static_cast<int>(value));
+      if (value >= 0 && value < kNumPrograms) selectProgram(static_cast<VstInt32>(value));
+      return 0;
+    case effGetProgram:
+      return gCurrent;
+    case effSetProgramName:
+      copyName(gPrograms[gCurrent].name, static_cast<const char*>(ptr));
+      return 0;
+    case effGetProgramName:
+      copyName(static_cast<char*>(ptr), gPrograms[gCurrent].name);
+      return 0;
+    case effGetProgramNameIndexed:
+      if (!kChunks || index < 0 || index >= kNumPrograms) return 0;
+      copyName(static_cast<char*>(ptr), gPrograms[index].name);
+      return 1;
+    case effGetChunk:
+      return kChunks ? getChunk(index == 0, static_cast<void**>(ptr)) : 0;
+    case effSetChunk:
+      return kChunks ? setChunk(index == 0, value, ptr) : 0;
+    case effGetParamDisplay:
+      if (index >= 0 && index < kNumParams)
+        std::snprintf(static_cast<char*>(ptr), kVstMaxParamStrLen, "%.3f", gParams[index]);
+      return 0;
     case effOpen:
       log("open");
       return 0;
@@ -128,14 +234,17 @@ void processDouble(AEffect*, double** inputs, double** outputs, VstInt32 frames)
 TEST_PLUGIN_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
   gHost = host;
   gLog.clear();
-  gParams[0] = 0.5f;
-  gParams[1] = 0.0f;
+  std::memcpy(gPrograms, kFactoryPrograms, sizeof gPrograms);
+  selectProgram(0);
   std::memset(&gEffect, 0, sizeof gEffect);
   gEffect.magic = kEffectMagic;
   gEffect.dispatcher = dispatcher;
   gEffect.setParameter = setParameter;
   gEffect.getParameter = getParameter;
+  gEffect.numPrograms = kNumPrograms;
   gEffect.numParams = kNumParams;
+  gEffect.uniqueID = 0x51547374;  // 'QTst'
+  gEffect.version = 7;
   gEffect.numInputs = kChannels;
   gEffect.numOutputs = kChannels;
   gEffect.flags = kFlags;

@@ -1,10 +1,12 @@
-// Command-line parsing for vsthost: the subcommand, and the options of `info`; those of `render`
-// live in RenderArgs.
+// Command-line parsing for vsthost: the subcommand, the global --answer, and the options of
+// `info`; those of `render` and `preset` live in RenderArgs and PresetArgs.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "Platform.h"
+#include "PresetArgs.h"
 #include "RenderArgs.h"
 #include "plugcore/VstAbi.h"
 
@@ -14,12 +16,16 @@ struct ParameterSet {
 };
 
 struct Options {
-  enum class Command { help, info, render };
+  enum class Command { help, info, render, preset };
   Command command = Command::help;
+  MessageBoxButton answer = kNoAnswer;
   std::string module;
   bool answerVersion = true;
+  std::string preset;
+  bool anyId = false;
   std::vector<ParameterSet> sets;
   RenderOptions render;
+  PresetOptions presetCommand;
 };
 
 // False on a usage error, with the reason in `error`.

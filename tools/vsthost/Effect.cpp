@@ -11,9 +11,10 @@ VstIntPtr Effect::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
   return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
 }
 
-std::string Effect::text(VstInt32 opcode, VstInt32 index) const {
+std::string Effect::text(VstInt32 opcode, VstInt32 index, VstIntPtr* answer) const {
   char buffer[kTextBufferSize] = {0};
-  dispatch(opcode, index, 0, buffer);
+  const VstIntPtr result = dispatch(opcode, index, 0, buffer);
+  if (answer) *answer = result;
   // A plug-in that fills the whole buffer gets no terminator from us, so bound the read.
   const void* end = std::memchr(buffer, 0, sizeof buffer);
   return std::string(buffer, end ? static_cast<const char*>(end) - buffer : sizeof buffer);

@@ -16,7 +16,8 @@ class Effect {
                      float opt = 0.0f) const;
 
   // For the opcodes that write a C string: a zeroed 256-byte buffer, read up to its first zero.
-  std::string text(VstInt32 opcode, VstInt32 index = 0) const;
+  // The dispatcher's own return goes to `answer` when one is given.
+  std::string text(VstInt32 opcode, VstInt32 index = 0, VstIntPtr* answer = nullptr) const;
 
   VstIntPtr canDo(const char* capability) const;
   // False when the plug-in has no such pin; `pin` starts zeroed.

@@ -101,7 +101,11 @@ void printEffectFacts(const Effect& effect) {
   printPins(effect, true);
   printPins(effect, false);
 
-  for (VstInt32 i = 0; i < e.numParams; ++i) {
+  printParams(effect);
+}
+
+void printParams(const Effect& effect) {
+  for (VstInt32 i = 0; i < effect.record().numParams; ++i) {
     const std::string name = effect.text(effGetParamName, i);
     const std::string label = effect.text(effGetParamLabel, i);
     const std::string display = effect.text(effGetParamDisplay, i);

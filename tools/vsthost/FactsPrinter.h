@@ -11,6 +11,9 @@ std::string effectFlagNames(VstInt32 flags);
 // Everything from `magic` to the last `param` line.
 void printEffectFacts(const Effect& effect);
 
+// One `param` line per parameter: name, label, display and value.
+void printParams(const Effect& effect);
+
 // Sets one parameter and prints what the plug-in reads back.
 void printSetParameter(const Effect& effect, VstInt32 index, float value);
 

@@ -1,5 +1,5 @@
 // Everything in the host that differs between Linux and Windows: loading a plug-in module, looking
-// up its exports, and the line endings of our output.
+// up its exports, the line endings of our output, and answering the plug-in's message boxes.
 #pragma once
 
 #include <string>
@@ -25,3 +25,11 @@ class Module {
 
 // Plain \n on stdout and stderr everywhere, so Linux and Windows runs give the same bytes.
 void useUnixLineEndings();
+
+// The button --answer presses; the values are the system's own button ids.
+enum MessageBoxButton { kNoAnswer = 0, kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
+
+// From now on every modal message box shown on this thread is printed as `messageBox "caption"
+// "text"` and closed with `button`, so an unattended run never waits for a user. Only Windows has
+// such boxes; elsewhere the plug-in answers its own and this does nothing.
+void answerMessageBoxes(MessageBoxButton button);

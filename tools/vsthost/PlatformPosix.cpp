@@ -24,3 +24,5 @@ Module::Symbol Module::find(const char* name) const {
 }
 
 void useUnixLineEndings() {}
+
+void answerMessageBoxes(MessageBoxButton) {}

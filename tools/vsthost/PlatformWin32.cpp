@@ -4,7 +4,60 @@
 
 #include <cstdio>
 
+#include "Format.h"
 #include "Platform.h"
+
+namespace {
+
+constexpr UINT kAnswerDelayMs = 10;
+
+MessageBoxButton gAnswer = kNoAnswer;
+HHOOK gHook = nullptr;
+HWND gAnswered = nullptr;  // a box can be activated again before our click reaches it
+
+std::string windowText(HWND window) {
+  char text[2048] = {0};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+bool hasClass(HWND window, const char* name) {
+  char className[64] = {0};
+  GetClassNameA(window, className, sizeof className);
+  return lstrcmpiA(className, name) == 0;
+}
+
+// The box's message is its first visible static control that is not the icon. Control ids differ
+// between Windows and Wine, so it is found by class and style; the style's WS_VISIBLE is read
+// because the box itself may not be shown yet, which makes IsWindowVisible say no.
+BOOL CALLBACK findText(HWND control, LPARAM context) {
+  const LONG style = GetWindowLongA(control, GWL_STYLE);
+  if (!hasClass(control, "Static") || !(style & WS_VISIBLE) || (style & SS_TYPEMASK) == SS_ICON)
+    return TRUE;
+  *reinterpret_cast<std::string*>(context) = windowText(control);
+  return FALSE;
+}
+
+// Runs in the box's own message loop, once it has set up its controls.
+void CALLBACK answerBox(HWND box, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(box, timer);
+  if (box == gAnswered) return;
+  gAnswered = box;
+  std::string text;
+  EnumChildWindows(box, findText, reinterpret_cast<LPARAM>(&text));
+  printFact("messageBox", quoted(windowText(box)) + " " + quoted(text));
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(gAnswer, BN_CLICKED), 0);
+}
+
+LRESULT CALLBACK onCbt(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (hasClass(window, "#32770")) SetTimer(window, 1, kAnswerDelayMs, answerBox);
+  }
+  return CallNextHookEx(gHook, code, wParam, lParam);
+}
+
+}  // namespace
 
 Module::~Module() {
   if (handle_) FreeLibrary(static_cast<HMODULE>(handle_));
@@ -37,4 +90,10 @@ Module::Symbol Module::find(const char* name) const {
 void useUnixLineEndings() {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
+}
+
+void answerMessageBoxes(MessageBoxButton button) {
+  gAnswer = button;
+  if (button != kNoAnswer && !gHook)
+    gHook = SetWindowsHookExA(WH_CBT, onCbt, nullptr, GetCurrentThreadId());
 }

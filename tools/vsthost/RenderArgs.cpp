@@ -38,6 +38,8 @@ const char* const kRenderUsage =
     "      --out-raw FILE.f64 write interleaved stereo doubles\n"
     "      --block N          block size (default 512)\n"
     "      --path float|double  processReplacing (default) or processDoubleReplacing\n"
+    "      --preset FILE      load a .fxp or .fxb before the --params\n"
+    "      --any-id           load it even when made for another plug-in ID\n"
     "      --param P=V        set parameter P (index or name) before processing\n"
     "      --at POS:P=V       set P to V at sample POS\n"
     "      --at POS:midi:S,D1,D2  send a MIDI event (hex bytes) at sample POS\n"
@@ -57,6 +59,10 @@ bool parseRenderArgs(int argc, char** argv, RenderOptions& options, bool& help,
     }
     if (arg == "--playing") {
       options.playing = true;
+      continue;
+    }
+    if (arg == "--any-id") {
+      options.anyId = true;
       continue;
     }
     if (arg.compare(0, 2, "--") != 0) {
@@ -95,6 +101,8 @@ bool parseRenderArgs(int argc, char** argv, RenderOptions& options, bool& help,
     } else if (arg == "--path") {
       ok = value == "float" || value == "double";
       options.path = value == "double" ? SamplePath::float64 : SamplePath::float32;
+    } else if (arg == "--preset") {
+      options.preset = value;
     } else if (arg == "--param") {
       options.params.emplace_back();
       if (!parseParamValue(value, options.params.back(), error)) return false;

@@ -27,6 +27,9 @@ struct RenderOptions {
   SamplePath path = SamplePath::float32;
   bool playing = false;
 
+  std::string preset;  // loaded after the block size, before the --params
+  bool anyId = false;
+
   std::vector<ParamValue> params;
   std::vector<ScheduledEvent> events;
   std::vector<ParamSweep> sweeps;

@@ -9,6 +9,7 @@
 #include "HostCallback.h"
 #include "Levels.h"
 #include "ParameterNames.h"
+#include "PresetLoad.h"
 #include "RawAudio.h"
 #include "WavFile.h"
 
@@ -136,6 +137,7 @@ void printSummary(const RenderOptions& options, const Audio& out) {
   const Levels right = measureLevels(out.channels[1]);
   printFact("rendered", quoted(options.module));
   printFact("source", options.haveSignal ? options.signalText : quoted(options.inFile));
+  if (!options.preset.empty()) printFact("preset", quoted(options.preset));
   printFact("frames", std::to_string(out.frames()));
   printFact("rate", std::to_string(out.rate));
   printFact("block", std::to_string(options.blockSize));
@@ -163,10 +165,15 @@ int renderThrough(VstPluginMainProc entry, RenderOptions& options,
   effect.open();
   ExitCode code = checkEffect(*record, options.path);
   if (!code) code = resolveAll(effect, options, events);
+  // Read and checked now, so a bad file stops the run before any audio; sent in its place.
+  PresetFile preset;
+  if (!code && !options.preset.empty())
+    code = readPresetFor(effect, options.preset, options.anyId, preset);
   if (!code) {
     RenderSettings settings;
     settings.blockSize = options.blockSize;
     settings.path = options.path;
+    if (!options.preset.empty()) settings.beforeParams = [&] { applyPreset(effect, preset); };
     for (const ParamValue& param : options.params)
       settings.initialParams.push_back({param.param.index, static_cast<float>(param.value)});
     warnPastEnd(events, source.frames());

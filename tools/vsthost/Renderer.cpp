@@ -69,6 +69,7 @@ Audio render(const Effect& effect, const Audio& source, const std::vector<Block>
 
   effect.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(source.rate));
   effect.dispatch(effSetBlockSize, 0, settings.blockSize);
+  if (settings.beforeParams) settings.beforeParams();
   for (const ParamWrite& write : settings.initialParams)
     effect.setParameter(write.index, write.value);
   effect.dispatch(effMainsChanged, 0, 1);

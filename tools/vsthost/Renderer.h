@@ -3,6 +3,7 @@
 // resolve parameter names first.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "Audio.h"
@@ -14,6 +15,8 @@ enum class SamplePath { float32, float64 };
 struct RenderSettings {
   VstInt32 blockSize = 512;
   SamplePath path = SamplePath::float32;
+  // Called after the block size is set, before the initial parameters: where a preset goes.
+  std::function<void()> beforeParams;
   std::vector<ParamWrite> initialParams;  // set after the block size, before resume
 };
 

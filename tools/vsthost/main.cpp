@@ -10,6 +10,8 @@
 #include "Format.h"
 #include "HostCallback.h"
 #include "Platform.h"
+#include "PresetCommand.h"
+#include "PresetLoad.h"
 #include "RenderCommand.h"
 
 namespace {
@@ -35,6 +37,12 @@ int runInfo(const Options& options) {
 
   Effect effect(record);
   effect.open();
+  if (!options.preset.empty()) {
+    if (const ExitCode code = loadPreset(effect, options.preset, options.anyId)) {
+      effect.close();
+      return code;
+    }
+  }
   printEffectFacts(effect);
   for (const ParameterSet& set : options.sets)
     printSetParameter(effect, set.index, static_cast<float>(set.value));
@@ -50,6 +58,7 @@ int run(int argc, char** argv) {
     std::fprintf(stderr, "vsthost: %s\n\n%s", error.c_str(), usageText());
     return kUsage;
   }
+  answerMessageBoxes(options.answer);
   switch (options.command) {
     case Options::Command::help:
       std::fputs(usageText(), stdout);
@@ -58,6 +67,8 @@ int run(int argc, char** argv) {
       return runInfo(options);
     case Options::Command::render:
       return runRender(options.render);
+    case Options::Command::preset:
+      return runPreset(options.presetCommand);
   }
   return kUsage;
 }

@@ -1,0 +1,29 @@
+// Files of the user's own: where per-user settings live, and whole-file reads and writes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Platform {
+
+// The user's settings folder: the application-data folder on Windows, $XDG_CONFIG_HOME (or
+// ~/.config) elsewhere. False when there is none.
+bool userSettingsFolder(std::string& folder);
+
+extern const char kPathSeparator;
+
+// Creates one folder level; true when the folder exists afterwards.
+bool createFolder(const std::string& path);
+
+enum class ReadResult { kOk, kMissing, kTooLarge, kFailed };
+
+// Reads a whole file of fewer than `limit` bytes.
+ReadResult readWholeFile(const std::string& path, std::size_t limit, std::vector<uint8_t>& bytes);
+
+// Replaces the file with the bytes, all or nothing: they go to a temporary file in the same
+// folder, which then takes the old file's place. On any failure the old file stays as it was.
+bool replaceFile(const std::string& path, const uint8_t* data, std::size_t size);
+
+}  // namespace Platform

@@ -1,0 +1,199 @@
+// Programs and banks through the host's chunks: the exact bytes, round trips, and every message
+// of the reader with the state it leaves.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "FakeHost.h"
+#include "MessageBoxRecorder.h"
+#include "effect/Quorl.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes chunkOf(Quorl& effect, bool isPreset) {
+  void* data = nullptr;
+  const VstInt32 size = effect.getAeffect()->dispatcher(effect.getAeffect(), effGetChunk,
+                                                        isPreset ? 1 : 0, 0, &data, 0.0f);
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  return Bytes(bytes, bytes + size);
+}
+
+void load(Quorl& effect, Bytes bytes, bool isPreset = false) {
+  effect.getAeffect()->dispatcher(effect.getAeffect(), effSetChunk, isPreset ? 1 : 0,
+                                  static_cast<VstIntPtr>(bytes.size()), bytes.data(), 0.0f);
+}
+
+void learn(Quorl& effect, int32_t parameter, int controller) {
+  effect.startLearn(parameter);
+  effect.handleController(static_cast<int16_t>(0xB000 + controller), 127);
+}
+
+Bytes header(uint16_t version = 5, uint16_t reserved = 0) {
+  return {0x75,
+          0x3D,
+          0x8C,
+          0x28,
+          static_cast<uint8_t>(version),
+          static_cast<uint8_t>(version >> 8),
+          static_cast<uint8_t>(reserved),
+          0};
+}
+
+class Chunks : public ::testing::Test {
+ protected:
+  FakeHost host;
+  MessageBoxRecorder boxes;
+  Quorl effect{host.callback()};
+  const std::string errorCaption = "Quorl error";
+};
+
+TEST_F(Chunks, FreshProgramChunkIsTheDocumentedBytes) {
+  Bytes expected = header();
+  expected.push_back(0x04);
+  for (char c : std::string("Quorl")) expected.push_back(static_cast<uint8_t>(c));
+  expected.resize(expected.size() + 26, 0);
+  const Bytes values = {0, 0, 0, 0, 0, 1, 0, 0xFA, 0, 2, 0, 0x7D, 0, 3, 0, 0,
+                        0, 4, 0, 0, 0, 5, 0, 0xFA, 0, 6, 0, 0x7D, 0, 7, 0, 0};
+  expected.insert(expected.end(), values.begin(), values.end());
+  EXPECT_EQ(chunkOf(effect, true), expected);
+  EXPECT_EQ(chunkOf(effect, true).size(), 72u);
+
+  learn(effect, 1, 7);
+  expected.insert(expected.end(), {0x01, 0x01, 0x07, 0xB0});
+  EXPECT_EQ(chunkOf(effect, true), expected);
+  EXPECT_EQ(chunkOf(effect, false).size(), 1006u);  // 1002 and the mapping
+}
+
+TEST_F(Chunks, BankRoundTripCarriesTheWholeState) {
+  effect.setProgram(2);
+  effect.setParameter(0, 0.25f);
+  char name[] = "Dark Pad";
+  effect.setProgramName(name);
+  effect.setProgram(5);
+  effect.setParameter(3, 0.7f);
+  effect.setParameter(4, 0.123456f);
+  learn(effect, 4, 74);
+  learn(effect, 6, 7);
+  const Bytes bank = chunkOf(effect, false);
+
+  Quorl copy(nullptr);
+  load(copy, bank);
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(copy.getProgram(), 5);
+  char text[64];
+  copy.getProgramNameIndexed(0, 2, text);
+  EXPECT_STREQ(text, "Dark Pad");
+  copy.getProgramNameIndexed(0, 15, text);
+  EXPECT_STREQ(text, "Init 16");
+  for (int32_t i = 0; i < 8; ++i) {
+    EXPECT_NEAR(copy.getParameter(i), effect.getParameter(i), 1.0 / 64000) << i;
+    EXPECT_EQ(copy.getMapping(i), effect.getMapping(i)) << i;
+  }
+  EXPECT_NEAR(copy.programTable()[2].values[0], 0.25f, 1.0 / 64000);
+  EXPECT_EQ(chunkOf(copy, false), bank);
+}
+
+TEST_F(Chunks, ProgramChunkLeavesProgramsAlone) {
+  effect.setParameter(1, 0.33f);
+  learn(effect, 2, 1);
+  const Bytes program = chunkOf(effect, true);
+  Quorl copy(host.callback());
+  char name[] = "Kept";
+  copy.setProgramName(name);
+  copy.programTable()[3].values[1] = 0.9f;
+  load(copy, program, true);
+  EXPECT_NEAR(copy.getParameter(1), 0.33f, 1.0 / 64000);
+  EXPECT_EQ(copy.getMapping(2), static_cast<int16_t>(0xB001));
+  char text[64];
+  copy.getProgramName(text);
+  EXPECT_STREQ(text, "Kept");
+  EXPECT_EQ(copy.programTable()[3].values[1], 0.9f);
+}
+
+TEST_F(Chunks, ValuesAreEncodedInSixtyFourThousandthsAndReachTheHostAsAutomation) {
+  Bytes bytes = header();
+  bytes.insert(bytes.end(),
+               {0x00, 0x03, 0xFF, 0xFF, 0x00, 0x04, 0x00, 0x7D, 0x00, 0x09, 0x00, 0x7D});
+  load(effect, bytes);
+  EXPECT_EQ(effect.getParameter(3), 1.0f);  // above 1.0 in the chunk, limited on the way in
+  EXPECT_EQ(effect.getParameter(4), 32000 * 1.5625e-5f);
+  const auto automation = host.callsWith(audioMasterAutomate);
+  ASSERT_EQ(automation.size(), 2u);  // index 9 is no parameter: skipped
+  EXPECT_EQ(automation[0].index, 3);
+  EXPECT_EQ(automation[1].index, 4);
+}
+
+TEST_F(Chunks, ReaderMessagesAndTheStateTheyLeave) {
+  struct Case {
+    Bytes bytes;
+    std::string reason;
+  };
+  Bytes truncated = header();
+  truncated.insert(truncated.end(), {0x00, 0x02, 0x00, 0x40, 0x00, 0x03, 0x00});
+  Bytes unknownType = header();
+  unknownType.insert(unknownType.end(), {0x00, 0x05, 0x00, 0x20, 0x09, 0x00});
+  const Case cases[] = {
+      {Bytes(7, 0), "No header"},
+      {{0x75, 0x3D, 0x8C, 0x29, 5, 0, 0, 0}, "Invalid header"},
+      {header(6),
+       "Program or bank was saved with a later version.\nPlease update the plugin and "
+       "try again."},
+      {header(5, 1),
+       "Program or bank was saved with a later version.\nPlease update the plugin "
+       "and try again."},
+      {truncated, "Chunk appears corrupted."},
+      {unknownType, "Chunk appears corrupted."},
+  };
+  for (const Case& c : cases) {
+    boxes.shown.clear();
+    load(effect, c.bytes);
+    ASSERT_EQ(boxes.shown.size(), 1u) << c.reason;
+    EXPECT_EQ(boxes.shown[0].text, "Error loading chunk: " + c.reason);
+    EXPECT_EQ(boxes.shown[0].caption, errorCaption);
+    EXPECT_EQ(boxes.shown[0].flags, 0x2010u);
+  }
+  EXPECT_EQ(effect.getParameter(2), 0x4000 * 1.5625e-5f);  // applied before the damage
+  EXPECT_EQ(effect.getParameter(5), 0x2000 * 1.5625e-5f);
+  load(effect, Bytes());
+  EXPECT_EQ(boxes.shown.back().text, "Error loading chunk: No header");
+}
+
+TEST_F(Chunks, ForeignPresetAsksAndNoChangesNothing) {
+  Bytes foreign = header();
+  foreign.push_back(0x04);
+  const std::string other = "A very long name of another plug-in";
+  foreign.insert(foreign.end(), other.begin(), other.begin() + 31);  // no terminating zero
+  foreign.insert(foreign.end(), {0x00, 0x00, 0x00, 0x7D, 0x03, 0x07});
+
+  boxes.answers = {Platform::kIdNo};
+  load(effect, foreign);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "Trying to load a preset for \"" + other.substr(0, 30) +
+                                     "\"\nDo you want to continue?");
+  EXPECT_EQ(boxes.shown[0].caption, "Quorl");
+  EXPECT_EQ(boxes.shown[0].flags, 0x2024u);
+  EXPECT_EQ(effect.getParameter(0), 0.0f);
+  EXPECT_EQ(effect.getProgram(), 0);
+
+  boxes.answers = {Platform::kIdYes};
+  load(effect, foreign);
+  EXPECT_EQ(effect.getParameter(0), 0.5f);
+  EXPECT_EQ(effect.getProgram(), 7);
+}
+
+TEST_F(Chunks, MappingRecordMovesAHeldKey) {
+  learn(effect, 0, 74);
+  Bytes bytes = header();
+  bytes.insert(bytes.end(), {0x01, 0x05, 0x4A, 0xB0, 0x01, 0x08, 0x07, 0xB0});
+  load(effect, bytes);
+  EXPECT_EQ(effect.getMapping(0), -1);
+  EXPECT_EQ(effect.getMapping(5), static_cast<int16_t>(0xB04A));
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+}  // namespace

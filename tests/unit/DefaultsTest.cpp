@@ -1,0 +1,253 @@
+// The user's defaults file and the factory bank, as a new instance and the editor's menu meet
+// them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "MessageBoxRecorder.h"
+#include "SettingsFolder.h"
+#include "effect/Quorl.h"
+#include "effect/QuorlParameters.h"
+#include "platform/ModuleResources.h"
+
+#if !defined(_WIN32)
+#include <signal.h>
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes bankOf(Quorl& effect) {
+  Bytes bytes;
+  effect.writeChunk(bytes, false);
+  return bytes;
+}
+
+class Defaults : public ::testing::Test {
+ protected:
+  void SetUp() override { SettingsFolder::removeDefaultsFile("Quorl"); }
+  void TearDown() override { SettingsFolder::removeDefaultsFile("Quorl"); }
+  const std::string path = SettingsFolder::defaultsFile("Quorl");
+  MessageBoxRecorder boxes;
+};
+
+TEST_F(Defaults, WithoutFileOrBankANewInstanceStartsFromItsTable) {
+  Quorl effect(nullptr);
+  for (int32_t p = 0; p < 16; ++p) {
+    char name[32];
+    effect.getProgramNameIndexed(0, p, name);
+    EXPECT_EQ(std::string(name), "Init " + std::to_string(p + 1));
+    for (int32_t i = 0; i < 8; ++i)
+      EXPECT_EQ(effect.programTable()[p].values[i], QuorlParams::kParamTable[i].defaultValue);
+  }
+  for (int32_t i = 0; i < 8; ++i)
+    EXPECT_EQ(effect.parameters()[i].defaultValue, QuorlParams::kParamTable[i].defaultValue);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(Defaults, SavedDefaultsAreWhatEveryNewInstanceStartsWith) {
+  {
+    Quorl effect(nullptr);
+    effect.setProgram(3);
+    effect.startLearn(1);
+    effect.handleController(static_cast<int16_t>(0xB04A), 51);
+    ASSERT_TRUE(effect.saveDefaults());
+    EXPECT_EQ(readFile(path), bankOf(effect));
+    EXPECT_EQ(effect.parameters()[1].defaultValue, effect.getParameter(1));
+  }
+  Quorl fresh(nullptr);
+  EXPECT_NEAR(fresh.getParameter(1), 51 * 0.007874016f, 1.0 / 64000);
+  EXPECT_EQ(fresh.parameters()[1].defaultValue, fresh.getParameter(1));
+  EXPECT_EQ(fresh.getMapping(1), static_cast<int16_t>(0xB04A));
+  EXPECT_EQ(fresh.getProgram(), 3);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(Defaults, SizeLimitAndEmptyFile) {
+  Quorl source(nullptr);
+  source.setParameter(0, 0.75f);
+  Bytes big = bankOf(source);
+  ASSERT_EQ(big.size(), 1002u);
+  big.resize(1048576, 0);  // padding reads as records setting parameter 0 to 0
+  writeFile(path, big);
+  {
+    Quorl effect(nullptr);
+    EXPECT_EQ(effect.getParameter(0), 0.0f);
+    EXPECT_TRUE(boxes.shown.empty());  // not even looked at
+  }
+  big.resize(1048575);
+  big[1048574] = 0x00;
+  writeFile(path, big);
+  {
+    Quorl effect(nullptr);
+    ASSERT_EQ(boxes.shown.size(), 1u);  // read: its odd last byte is a cut record
+    EXPECT_EQ(boxes.shown[0].text, "Error loading chunk: Chunk appears corrupted.");
+    EXPECT_EQ(effect.getProgram(), 0);
+  }
+  boxes.shown.clear();
+  writeFile(path, Bytes());
+  Quorl effect(nullptr);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "Error loading chunk: No header");
+}
+
+#if !defined(_WIN32)
+TEST_F(Defaults, FailedSaveKeepsTheOldFileAndTheOldDefaults) {
+  Quorl effect(nullptr);
+  ASSERT_TRUE(effect.saveDefaults());
+  const Bytes before = readFile(path);
+  effect.setParameter(2, 0.9f);
+  effect.startLearn(0);
+  effect.handleController(static_cast<int16_t>(0xB001), 5);
+
+  // The file system refuses the write halfway: files may not grow past 500 bytes.
+  struct rlimit old;
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit small = old;
+  small.rlim_cur = 500;
+  signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool saved = effect.saveDefaults();
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, SIG_DFL);
+
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(readFile(path), before);
+  EXPECT_EQ(effect.parameters()[2].defaultValue, 0.5f);
+  const std::string folder = path.substr(0, path.rfind('/'));
+  FILE* listing = popen(("ls -A '" + folder + "'").c_str(), "r");
+  char line[256];
+  std::vector<std::string> files;
+  while (listing && fgets(line, sizeof line, listing)) files.push_back(line);
+  if (listing) pclose(listing);
+  EXPECT_EQ(files, (std::vector<std::string>{"Quorl.defaults\n"}));  // no temporary left
+}
+
+TEST(DefaultsWithoutFolder, NothingIsWrittenAndNobodyIsAsked) {
+  MessageBoxRecorder boxes;
+  const std::string saved = getenv("XDG_CONFIG_HOME");
+  setenv("XDG_CONFIG_HOME", "/nonexistent/quorl/folder", 1);
+  Quorl effect(nullptr);
+  EXPECT_FALSE(effect.saveDefaults());
+  setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+  EXPECT_EQ(effect.parameters()[1].defaultValue, 1.0f);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// The module carries no factory bank; these supply one the way the module's table would.
+class FactoryBank : public Defaults {
+ protected:
+  Bytes bankFile(const Bytes& chunk) {
+    auto be32 = [](Bytes& out, uint32_t v) {
+      for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
+    };
+    Bytes file;
+    be32(file, 0x43636E4B);
+    be32(file, static_cast<uint32_t>(152 + chunk.size()));
+    be32(file, 0x46424368);
+    be32(file, 2);
+    be32(file, 0xFFFFEB70);
+    be32(file, 1);
+    be32(file, 16);
+    file.resize(156, 0);
+    be32(file, static_cast<uint32_t>(chunk.size()));
+    file.insert(file.end(), chunk.begin(), chunk.end());
+    return file;
+  }
+  void install(const Bytes& file) {
+    resource = file;
+    Platform::registerModuleResource("FXB", "FactoryBank", resource.data(), resource.size());
+  }
+  void TearDown() override {
+    Platform::registerModuleResource("FXB", "FactoryBank", nullptr, 0);
+    Defaults::TearDown();
+  }
+  Bytes resource;
+};
+
+TEST_F(FactoryBank, ABankInTheModuleIsLoadedIntoEveryNewInstance) {
+  Quorl source(nullptr);
+  source.setParameter(3, 0.5f);
+  char name[] = "Factory One";
+  source.setProgramName(name);
+  install(bankFile(bankOf(source)));
+  Quorl effect(nullptr);
+  EXPECT_EQ(effect.getParameter(3), 0.5f);
+  char text[32];
+  effect.getProgramName(text);
+  EXPECT_STREQ(text, "Factory One");
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(FactoryBank, DamagedBanksAreReportedAndLeaveTheTableValues) {
+  Quorl source(nullptr);
+  const Bytes good = bankFile(bankOf(source));
+  struct Case {
+    Bytes file;
+    std::string text;
+  };
+  Bytes badMagic = good, badType = good, shortBytes = good, shortChunk = good, wrapping = good;
+  badMagic[0] = 'X';
+  badType[11] = 'X';
+  shortBytes[7] += 1;  // byte size one past the end
+  shortChunk[159] += 1;
+  wrapping[156] = wrapping[157] = wrapping[158] = 0xFF;  // chunk size + 160 wraps in 32 bits
+  wrapping[159] = 0x60;
+  const Case cases[] = {
+      {badMagic, "Bad chunk magic in factory bank!"},
+      {badType, "Invalid chunk type in factory bank!"},
+      {shortBytes, "Truncated or corrupt factory bank!"},
+      {shortChunk, "Truncated or corrupt factory bank!"},
+      {wrapping, "Truncated or corrupt factory bank!"},
+      {Bytes(good.begin(), good.begin() + 100), "Truncated or corrupt factory bank!"},
+      {Bytes(2, 'C'), "Bad chunk magic in factory bank!"}};
+  for (const Case& c : cases) {
+    boxes.shown.clear();
+    install(c.file);
+    Quorl effect(nullptr);
+    ASSERT_EQ(boxes.shown.size(), 1u) << c.text;
+    EXPECT_EQ(boxes.shown[0].text, c.text);
+    EXPECT_EQ(boxes.shown[0].caption, "Quorl");
+    EXPECT_EQ(boxes.shown[0].flags, 0x2010u);
+    EXPECT_EQ(effect.programTable()[9].values[1], 1.0f);
+  }
+}
+#endif
+
+TEST_F(Defaults, LoadingFactoryDefaultsWithoutABankOnlyCopiesTheValuesIntoPrograms) {
+  Quorl effect(nullptr);
+  effect.setParameter(6, 0.9f);
+  effect.startLearn(2);
+  effect.handleController(static_cast<int16_t>(0xB010), 64);
+  effect.setProgram(4);
+  char name[] = "Mine";
+  effect.setProgramName(name);
+  effect.setParameter(6, 0.8f);
+  effect.loadFactoryBank();
+  for (int32_t p = 0; p < 16; ++p) EXPECT_EQ(effect.programTable()[p].values[6], 0.8f);
+  char text[32];
+  effect.getProgramName(text);
+  EXPECT_STREQ(text, "Mine");
+  EXPECT_EQ(effect.getProgram(), 4);
+  EXPECT_EQ(effect.getMapping(2), static_cast<int16_t>(0xB010));
+  EXPECT_EQ(effect.parameters()[6].defaultValue, 0.5f);
+}
+
+}  // namespace
