@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "dxblit/NonCopyable.h"
+
+namespace DXBlit {
+
+// A bitmap on the GPU. Its creator ends it with release, never with delete.
+class Texture : public NonCopyable {
+ public:
+  virtual void release() = 0;
+};
+
+// A texture written by the CPU and then only sampled. Pixels are 32-bit words 0xAARRGGBB, rows
+// top to bottom; pitch is the source row length in pixels. The rectangle is clipped to the
+// texture.
+class StaticTexture : public Texture {
+ public:
+  virtual void update(const uint32_t* pixels, unsigned pitch, unsigned x, unsigned y,
+                      unsigned width, unsigned height) = 0;
+};
+
+}  // namespace DXBlit

@@ -1,0 +1,9 @@
+#include <windows.h>
+
+#include "platform/DebugOutput.h"
+
+namespace Platform {
+
+void debugOutput(const char* line) { OutputDebugStringA(line); }
+
+}  // namespace Platform
