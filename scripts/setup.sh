@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xdotool x11-utils imagemagick
+  wine wine64 xvfb xdotool x11-utils imagemagick libgl1 libgl1-mesa-dri libglx-mesa0
   libfreetype-dev ttf-bitstream-vera
   googletest libgtest-dev libbenchmark-dev
   libpng-dev zlib1g-dev
@@ -31,4 +31,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 else
   echo "setup: all packages present"
+fi
+
+# The Windows build cross-compiles FreeType from Debian's source package, so apt needs the source
+# entries of the system's own archives.
+srcList=/etc/apt/sources.list.d/quorl-src.sources
+if [ ! -e "$srcList" ]; then
+  echo "setup: adding source package entries ($srcList)"
+  sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+    $sudo tee "$srcList" >/dev/null
+  $sudo apt-get update -qq
 fi

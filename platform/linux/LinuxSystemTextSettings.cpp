@@ -1,0 +1,7 @@
+#include "platform/SystemTextSettings.h"
+
+namespace Platform {
+
+TextSmoothingQuery queryTextSmoothing() { return TextSmoothingQuery(); }
+
+}  // namespace Platform

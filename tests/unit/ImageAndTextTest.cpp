@@ -1,0 +1,153 @@
+// The module's images and its font as the editor uses them: decoded from the embedded resources,
+// turned into textures, and text laid out from the glyph atlas.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "RecordingDevice.h"
+#include "image/Image.h"
+#include "text/Font.h"
+#include "text/TextMode.h"
+
+namespace {
+
+using Mintwerk::Font;
+using Mintwerk::Image;
+
+TEST(ModuleImages, BothImagesDecodeWithTheirSizesAndAlpha) {
+  std::unique_ptr<Image> sheet(Mintwerk::loadImageResource("commonTextures"));
+  ASSERT_TRUE(sheet);
+  EXPECT_EQ(sheet->getWidth(), 600u);
+  EXPECT_EQ(sheet->getHeight(), 480u);
+  for (unsigned i = 0; i < 600u * 480u; ++i) {
+    const uint32_t p = sheet->getPixels()[i];
+    const uint32_t a = p >> 24;
+    ASSERT_TRUE(((p >> 16) & 0xFF) <= a && ((p >> 8) & 0xFF) <= a && (p & 0xFF) <= a) << i;
+  }
+  std::unique_ptr<Image> background(Mintwerk::loadImageResource("Texture"));
+  ASSERT_TRUE(background);
+  EXPECT_EQ(background->getWidth(), 340u);
+  EXPECT_EQ(background->getHeight(), 190u);
+  for (unsigned i = 0; i < 340u * 190u; ++i) ASSERT_EQ(background->getPixels()[i] >> 24, 0xFFu);
+
+  RecordingDevice device;
+  DXBlit::StaticTexture* texture = background->createTexture(device);
+  EXPECT_EQ(static_cast<RecordingTexture*>(texture)->pixels[339], background->getPixels()[339]);
+  texture->release();
+  EXPECT_EQ(device.liveTextures, 0);
+}
+
+TEST(ModuleImages, MissingAndBrokenImages) {
+  EXPECT_EQ(Mintwerk::loadImageResource("NoSuchImage"), nullptr);
+  EXPECT_EQ(Mintwerk::loadImageResource(nullptr), nullptr);
+  const unsigned char notPng[] = {0x89, 0x50, 0x4E, 0x47, 13, 10, 26, 10, 0, 0};
+  EXPECT_THROW(Image(notPng, sizeof notPng), Image::Exception);
+  EXPECT_THROW(Image(notPng, 3), Image::Exception);
+  EXPECT_THROW(Image(nullptr, 0), Image::Exception);
+}
+
+TEST(ModuleImages, TheCacheDecodesOncePerModule) {
+  const Image* first = Mintwerk::cachedImageResource("commonTextures");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(Mintwerk::cachedImageResource("COMMONTEXTURES"), first);
+  EXPECT_EQ(Mintwerk::cachedImageResource("missing"), nullptr);
+}
+
+class ModuleFont : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Mintwerk::currentTextMode() = Mintwerk::TextMode();
+    font = Mintwerk::createFont(device, "Vera", 10.0f);
+    ASSERT_NE(font, nullptr);
+    Mintwerk::currentTextMode() = Mintwerk::TextMode{false, true};
+  }
+  void TearDown() override {
+    Mintwerk::destroyFont(font);
+    EXPECT_EQ(device.liveTextures, 0);
+  }
+  RecordingDevice device;
+  Font* font = nullptr;
+};
+
+TEST_F(ModuleFont, AtlasLayoutFollowsTheFontsBoundingBox) {
+  auto* atlas = static_cast<RecordingTexture*>(font->atlas);
+  EXPECT_EQ(atlas->width, 477u);  // 9 cells of 53
+  EXPECT_EQ(atlas->height, 431u);
+  EXPECT_EQ(font->columns, 9u);
+  const Mintwerk::Glyph& q = font->glyphs['Q' - 32];
+  EXPECT_EQ(q.cellX, static_cast<float>((('Q' - 32) % 9) * 53 + 1));
+  EXPECT_EQ(q.cellY, static_cast<float>((('Q' - 32) / 9) * 39 + 1));
+  EXPECT_GT(q.width, 6.0f);
+  EXPECT_GE(font->underlineThickness, 1.0f);
+  // Coverage is white premultiplied: the same byte in all four channels, and nothing is ever
+  // written outside a cell's filtered area.
+  for (uint32_t texel : atlas->pixels) ASSERT_EQ(texel, (texel & 0xFF) * 0x01010101u);
+  const Mintwerk::Glyph& space = font->glyphs[0];
+  EXPECT_EQ(space.width, 6.0f);
+  EXPECT_EQ(space.height, 2.0f);
+}
+
+TEST_F(ModuleFont, DrawingAndMeasuringAgree) {
+  const char text[] = "Q range\x01\xE9~\x7F";
+  const float measured = Mintwerk::measureText(font, text, -1);
+  const float drawn = Mintwerk::drawText(font, device, text, -1, 10.25f, 20.6f, 0xFFF3A429, true);
+  EXPECT_EQ(drawn, measured);
+  ASSERT_EQ(device.batches.size(), 2u);
+  const RecordedBatch& glyphs = device.batches[0];
+  EXPECT_EQ(glyphs.quads.size(), 9u);  // the control byte and the byte above 127 are skipped
+  EXPECT_EQ(glyphs.blend, DXBlit::BlendPremultiplied);
+  EXPECT_EQ(glyphs.combine, DXBlit::CombineTexture);
+  EXPECT_EQ(glyphs.texture0, font->atlas);
+  const Mintwerk::Glyph& q = font->glyphs['Q' - 32];
+  const DXBlit::Quad& first = glyphs.quads[0];
+  EXPECT_FLOAT_EQ(first.x0, 10.25f + q.left / 3.0f - 1.0f);
+  EXPECT_EQ(first.y0, std::floor(20.6f - q.top - 1.0f));
+  EXPECT_EQ(first.s0, q.cellX + 1.0f);
+  EXPECT_EQ(glyphs.quads[8].s0, font->glyphs[95].cellX + 1.0f);  // 127 draws glyph 95
+  const RecordedBatch& underline = device.batches[1];
+  EXPECT_EQ(underline.combine, DXBlit::CombineColor);
+  EXPECT_FLOAT_EQ(underline.quads[0].x1 - underline.quads[0].x0, drawn);
+  EXPECT_EQ(Mintwerk::drawText(font, device, "", -1, 0, 0, 0xFFFFFFFF, false), 0.0f);
+  EXPECT_EQ(Mintwerk::drawText(nullptr, device, "x", -1, 0, 0, 0xFFFFFFFF, false), 0.0f);
+}
+
+TEST_F(ModuleFont, SubpixelTextDrawsThreeShiftedChannelCopies) {
+  Mintwerk::currentTextMode() = Mintwerk::TextMode{true, false};  // blue-green-red display
+  Mintwerk::drawText(font, device, "A", 1, 5.0f, 10.0f, 0xFF102030, false);
+  const auto& quads = device.batches.back().quads;
+  ASSERT_EQ(quads.size(), 3u);
+  EXPECT_EQ(device.batches.back().blend, DXBlit::BlendSubpixel);
+  EXPECT_EQ(quads[0].colour, 0x10FF0000u);
+  EXPECT_EQ(quads[1].colour, 0x2000FF00u);
+  EXPECT_EQ(quads[2].colour, 0x300000FFu);
+  EXPECT_FLOAT_EQ(quads[0].x0, quads[1].x0 - 0.25f);
+  EXPECT_FLOAT_EQ(quads[2].x0, quads[1].x0 + 0.25f);
+}
+
+TEST(TextMode, SystemSettingsAndTheChord) {
+  Platform::TextSmoothingQuery query;
+  EXPECT_FALSE(Mintwerk::decideTextMode(query).subpixelText);
+  EXPECT_TRUE(Mintwerk::decideTextMode(query).subpixelRGB);
+  query.smoothingKnown = query.smoothingOn = query.typeKnown = true;
+  query.type = 2;
+  query.orientationKnown = true;
+  query.orientation = 0;
+  EXPECT_TRUE(Mintwerk::decideTextMode(query).subpixelText);
+  EXPECT_FALSE(Mintwerk::decideTextMode(query).subpixelRGB);
+  query.orientationKnown = false;
+  EXPECT_TRUE(Mintwerk::decideTextMode(query).subpixelRGB);
+  query.shiftCtrlAltHeld = true;
+  EXPECT_FALSE(Mintwerk::decideTextMode(query).subpixelText);
+  query.shiftCtrlAltHeld = false;
+  query.type = 1;  // standard smoothing is grey
+  EXPECT_FALSE(Mintwerk::decideTextMode(query).subpixelText);
+}
+
+TEST(ModuleFontMissing, AnUnknownFontResourceGivesNull) {
+  RecordingDevice device;
+  EXPECT_EQ(Mintwerk::createFont(device, "NoSuchFont", 10.0f), nullptr);
+  EXPECT_EQ(device.liveTextures, 0);
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// Text from pre-rasterised glyph atlases: the printable ASCII characters of a TrueType font
+// rendered at three times the horizontal resolution, filtered and packed into one texture.
+#pragma once
+
+#include "dxblit/Context.h"
+#include "dxblit/Device.h"
+#include "dxblit/Texture.h"
+
+namespace Mintwerk {
+
+struct Glyph {
+  float cellX, cellY;        // the glyph's cell in the atlas, plus 1
+  float width;               // bitmap width + 6, in atlas texels (thirds of a pixel)
+  float height;              // bitmap rows + 2, in pixels
+  float advanceX, advanceY;  // thirds of a pixel, pixels
+  float left;                // bitmap left bearing, thirds of a pixel
+  float top;                 // bitmap top bearing, pixels up from the baseline
+};
+
+struct Font {
+  Glyph glyphs[96];  // character codes 32..127
+  unsigned columns;
+  float underlineOffset;     // pixels below the baseline
+  float underlineThickness;  // pixels, at least 1
+  DXBlit::Device* device;
+  DXBlit::StaticTexture* atlas;
+};
+
+// The font resource `name` (type "TTF") at the given size; null on any failure.
+Font* createFont(DXBlit::Context& context, const char* name, float pointSize);
+// Releases the atlas (before its device goes) and frees the font. Null is fine.
+void destroyFont(Font* font);
+
+// Draws `length` bytes of text (-1: up to the terminating zero) from pen position x on baseline
+// y; returns the horizontal advance in pixels. A null font draws nothing and returns 0.
+float drawText(Font* font, DXBlit::Context& context, const char* text, int length, float x, float y,
+               uint32_t colour, bool underline);
+float measureText(const Font* font, const char* text, int length);
+
+}  // namespace Mintwerk
