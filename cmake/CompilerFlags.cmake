@@ -20,6 +20,11 @@ endif()
 
 option(QUORL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(QUORL_FUZZ "Build the fuzz targets (with clang)" OFF)
+option(QUORL_TSAN "Build with ThreadSanitizer" OFF)
+if(QUORL_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
 if(QUORL_FUZZ)
   # Everything is instrumented for coverage, so that libFuzzer sees into the libraries too.
   add_compile_options(-fsanitize=fuzzer-no-link)

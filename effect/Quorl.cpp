@@ -4,6 +4,7 @@
 
 #include "effect/AudioFpuMode.h"
 #include "effect/QuorlParameters.h"
+#include "gui/PlugEditVST.h"
 
 using namespace QuorlDsp;
 
@@ -45,7 +46,6 @@ void rampValues(const RampBank<Quorl::kRampCount>& ramps, double offset,
 Quorl::Quorl(audioMasterCallback host)
     : Plug(host, kProgramCount, QuorlParams::kParamCount, "Quorl") {
   setUniqueID(kUniqueId);
-  hasEditor(editor != nullptr);  // the editor joins with the window toolkit
   for (int32_t i = 0; i < QuorlParams::kParamCount; ++i) {
     PlugCore::ParamRecord& record = params[static_cast<uint32_t>(i)];
     const QuorlParams::ParamInfo& info = QuorlParams::kParamTable[i];
@@ -55,6 +55,11 @@ Quorl::Quorl(audioMasterCallback host)
     record.value = info.defaultValue;
     record.flags = 0;
   }
+  editorDescription = {340, 190, 0, QuorlParams::kParamCount, 0xF3A429, "Texture"};
+  // Without a window layer for this platform there is no editor to offer.
+  if (Mintwerk::NativeWindowFactory factory = Mintwerk::platformWindowFactory())
+    new Mintwerk::PlugEditVST(this, this, &editorDescription, factory);  // registers itself
+  hasEditor(editor != nullptr);
   loadFactoryBank();
   loadDefaults();
 }
@@ -160,6 +165,8 @@ void Quorl::processSamples(const double* inL, const double* inR, double* outL, d
   drivenL = xL;
   drivenR = xR;
 }
+
+void Quorl::build(Mintwerk::PlugFrame&) {}
 
 void Quorl::formatParameter(int32_t index, char* text, float value) {
   QuorlParams::formatParameterValue(index, value, text, 64);

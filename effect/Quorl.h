@@ -6,9 +6,11 @@
 #include "effect/OutputHighpass.h"
 #include "effect/ParameterRamps.h"
 #include "effect/SaturatingSvf.h"
+#include "gui/EditorDescription.h"
+#include "gui/IEditBuilder.h"
 #include "plugcore/Plug.h"
 
-class Quorl : public PlugCore::Plug {
+class Quorl : public PlugCore::Plug, public Mintwerk::IEditBuilder {
  public:
   static constexpr int32_t kProgramCount = 16;
   static constexpr VstInt32 kUniqueId = static_cast<VstInt32>(0xFFFFEB70);  // -5264
@@ -21,6 +23,9 @@ class Quorl : public PlugCore::Plug {
   bool processBlock(bool paramsChanged, const PlugCore::TransportInfo& transport,
                     double* const* inputs, double* const* outputs, int32_t frames) override;
   void formatParameter(int32_t index, char* text, float value) override;
+
+  // The editor's controls, placed into a freshly opened frame.
+  void build(Mintwerk::PlugFrame& frame) override;
 
   // Evaluates the ramps and settings at every sample even while nothing moves: the plain reading
   // of the algorithm, kept as the reference the faster path must match bit for bit.
@@ -46,4 +51,5 @@ class Quorl : public PlugCore::Plug {
   QuorlDsp::HighpassState highpassL, highpassR;
   QuorlDsp::Oversampler oversampler;
   bool evaluateEverySample = false;
+  Mintwerk::EditorDescription editorDescription;
 };

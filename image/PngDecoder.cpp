@@ -45,6 +45,7 @@ int unfilterImage(std::vector<unsigned char>& image, const std::vector<unsigned 
     }
     return 0;
   }
+  if (info.height == 0) return 0;  // no rows: no row buffers, however wide the header says
   std::vector<unsigned char> row(rowBytes), prior(rowBytes);
   const uint64_t rowBits = uint64_t(info.width) * layout.bitsPerPixel;
   for (uint32_t y = 0; y < info.height; ++y, line += 1 + rowBytes) {
@@ -63,12 +64,16 @@ size_t passRowBytes(const Adam7Pass& pass, unsigned bpp) {
 
 // The errors decoding the passes in order would meet (a short pass, a bad filter byte), found
 // before anything is allocated: the image is then only as large as data actually present.
-int checkPasses(const std::vector<unsigned char>& scanlines, const PngInfo& info, unsigned bpp) {
+// Also gives the longest pass row.
+int checkPasses(const std::vector<unsigned char>& scanlines, const PngInfo& info, unsigned bpp,
+                size_t& longestRow) {
   size_t offset = 0;
+  longestRow = 0;
   for (int p = 0; p < kAdam7Passes; ++p) {
     const Adam7Pass pass = adam7Pass(p, info.width, info.height);
     if (pass.width == 0 || pass.height == 0) continue;
     const size_t lineBytes = 1 + passRowBytes(pass, bpp);
+    if (lineBytes - 1 > longestRow) longestRow = lineBytes - 1;
     if (scanlines.size() - offset < pass.height * lineBytes) return PngError::kNotEnoughImageData;
     for (uint64_t r = 0; r < pass.height; ++r, offset += lineBytes)
       if (scanlines[offset] > 4) return PngError::kBadFilterType;
@@ -79,9 +84,10 @@ int checkPasses(const std::vector<unsigned char>& scanlines, const PngInfo& info
 int deinterlaceImage(std::vector<unsigned char>& image, const std::vector<unsigned char>& scanlines,
                      const PngInfo& info, const ImageLayout& layout) {
   const unsigned bpp = layout.bitsPerPixel;
-  if (int error = checkPasses(scanlines, info, bpp)) return error;
+  size_t longestRow = 0;
+  if (int error = checkPasses(scanlines, info, bpp, longestRow)) return error;
   image.assign(layout.imageBytes, 0);  // zeros: low-depth pixels are ORed in
-  std::vector<unsigned char> row(layout.rowBytes), prior(layout.rowBytes);
+  std::vector<unsigned char> row(longestRow), prior(longestRow);
   const unsigned char* line = scanlines.data();
   for (int p = 0; p < kAdam7Passes; ++p) {
     const Adam7Pass pass = adam7Pass(p, info.width, info.height);

@@ -1,8 +1,8 @@
 // Our PNG decoder, for the bitmaps the editor carries inside the module. Portable C++ only.
 //
 // decodePngBuffer decodes the PNG in in[0, inLength). Returns 0 on success, else one of the
-// error numbers listed in image/PngErrors.h. width and height are written on every return (their
-// values after an error are unspecified); out is emptied on error.
+// error numbers listed in image/PngErrors.h. width and height are written on every return (after
+// an error they may hold anything); out is emptied on error.
 //
 // With convertToRgba, out receives width * height * 4 bytes: rows top to bottom, each pixel R, G,
 // B, A at 8 bits (16-bit samples keep their high byte, lower depths are scaled up, palettes and

@@ -15,12 +15,16 @@ cmake --build build/windows -j"$jobs"
 echo "== building: sanitize"
 cmake --preset sanitize >/dev/null
 cmake --build build/sanitize -j"$jobs" --target quorl_tests
+echo "== building: tsan"
+cmake --preset tsan >/dev/null
+cmake --build build/tsan -j"$jobs" --target quorl_tests
 echo "== building: fuzz"
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz -j"$jobs"
 echo "== building: native"
 cmake --preset native -DQUORL_WINDOWS_BUILD_DIR="$root/build/windows" \
   -DQUORL_SANITIZE_BUILD_DIR="$root/build/sanitize" -DQUORL_FUZZ_BUILD_DIR="$root/build/fuzz" \
+  -DQUORL_TSAN_BUILD_DIR="$root/build/tsan" \
   >/dev/null
 cmake --build build/native -j"$jobs"
 

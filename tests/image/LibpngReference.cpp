@@ -7,8 +7,8 @@
 
 namespace {
 
-unsigned paletteEntries(const TestImageSpec& spec) {
-  const unsigned full = 1u << spec.bitDepth;
+unsigned paletteEntries(const ImageRecipe& recipe) {
+  const unsigned full = 1u << recipe.bitDepth;
   return full < 200 ? full : 200;
 }
 
@@ -25,8 +25,8 @@ unsigned samplesPerPixel(int colourType) {
   }
 }
 
-size_t rowBytes(const TestImageSpec& spec) {
-  return (size_t(spec.width) * samplesPerPixel(spec.colourType) * spec.bitDepth + 7) / 8;
+size_t rowBytes(const ImageRecipe& recipe) {
+  return (size_t(recipe.width) * samplesPerPixel(recipe.colourType) * recipe.bitDepth + 7) / 8;
 }
 
 void appendToVector(png_structp png, png_bytep data, png_size_t length) {
@@ -48,23 +48,24 @@ void readFromVector(png_structp png, png_bytep out, png_size_t length) {
 
 }  // namespace
 
-std::vector<unsigned char> makeTestRows(const TestImageSpec& spec, unsigned seed) {
-  const size_t bytes = rowBytes(spec);
-  std::vector<unsigned char> rows(bytes * spec.height);
+std::vector<unsigned char> makeTestRows(const ImageRecipe& recipe, unsigned seed) {
+  const size_t bytes = rowBytes(recipe);
+  std::vector<unsigned char> rows(bytes * recipe.height);
   uint32_t state = seed * 2654435761u + 1;
-  for (unsigned y = 0; y < spec.height; ++y)
+  for (unsigned y = 0; y < recipe.height; ++y)
     for (size_t i = 0; i < bytes; ++i) {
       state = state * 1664525u + 1013904223u;
       // Left part a gradient (long matches, useful filters), right part noise.
       rows[y * bytes + i] = i < bytes / 2 ? static_cast<unsigned char>(i * 3 + y * 5)
                                           : static_cast<unsigned char>(state >> 24);
     }
-  if (spec.colourType == PNG_COLOR_TYPE_PALETTE && spec.bitDepth == 8)
-    for (auto& b : rows) b %= paletteEntries(spec);  // lower depths fit any index: 2^depth entries
+  if (recipe.colourType == PNG_COLOR_TYPE_PALETTE && recipe.bitDepth == 8)
+    for (auto& b : rows)
+      b %= paletteEntries(recipe);  // lower depths fit any index: 2^depth entries
   return rows;
 }
 
-std::vector<unsigned char> encodeWithLibpng(const TestImageSpec& spec,
+std::vector<unsigned char> encodeWithLibpng(const ImageRecipe& recipe,
                                             const std::vector<unsigned char>& rows) {
   std::vector<unsigned char> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -74,43 +75,43 @@ std::vector<unsigned char> encodeWithLibpng(const TestImageSpec& spec,
     return {};
   }
   png_set_write_fn(png, &out, appendToVector, nullptr);
-  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, recipe.width, recipe.height, recipe.bitDepth, recipe.colourType,
+               recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_filter(png, 0, spec.filters);
-  png_set_compression_level(png, spec.compressionLevel);
+  png_set_filter(png, 0, recipe.filters);
+  png_set_compression_level(png, recipe.compressionLevel);
 
   png_color palette[256];
   png_byte alphas[256];
-  const unsigned entries = paletteEntries(spec);
+  const unsigned entries = paletteEntries(recipe);
   for (unsigned i = 0; i < 256; ++i) {
     palette[i] = {static_cast<png_byte>(i * 37), static_cast<png_byte>(255 - i),
                   static_cast<png_byte>(i * i)};
     alphas[i] = static_cast<png_byte>(i * 61 + 7);
   }
-  if (spec.colourType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette, entries);
-  if (spec.transparency) {
+  if (recipe.colourType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette, entries);
+  if (recipe.transparency) {
     // The key is the first pixel's value, so that at least that pixel turns transparent.
     png_color_16 key = {};
-    const bool wide = spec.bitDepth == 16;
+    const bool wide = recipe.bitDepth == 16;
     auto sample = [&](int s) {
       return wide ? unsigned(rows[2 * s] << 8 | rows[2 * s + 1]) : unsigned(rows[s]);
     };
-    if (spec.colourType == PNG_COLOR_TYPE_GRAY)
-      key.gray =
-          static_cast<png_uint_16>(spec.bitDepth < 8 ? rows[0] >> (8 - spec.bitDepth) : sample(0));
-    if (spec.colourType == PNG_COLOR_TYPE_RGB) {
+    if (recipe.colourType == PNG_COLOR_TYPE_GRAY)
+      key.gray = static_cast<png_uint_16>(recipe.bitDepth < 8 ? rows[0] >> (8 - recipe.bitDepth)
+                                                              : sample(0));
+    if (recipe.colourType == PNG_COLOR_TYPE_RGB) {
       key.red = static_cast<png_uint_16>(sample(0));
       key.green = static_cast<png_uint_16>(sample(1));
       key.blue = static_cast<png_uint_16>(sample(2));
     }
-    const int alphaCount = spec.colourType == PNG_COLOR_TYPE_PALETTE ? int(entries + 1) / 2 : 0;
+    const int alphaCount = recipe.colourType == PNG_COLOR_TYPE_PALETTE ? int(entries + 1) / 2 : 0;
     png_set_tRNS(png, info, alphas, alphaCount, &key);
   }
   png_write_info(png, info);
-  std::vector<png_bytep> pointers(spec.height);
-  for (unsigned y = 0; y < spec.height; ++y)
-    pointers[y] = const_cast<png_bytep>(rows.data() + y * rowBytes(spec));
+  std::vector<png_bytep> pointers(recipe.height);
+  for (unsigned y = 0; y < recipe.height; ++y)
+    pointers[y] = const_cast<png_bytep>(rows.data() + y * rowBytes(recipe));
   png_write_image(png, pointers.data());
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-struct TestImageSpec {
+struct ImageRecipe {
   unsigned width, height;
   int colourType, bitDepth;
   bool interlaced;
@@ -16,10 +16,10 @@ struct TestImageSpec {
 
 // Encodes rows of `rows` (each row packed and byte-aligned, as libpng takes them). Palette images
 // get a palette of 2^depth entries (at most 200), colour keys hit the first pixel's value.
-std::vector<unsigned char> encodeWithLibpng(const TestImageSpec& spec,
+std::vector<unsigned char> encodeWithLibpng(const ImageRecipe& recipe,
                                             const std::vector<unsigned char>& rows);
-// Rows of deterministic pixels for the spec, smooth in places and noisy in others.
-std::vector<unsigned char> makeTestRows(const TestImageSpec& spec, unsigned seed);
+// Rows of deterministic pixels for the recipe, smooth in places and noisy in others.
+std::vector<unsigned char> makeTestRows(const ImageRecipe& recipe, unsigned seed);
 // Decodes to 8-bit RGBA; false when libpng refuses the data.
 bool decodeWithLibpng(const std::vector<unsigned char>& png, std::vector<unsigned char>& rgba,
                       unsigned& width, unsigned& height);

@@ -41,12 +41,18 @@ TEST(PngTolerates, SizeWrittenEvenOnError) {
   EXPECT_EQ(7u, h);
 }
 
-TEST(PngTolerates, ZeroWidthImage) {
-  // Five rows of nothing but their filter bytes, at a depth below 8 and at 8.
+TEST(PngTolerates, EmptyImages) {
+  // Five rows of nothing but their filter bytes, at a depth below 8 and at 8; and no rows at all
+  // under a header 1.6 billion pixels wide (which must not allocate rows for it either).
   for (unsigned depth : {2u, 8u}) {
     Bytes out{1};
     EXPECT_EQ(0, decode(makePng(ihdr(0, 5, depth, 0), {{"IDAT", zlibStored(Bytes(5))}}), out));
     EXPECT_TRUE(out.empty());
+    for (unsigned interlace : {0u, 1u}) {
+      const Bytes png = makePng(ihdr(1610612736, 0, 1, 0, interlace), {{"IDAT", zlibStored({})}});
+      EXPECT_EQ(0, decode(png, out));
+      EXPECT_TRUE(out.empty());
+    }
   }
 }
 
@@ -83,11 +89,11 @@ TEST(PngRawLayout, LowDepthRowsPackedWithoutPadding) {
 }
 
 TEST(PngRawLayout, InterlacedOneBitGreyEqualsItsPlainTwin) {
-  TestImageSpec spec{13, 11, PNG_COLOR_TYPE_GRAY, 1, false, false, PNG_ALL_FILTERS, 6};
-  const auto rows = makeTestRows(spec, 3);
-  const auto plain = encodeWithLibpng(spec, rows);
-  spec.interlaced = true;
-  const auto interlaced = encodeWithLibpng(spec, rows);
+  ImageRecipe recipe{13, 11, PNG_COLOR_TYPE_GRAY, 1, false, false, PNG_ALL_FILTERS, 6};
+  const auto rows = makeTestRows(recipe, 3);
+  const auto plain = encodeWithLibpng(recipe, rows);
+  recipe.interlaced = true;
+  const auto interlaced = encodeWithLibpng(recipe, rows);
   ASSERT_NE(plain, interlaced);
   Bytes a, b;
   ASSERT_EQ(0, decode(plain, a, false));

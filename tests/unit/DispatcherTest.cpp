@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FakeHost.h"
+#include "MessageBoxRecorder.h"
 #include "plugcore/PluginEntry.h"
 
 namespace {
@@ -43,7 +44,11 @@ TEST_F(Dispatcher, RecordDescribesTheEffect) {
   EXPECT_EQ(effect->numParams, 8);
   EXPECT_EQ(effect->numInputs, 2);
   EXPECT_EQ(effect->numOutputs, 2);
-  EXPECT_EQ(effect->flags, 0x1030);  // no editor yet
+#if defined(_WIN32)
+  EXPECT_EQ(effect->flags, 0x1031);  // with its editor
+#else
+  EXPECT_EQ(effect->flags, 0x1030);  // no window layer here yet: no editor
+#endif
   EXPECT_EQ(effect->initialDelay, 0);
   EXPECT_EQ(effect->realQualities, 0);
   EXPECT_EQ(effect->offQualities, 0);
@@ -177,16 +182,37 @@ TEST_F(Dispatcher, FixedAnswers) {
   EXPECT_EQ(dispatch(effGetSpeakerArrangement), 0);  // no pointers: nothing to write
 }
 
-TEST_F(Dispatcher, EditorOpcodesWithoutEditorAnswerZero) {
+TEST(DispatcherWithoutEditor, EditorOpcodesAnswerZero) {
+  FakeHost host;
+  MessageBoxRecorder boxes;  // the stand-in effect comes with its message
+  AEffect* effect = PlugCore::pluginMain(host.callback(), false);
+  ASSERT_NE(effect, nullptr);
+  auto dispatch = [&](VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr) {
+    return effect->dispatcher(effect, opcode, index, value, ptr, 0.0f);
+  };
   ERect* rect = reinterpret_cast<ERect*>(&host);
   EXPECT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 0);
   EXPECT_EQ(dispatch(effEditOpen, 0, 0, &host), 0);
-  EXPECT_EQ(dispatch(effEditClose), 0);
-  EXPECT_EQ(dispatch(effEditIdle), 0);
-  EXPECT_EQ(dispatch(effEditKeyDown, 'a', 0, nullptr, 0.0f), 0);
-  EXPECT_EQ(dispatch(effEditKeyUp, 'a', 0, nullptr, 0.0f), 0);
-  EXPECT_EQ(dispatch(effSetEditKnobMode, 0, 2), 0);
+  EXPECT_EQ(dispatch(effEditClose, 0, 0, nullptr), 0);
+  EXPECT_EQ(dispatch(effEditIdle, 0, 0, nullptr), 0);
+  EXPECT_EQ(dispatch(effEditKeyDown, 'a', 0, nullptr), 0);
+  EXPECT_EQ(dispatch(effEditKeyUp, 'a', 0, nullptr), 0);
+  EXPECT_EQ(dispatch(effSetEditKnobMode, 0, 2, nullptr), 0);
+  EXPECT_EQ(dispatch(effClose, 0, 0, nullptr), 1);
 }
+
+#if defined(_WIN32)
+TEST_F(Dispatcher, EditorRectangleIsKnownBeforeOpening) {
+  ERect* rect = nullptr;
+  EXPECT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->right - rect->left, 340);
+  EXPECT_EQ(rect->bottom - rect->top, 190);
+  EXPECT_EQ(dispatch(effEditKeyDown, 'a', 0, nullptr, 0.0f), 0);  // keys are declined
+  EXPECT_EQ(dispatch(effSetEditKnobMode, 0, 2), 0);
+  EXPECT_EQ(dispatch(effEditClose), 0);  // close without open does nothing
+}
+#endif
 
 TEST_F(Dispatcher, UnlistedOpcodesAnswerZeroAndChangeNothing) {
   const VstInt32 unlisted[] = {effEditDraw,

@@ -1,0 +1,24 @@
+// The top of the control tree: a native window that paints the tree, delivers the mouse and
+// ticks a timer. Each platform supplies one.
+#pragma once
+
+#include "gui/Control.h"
+#include "gui/IFrameController.h"
+#include "gui/ITimerController.h"
+
+namespace Mintwerk {
+
+class NativeWindow : public Container {
+ public:
+  NativeWindow(uint32_t width, uint32_t height) : Container(nullptr, 0, 0, width, height) {}
+  // Ticks the controller every 10 ms from now on (null: no more ticks).
+  virtual void setTimer(ITimerController* controller) = 0;
+};
+
+// Makes the editor's window as a child of the host's window; null where the platform has no
+// window layer.
+using NativeWindowFactory = NativeWindow* (*)(IFrameController* controller, uint32_t width,
+                                              uint32_t height, void* parentWindow);
+NativeWindowFactory platformWindowFactory();
+
+}  // namespace Mintwerk

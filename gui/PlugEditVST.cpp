@@ -1,0 +1,106 @@
+#include "gui/PlugEditVST.h"
+
+#include <cstring>
+
+#include "gui/PlugFrame.h"
+#include "platform/Threads.h"
+#include "plugcore/AudioEffect.h"
+
+namespace Mintwerk {
+
+PlugEditVST::PlugEditVST(AudioEffect* owner, IEditBuilder* editBuilder,
+                         const EditorDescription* editorDescription, NativeWindowFactory factory)
+    : AEffEditor(owner),
+      description(editorDescription),
+      builder(editBuilder),
+      windowFactory(factory) {
+  rect.top = 0;
+  rect.left = 0;
+  rect.bottom = static_cast<int16_t>(description->height);
+  rect.right = static_cast<int16_t>(description->width);
+  if (description->numParams) {
+    values.reset(new PlugCore::Relaxed<float>[description->numParams]);
+    for (uint32_t i = 0; i < description->numParams; ++i)
+      values[i] = effect ? effect->getParameter(static_cast<VstInt32>(i)) : 0.0f;
+  }
+  if (description->stateSize) {
+    state.reset(new unsigned char[description->stateSize]);
+    std::memset(state.get(), 0, description->stateSize);
+  }
+  if (effect) {
+    effect->setEditor(this);
+    effect->hasEditor(true);
+  }
+}
+
+PlugEditVST::~PlugEditVST() {
+  if (frame) close();
+}
+
+void PlugEditVST::takeLock() {
+  while (openLock.exchange(1, std::memory_order_acquire) == 1) Platform::yieldThread();
+}
+
+bool PlugEditVST::tryLock() { return openLock.exchange(1, std::memory_order_acquire) == 0; }
+
+void PlugEditVST::freeLock() { openLock.store(0, std::memory_order_release); }
+
+bool PlugEditVST::getRect(ERect** out) {
+  if (out) *out = &rect;
+  return true;
+}
+
+bool PlugEditVST::open(void* parentWindow) {
+  takeLock();
+  if (!frame) {
+    systemWindow = parentWindow;
+    NativeWindow* window =
+        windowFactory ? windowFactory(this, static_cast<uint32_t>(description->width),
+                                      static_cast<uint32_t>(description->height), parentWindow)
+                      : nullptr;
+    if (window) {
+      // The window owns the frame and the frame its controls; they go with the native window.
+      frame = new PlugFrame(window, *this);
+      if (builder) builder->build(*frame);
+      window->setTimer(frame);
+    }
+  }
+  freeLock();
+  return true;
+}
+
+void PlugEditVST::close() {
+  takeLock();
+  if (frame) {
+    if (Container* window = frame->getParent()) window->releaseResources();
+    frame = nullptr;
+    systemWindow = nullptr;
+  }
+  freeLock();
+}
+
+void PlugEditVST::windowDestroyed() {
+  if (frame) close();
+}
+
+bool PlugEditVST::paramChanged(int32_t index, float value) {
+  if (!tryLock()) return false;
+  if (index >= 0 && static_cast<uint32_t>(index) < description->numParams) values[index] = value;
+  if (frame) frame->redraw();
+  freeLock();
+  return true;
+}
+
+void PlugEditVST::mappingChanged(int32_t) {
+  // Nothing to update: the knob shows its mapping at the next paint. Taking the lock keeps
+  // this from overlapping an open or close.
+  if (!tryLock()) return;
+  freeLock();
+}
+
+float PlugEditVST::cachedValue(int32_t index) const {
+  if (index < 0 || static_cast<uint32_t>(index) >= description->numParams) return 0.0f;
+  return values[index];
+}
+
+}  // namespace Mintwerk

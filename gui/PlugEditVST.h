@@ -1,0 +1,60 @@
+// The editor object the effect hands to the host. It lives as long as the effect; the window and
+// its controls exist only while the editor is open. It keeps the values the controls show, which
+// the frame's poll refreshes.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "gui/EditorDescription.h"
+#include "gui/IEditBuilder.h"
+#include "gui/IFrameController.h"
+#include "gui/NativeWindow.h"
+#include "plugcore/AEffEditor.h"
+#include "plugcore/IParamNotify.h"
+#include "plugcore/Relaxed.h"
+
+namespace Mintwerk {
+
+class PlugFrame;
+
+class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore::IParamNotify {
+ public:
+  // Registers itself as the effect's editor.
+  PlugEditVST(AudioEffect* effect, IEditBuilder* builder, const EditorDescription* description,
+              NativeWindowFactory windowFactory);
+  ~PlugEditVST() override;
+
+  bool getRect(ERect** rect) override;
+  bool open(void* parentWindow) override;
+  void close() override;
+  bool isOpen() override { return frame != nullptr; }
+
+  bool canClose() override { return true; }
+  void windowDestroyed() override;
+
+  // Both only try the lock: the window's timer and the audio thread never wait for an open or
+  // close in progress. A refused change is offered again on the next poll.
+  bool paramChanged(int32_t index, float value) override;
+  void mappingChanged(int32_t index) override;
+
+  const EditorDescription& getDescription() const { return *description; }
+  float cachedValue(int32_t index) const;
+  PlugFrame* getFrame() const { return frame; }
+
+ private:
+  void takeLock();
+  bool tryLock();
+  void freeLock();
+
+  const EditorDescription* description;
+  IEditBuilder* builder;
+  NativeWindowFactory windowFactory;
+  PlugFrame* frame = nullptr;
+  std::atomic<int32_t> openLock{0};
+  ERect rect;
+  std::unique_ptr<PlugCore::Relaxed<float>[]> values;
+  std::unique_ptr<unsigned char[]> state;
+};
+
+}  // namespace Mintwerk

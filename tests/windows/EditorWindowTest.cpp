@@ -1,0 +1,108 @@
+// The editor as a host opens it: through the DLL's dispatcher, into a window of the host's.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "plugcore/VstAbi.h"
+
+namespace {
+
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+  return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+int editorWindowsIn(HWND host) {
+  int count = 0;
+  for (HWND child = FindWindowExA(host, nullptr, "MintwerkWinwrapper", nullptr); child;
+       child = FindWindowExA(host, child, "MintwerkWinwrapper", nullptr))
+    ++count;
+  return count;
+}
+
+class EditorInHost : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    module = LoadLibraryA(QUORL_WINDOWS_MODULE);
+    ASSERT_NE(module, nullptr);
+    auto entry = reinterpret_cast<VstPluginMainProc>(
+        reinterpret_cast<void*>(GetProcAddress(module, "VSTPluginMain")));
+    WNDCLASSA hostClass = {};
+    hostClass.lpfnWndProc = DefWindowProcA;
+    hostClass.hInstance = GetModuleHandleA(nullptr);
+    hostClass.lpszClassName = "QuorlEditorHost";
+    RegisterClassA(&hostClass);
+    for (int i = 0; i < 2; ++i) {
+      effects[i] = entry(hostCallback);
+      ASSERT_NE(effects[i], nullptr);
+      hosts[i] =
+          CreateWindowExA(0, "QuorlEditorHost", "host", WS_OVERLAPPED | WS_VISIBLE, 50 + 400 * i,
+                          50, 380, 260, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+  }
+  void TearDown() override {
+    for (int i = 0; i < 2; ++i) {
+      if (hosts[i]) DestroyWindow(hosts[i]);
+      if (effects[i]) effects[i]->dispatcher(effects[i], effClose, 0, 0, nullptr, 0);
+    }
+    FreeLibrary(module);
+  }
+  VstIntPtr dispatch(int i, VstInt32 opcode, void* ptr = nullptr) {
+    return effects[i]->dispatcher(effects[i], opcode, 0, 0, ptr, 0);
+  }
+  HMODULE module = nullptr;
+  AEffect* effects[2] = {};
+  HWND hosts[2] = {};
+};
+
+TEST_F(EditorInHost, OpensOneChildWindowAndOpeningTwiceCreatesNothing) {
+  EXPECT_EQ(effects[0]->flags & effFlagsHasEditor, effFlagsHasEditor);
+  ERect* rect = nullptr;
+  EXPECT_EQ(dispatch(0, effEditGetRect, &rect), 1);
+  EXPECT_EQ(rect->right, 340);
+  EXPECT_EQ(dispatch(0, effEditOpen, hosts[0]), 1);
+  EXPECT_EQ(dispatch(0, effEditOpen, hosts[0]), 1);
+  EXPECT_EQ(editorWindowsIn(hosts[0]), 1);
+  HWND editor = FindWindowExA(hosts[0], nullptr, "MintwerkWinwrapper", nullptr);
+  RECT client;
+  GetClientRect(editor, &client);
+  EXPECT_EQ(client.right, 340);
+  EXPECT_EQ(client.bottom, 190);
+  UpdateWindow(editor);  // the first paint makes the GL device
+  dispatch(0, effEditClose);
+}
+
+TEST_F(EditorInHost, TwoEditorsShareOneWindowClass) {
+  dispatch(0, effEditOpen, hosts[0]);
+  dispatch(1, effEditOpen, hosts[1]);
+  EXPECT_EQ(editorWindowsIn(hosts[0]), 1);
+  EXPECT_EQ(editorWindowsIn(hosts[1]), 1);
+  const ATOM first = static_cast<ATOM>(
+      GetClassLongPtrA(FindWindowExA(hosts[0], nullptr, "MintwerkWinwrapper", nullptr), GCW_ATOM));
+  const ATOM second = static_cast<ATOM>(
+      GetClassLongPtrA(FindWindowExA(hosts[1], nullptr, "MintwerkWinwrapper", nullptr), GCW_ATOM));
+  EXPECT_EQ(first, second);
+  dispatch(0, effEditClose);
+  dispatch(1, effEditClose);
+}
+
+TEST_F(EditorInHost, ClosingTheEditorWindowClosesTheEditor) {
+  dispatch(0, effEditOpen, hosts[0]);
+  HWND editor = FindWindowExA(hosts[0], nullptr, "MintwerkWinwrapper", nullptr);
+  SendMessageA(editor, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(editor));
+  EXPECT_EQ(dispatch(0, effEditOpen, hosts[0]), 1);  // closed, so this builds a new one
+  EXPECT_EQ(editorWindowsIn(hosts[0]), 1);
+}
+
+TEST_F(EditorInHost, HostDestroyingItsWindowWithoutCloseIsSafe) {
+  dispatch(0, effEditOpen, hosts[0]);
+  UpdateWindow(FindWindowExA(hosts[0], nullptr, "MintwerkWinwrapper", nullptr));
+  DestroyWindow(hosts[0]);
+  hosts[0] = nullptr;
+  dispatch(0, effEditClose);  // a late close after the window went does nothing
+  hosts[0] = CreateWindowExA(0, "QuorlEditorHost", "host", WS_OVERLAPPED | WS_VISIBLE, 50, 50, 380,
+                             260, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  EXPECT_EQ(dispatch(0, effEditOpen, hosts[0]), 1);
+  EXPECT_EQ(editorWindowsIn(hosts[0]), 1);
+}
+
+}  // namespace
