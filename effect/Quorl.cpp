@@ -5,6 +5,9 @@
 #include "effect/AudioFpuMode.h"
 #include "effect/QuorlParameters.h"
 #include "gui/PlugEditVST.h"
+#include "gui/PlugFrame.h"
+#include "gui/PlugKnob.h"
+#include "gui/PlugSwitch.h"
 
 using namespace QuorlDsp;
 
@@ -166,7 +169,30 @@ void Quorl::processSamples(const double* inL, const double* inR, double* outL, d
   drivenR = xR;
 }
 
-void Quorl::build(Mintwerk::PlugFrame&) {}
+namespace {
+
+struct KnobPlacement {
+  int32_t paramIndex;
+  int32_t x, y;
+  const char* caption;
+};
+
+// The editor's own captions, which differ from the names the host sees.
+const KnobPlacement kKnobs[] = {
+    {QuorlParams::kCutoff, 10, 0, "cutoff"},   {QuorlParams::kResonance, 90, 0, "resonance"},
+    {QuorlParams::kDrive, 170, 0, "drive"},    {QuorlParams::kMorph, 10, 100, "morph"},
+    {QuorlParams::kBand, 90, 100, "bandpass"}, {QuorlParams::kWetMix, 170, 100, "wet mix"},
+    {QuorlParams::kOutput, 250, 60, "output"},
+};
+
+}  // namespace
+
+void Quorl::build(Mintwerk::PlugFrame& frame) {
+  frame.setShowLogo(false);
+  for (const KnobPlacement& knob : kKnobs)
+    new Mintwerk::PlugKnob(&frame, knob.x, knob.y, 80, 80, knob.caption, knob.paramIndex);
+  new Mintwerk::PlugSwitch(&frame, 250, 30, 80, 24, "Q range", QuorlParams::kQRange);
+}
 
 void Quorl::formatParameter(int32_t index, char* text, float value) {
   QuorlParams::formatParameterValue(index, value, text, 64);

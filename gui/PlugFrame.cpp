@@ -1,12 +1,206 @@
 #include "gui/PlugFrame.h"
 
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "dxblit/Shader.h"
+#include "gui/Menu.h"
 #include "gui/PlugEditVST.h"
+#include "image/Image.h"
+#include "platform/WebAddress.h"
+#include "plugcore/Plug.h"
+#include "text/Font.h"
 
 namespace Mintwerk {
 
-PlugFrame::PlugFrame(Container* window, PlugEditVST& editor)
-    : Container(window, 0, 0, static_cast<uint32_t>(editor.getDescription().width),
-                static_cast<uint32_t>(editor.getDescription().height)),
-      editor(editor) {}
+namespace {
+const char* const kSpriteSheet = "commonTextures";
+}
+
+PlugFrame::PlugFrame(Container* window, PlugEditVST& bridge)
+    : Container(window, 0, 0, static_cast<uint32_t>(bridge.getDescription().width),
+                static_cast<uint32_t>(bridge.getDescription().height)),
+      editor(bridge) {}
+
+PlugFrame::~PlugFrame() {
+  releaseResources();
+  while (!children.empty()) {
+    delete children.back();
+    children.pop_back();
+  }
+}
+
+PlugCore::Plug* PlugFrame::plug() const {
+  return dynamic_cast<PlugCore::Plug*>(editor.getEffect());
+}
+
+// --- the controls' view ---
+
+void PlugFrame::setEditing(int32_t index, bool begin) {
+  if (PlugCore::Plug* p = plug()) {
+    if (begin)
+      p->beginEdit(index);
+    else
+      p->endEdit(index);
+  }
+}
+
+void PlugFrame::setValue(int32_t index, float value) {
+  if (PlugCore::Plug* p = plug()) p->setParameterAutomated(index, value);
+}
+
+float PlugFrame::defaultOf(int32_t index) const {
+  PlugCore::Plug* p = plug();
+  return p && p->parameters().isValid(index)
+             ? p->parameters()[static_cast<uint32_t>(index)].defaultValue
+             : 0.0f;
+}
+
+void PlugFrame::resetToDefault(int32_t index) { setValue(index, defaultOf(index)); }
+
+void PlugFrame::getDefaultText(int32_t index, char* text) {
+  text[0] = 0;
+  if (PlugCore::Plug* p = plug()) p->getParameterText(index, defaultOf(index), text);
+}
+
+void PlugFrame::startLearn(int32_t index) {
+  if (PlugCore::Plug* p = plug()) p->startLearn(index);
+}
+
+void PlugFrame::unlearn(int32_t index) {
+  if (PlugCore::Plug* p = plug()) p->unlearn(index);
+}
+
+void PlugFrame::cancelLearn() {
+  if (PlugCore::Plug* p = plug()) p->cancelLearn();
+}
+
+int32_t PlugFrame::getMapping(int32_t index) {
+  PlugCore::Plug* p = plug();
+  return p ? p->getMapping(index) : -1;
+}
+
+bool PlugFrame::isLearning(int32_t index) {
+  PlugCore::Plug* p = plug();
+  return p && p->isLearning(index);
+}
+
+float PlugFrame::getValue(int32_t index, char* text) {
+  const float v = editor.cachedValue(index);
+  if (text) {
+    text[0] = 0;
+    if (PlugCore::Plug* p = plug()) p->getParameterText(index, v, text);
+  }
+  return v;
+}
+
+uint32_t PlugFrame::getTextColour() { return editor.getDescription().colour; }
+
+// --- the poll ---
+
+void PlugFrame::onTimer() {
+  PlugCore::Plug* p = plug();
+  if (!p) return;
+  PlugCore::ParamSet& params = p->parameters();
+  for (uint32_t i = 0; i < params.count(); ++i) {
+    const float v = params[i].value;
+    const float shown = params[i].lastShown;
+    if ((v < shown || v > shown) && editor.paramChanged(static_cast<int32_t>(i), v))
+      params[i].lastShown = v;
+  }
+}
+
+// --- drawing ---
+
+void PlugFrame::releaseResources() {
+  if (backgroundTexture) backgroundTexture->release();
+  if (spriteTexture) spriteTexture->release();
+  backgroundTexture = spriteTexture = nullptr;
+  destroyFont(smallFont);
+  destroyFont(largeFont);
+  smallFont = largeFont = nullptr;
+  Container::releaseResources();
+}
+
+void PlugFrame::draw(DXBlit::Context& context) {
+  DXBlit::Device& device = context.getDevice();
+  const char* backgroundName = editor.getDescription().backgroundImage;
+  // The module's own images always decode; should one not, the editor draws without it rather
+  // than let the failure leave the window's paint handler.
+  try {
+    if (backgroundName && !backgroundTexture)
+      if (const Image* image = cachedImageResource(backgroundName))
+        backgroundTexture = image->createTexture(device);
+    if (!spriteTexture)
+      if (const Image* image = cachedImageResource(kSpriteSheet))
+        spriteTexture = image->createTexture(device);
+  } catch (const Image::Exception&) {
+  }
+  if (!smallFont) smallFont = createFont(context, "Vera", 8.0f);
+  if (!largeFont) largeFont = createFont(context, "Vera", 10.0f);
+
+  const float w = static_cast<float>(width), h = static_cast<float>(height);
+  if (backgroundTexture) {
+    DXBlit::Shader shader(context, DXBlit::BlendNone, DXBlit::CombineTexture, backgroundTexture);
+    const DXBlit::Quad q = DXBlit::makeBlitQuad(0, 0, w, h, 0, 0, 0xFFFFFFFF);
+    context.drawQuads(&q, 1);
+  }
+  if (spriteTexture && showLogo) {
+    DXBlit::Shader shader(context, DXBlit::BlendPremultiplied, DXBlit::CombineTexture,
+                          spriteTexture);
+    const DXBlit::Quad q =
+        DXBlit::makeBlitQuad(w - 90, h - 34, 90, 30, 422, 50, getTextColour() | 0xFF000000);
+    context.drawQuads(&q, 1);
+  }
+  Container::draw(context);
+}
+
+// --- the defaults menu ---
+
+bool PlugFrame::mouseDown(int32_t x, int32_t y, int button, int modifiers) {
+  if (Container::mouseDown(x, y, button, modifiers)) return true;
+  const int32_t w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
+  if (!(x > w - 90 && y > h - 30)) return false;
+  std::unique_ptr<Menu> menu(createMenu(this));
+  if (!menu) return true;
+  char goTo[112];
+  std::snprintf(goTo, sizeof goTo, "&Go to %s", kWebAddress);
+  menu->addItem("&Save defaults...", 0, true);
+  menu->addItem("&Load defaults...", 1, true);
+  menu->addItem("Load &factory defaults...", 2, true);
+  menu->addSeparator();
+  menu->addItem(goTo, 3, true);
+  menu->popup(w - 90, h);
+  return true;
+}
+
+void PlugFrame::menuCommand(int id) {
+  PlugCore::Plug* p = plug();
+  if (!p) return;
+  const char* caption = p->getName();
+  switch (id) {
+    case 0:
+      if (confirm(caption,
+                  "Saving new defaults for:\n - parameter values (current values) and presets\n"
+                  " - MIDI mappings (current mappings)\n"))
+        p->saveDefaults();
+      break;
+    case 1:
+      if (confirm(caption, "Loading default settings and presets.")) {
+        p->loadFactoryBank();
+        p->loadDefaults();
+      }
+      break;
+    case 2:
+      if (confirm(caption, "Loading factor default settings and presets.")) p->loadFactoryBank();
+      break;
+    case 3:
+      Platform::openWebAddress(kWebAddress);
+      break;
+    default:
+      break;
+  }
+}
 
 }  // namespace Mintwerk

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/WheelForwarding.h"
 #include "plugcore/Djb2.h"
 #include "plugcore/TextCopy.h"
 
@@ -189,6 +190,13 @@ bool Plug::getVendorString(char* text) {
 bool Plug::getProductString(char* text) {
   std::snprintf(text, kStringCapacity, "%s %s", kVendor, name ? name : "");
   return true;
+}
+
+VstIntPtr Plug::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt) {
+  constexpr VstInt32 kWheelIndex = 0x73744341;   // 'stCA'
+  constexpr VstIntPtr kWheelValue = 0x57686565;  // 'Whee'
+  if (index != kWheelIndex || value != kWheelValue) return 0;
+  return Platform::postWheelToOwnWindowUnderPointer(opt) ? 1 : 0;
 }
 
 VstInt32 Plug::canDo(char* text) { return std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : 0; }

@@ -92,6 +92,9 @@ class Plug : public AudioEffectX, public IParamCook {
   bool getVendorString(char* text) override;
   bool getProductString(char* text) override;
   VstInt32 canDo(char* text) override;
+  // A host's wheel notification ('stCA', 'Whee', notches in the option) becomes a wheel message
+  // for the editor window under the pointer.
+  VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
 
   bool cookParameter(int32_t index) override;
 

@@ -1,0 +1,27 @@
+#include <windows.h>
+
+#include "platform/ModuleHandle.h"
+#include "platform/WheelForwarding.h"
+
+namespace Platform {
+
+bool postWheelToOwnWindowUnderPointer(float notches) {
+  POINT pointer;
+  if (!GetCursorPos(&pointer)) return false;
+  HWND window = WindowFromPoint(pointer);
+  if (!window) return false;
+  // Only our own windows: the host's and other plug-ins' are not ours to scroll.
+  if (reinterpret_cast<void*>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) != moduleHandle())
+    return false;
+  WPARAM keys = 0;
+  if (GetAsyncKeyState(VK_SHIFT)) keys |= MK_SHIFT;
+  if (GetAsyncKeyState(VK_CONTROL)) keys |= MK_CONTROL;
+  const int delta = static_cast<int>(notches * 120.0f);
+  const WPARAM wParam = (static_cast<WPARAM>(static_cast<WORD>(delta)) << 16) | keys;
+  const LPARAM lParam =
+      (static_cast<LPARAM>(static_cast<WORD>(pointer.y)) << 16) | static_cast<WORD>(pointer.x);
+  PostMessageA(window, WM_MOUSEWHEEL, wParam, lParam);
+  return true;
+}
+
+}  // namespace Platform

@@ -1,0 +1,215 @@
+// The editor's frame, knobs and switch driven as a musician would, with the effect behind them
+// and a recording window at the top: gestures the host sees, values, menus and drawing.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FakeHost.h"
+#include "RecordingDevice.h"
+#include "SettingsFolder.h"
+#include "effect/Quorl.h"
+#include "effect/QuorlParameters.h"
+#include "gui/Menu.h"
+#include "gui/PlugEditVST.h"
+#include "gui/PlugFrame.h"
+
+namespace {
+
+using namespace Mintwerk;
+
+struct RecordedMenu : Menu {
+  explicit RecordedMenu(std::vector<std::string>& log) : log(log) {}
+  void addItem(const char* text, int id, bool enabled) override {
+    log.push_back(std::to_string(id) + (enabled ? " " : " (grey) ") + text);
+  }
+  void addSeparator() override { log.push_back("--"); }
+  int popup(int x, int y) override {
+    log.push_back("popup " + std::to_string(x) + "," + std::to_string(y));
+    return 0;
+  }
+  std::vector<std::string>& log;
+};
+
+struct TestWindow : NativeWindow {
+  TestWindow(uint32_t w, uint32_t h) : NativeWindow(w, h) {}
+  void setTimer(ITimerController*) override {}
+  void redraw() override { ++redraws; }
+  bool confirm(const char*, const char*) override { return answer; }
+  void setCapture(Control* control) override {
+    if (captured && captured != control) captured->captureLost();
+    captured = control;
+  }
+  Menu* createMenu(Control*) override { return new RecordedMenu(menuLog); }
+  bool isMenuOpenFor(Control*) override { return false; }
+  int redraws = 0;
+  bool answer = true;
+  Control* captured = nullptr;
+  std::vector<std::string> menuLog;
+};
+
+TestWindow* window = nullptr;
+NativeWindow* makeWindow(IFrameController*, uint32_t w, uint32_t h, void*) {
+  return window = new TestWindow(w, h);
+}
+
+class EditorControls : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SettingsFolder::removeDefaultsFile("Quorl");
+    // The effect made its own editor only where a window layer exists; this one uses the test's.
+    delete effect.getEditor();
+    effect.setEditor(nullptr);
+    editor = new PlugEditVST(&effect, &effect, &description, makeWindow);
+    int parent = 0;
+    editor->open(&parent);
+    frame = editor->getFrame();
+    host.calls.clear();
+  }
+  void TearDown() override {
+    editor->close();
+    delete window;
+    window = nullptr;
+    SettingsFolder::removeDefaultsFile("Quorl");
+  }
+  // Sends a press, moves and a release in window coordinates, as the window would route them.
+  void drag(int x, int y, int dy, int modifiers = 0) {
+    window->mouseDown(x, y, 1, modifiers);
+    Control* knob = window->captured;
+    ASSERT_NE(knob, nullptr);
+    for (int step = 1; step <= 10; ++step)
+      knob->mouseMove(x - knob->absoluteX(), y + dy * step / 10 - knob->absoluteY(), modifiers);
+    knob->mouseUp(x - knob->absoluteX(), y + dy - knob->absoluteY(), 1, modifiers);
+    window->setCapture(nullptr);
+  }
+  std::vector<VstInt32> gestureOpcodes() {
+    std::vector<VstInt32> opcodes;
+    for (const HostCall& call : host.calls) opcodes.push_back(call.opcode);
+    return opcodes;
+  }
+
+  FakeHost host;
+  Quorl effect{host.callback()};
+  EditorDescription description{340, 190, 0, 8, 0xF3A429, "Texture"};
+  PlugEditVST* editor = nullptr;
+  PlugFrame* frame = nullptr;
+};
+
+TEST_F(EditorControls, LayoutPlacesSevenKnobsAndTheSwitch) {
+  EXPECT_EQ(frame->getChildren().size(), 8u);
+  // The corner of a knob's rectangle lies outside its circle and falls through to the frame.
+  EXPECT_FALSE(window->mouseDown(10, 0, 1, 0));
+  EXPECT_EQ(window->captured, nullptr);
+}
+
+TEST_F(EditorControls, DraggingTheCutoffDownHalvesItInOneGesture) {
+  drag(50, 40, 200);  // cutoff knob centre
+  EXPECT_NEAR(effect.getParameter(QuorlParams::kCutoff), 0.5f, 1e-6);
+  const auto opcodes = gestureOpcodes();
+  ASSERT_GE(opcodes.size(), 3u);
+  EXPECT_EQ(opcodes.front(), audioMasterBeginEdit);
+  EXPECT_EQ(opcodes.back(), audioMasterEndEdit);
+  for (size_t i = 1; i + 1 < opcodes.size(); ++i) EXPECT_EQ(opcodes[i], audioMasterAutomate);
+
+  // Overshooting upwards stops at 1, and coming back lowers it at once.
+  drag(50, 40, -600);
+  EXPECT_EQ(effect.getParameter(QuorlParams::kCutoff), 1.0f);
+  drag(50, 40, 40, kShift);  // ten times finer
+  EXPECT_NEAR(effect.getParameter(QuorlParams::kCutoff), 0.99f, 1e-6);
+}
+
+TEST_F(EditorControls, WheelDoubleClickAndRightPressDuringADrag) {
+  effect.setParameter(QuorlParams::kDrive, 0.97f);
+  editor->paramChanged(QuorlParams::kDrive, 0.97f);
+  window->mouseWheel(210, 40, 1.0f, 0);
+  EXPECT_EQ(effect.getParameter(QuorlParams::kDrive), 1.0f);
+  editor->paramChanged(QuorlParams::kDrive, 0.97f);
+  window->mouseWheel(210, 40, 1.0f, kShift);
+  EXPECT_NEAR(effect.getParameter(QuorlParams::kDrive), 0.975f, 1e-6);
+
+  window->mouseDoubleClick(210, 40, 1, 0);
+  EXPECT_EQ(effect.getParameter(QuorlParams::kDrive), 0.0f);  // its default
+
+  host.calls.clear();
+  window->mouseDown(210, 40, 1, 0);
+  window->captured->mouseDown(40, 40, 2, 0);  // right press while dragging
+  EXPECT_EQ(effect.getParameter(QuorlParams::kDrive), 0.5f);
+  EXPECT_EQ(window->captured, nullptr);
+  EXPECT_EQ(host.callsWith(audioMasterBeginEdit).size(), 1u);
+  EXPECT_EQ(host.callsWith(audioMasterEndEdit).size(), 1u);
+}
+
+TEST_F(EditorControls, KnobMenuOffersResetLearnAndUnlearn) {
+  window->mouseDown(50, 40, 2, 0);
+  EXPECT_EQ(window->menuLog,
+            (std::vector<std::string>{"0 &Reset to default (26000 Hz)", "--", "1 MIDI &Learn",
+                                      "2 (grey) MIDI &Unlearn", "popup 40,68"}));
+  window->menuLog.clear();
+  Control* knob = frame->getChildren().front();
+  knob->menuCommand(1);  // MIDI learn, then controller 74 arrives
+  effect.handleController(static_cast<int16_t>(0xB04A), 64);
+  window->mouseDown(50, 40, 2, 0);
+  EXPECT_EQ(window->menuLog[3], "2 MIDI &Unlearn (chan:1, cc:74)");
+}
+
+TEST_F(EditorControls, SwitchTogglesAroundOneHalf) {
+  effect.setParameter(QuorlParams::kQRange, 0.5f);
+  editor->paramChanged(QuorlParams::kQRange, 0.5f);
+  window->mouseDown(290, 40, 1, 0);
+  EXPECT_EQ(effect.getParameter(QuorlParams::kQRange), 1.0f);
+  editor->paramChanged(QuorlParams::kQRange, 0.6f);
+  window->mouseDoubleClick(290, 40, 1, 0);  // a second press
+  EXPECT_EQ(effect.getParameter(QuorlParams::kQRange), 0.0f);
+}
+
+TEST_F(EditorControls, PollPushesOnlyChangedValues) {
+  frame->onTimer();
+  const int after = window->redraws;
+  frame->onTimer();
+  EXPECT_EQ(window->redraws, after);  // nothing changed since
+  effect.setParameter(QuorlParams::kMorph, 0.25f);
+  frame->onTimer();
+  EXPECT_EQ(editor->cachedValue(QuorlParams::kMorph), 0.25f);
+  EXPECT_EQ(window->redraws, after + 1);
+}
+
+TEST_F(EditorControls, CornerMenuAndItsConfirmations) {
+  window->mouseDown(250, 160, 1, 0);  // (W - 90, H - 30) itself: no menu
+  EXPECT_TRUE(window->menuLog.empty());
+  window->mouseDown(251, 161, 2, 0);
+  ASSERT_EQ(window->menuLog.size(), 6u);
+  EXPECT_EQ(window->menuLog[0], "0 &Save defaults...");
+  EXPECT_EQ(window->menuLog[5], "popup 250,190");
+
+  effect.setParameter(QuorlParams::kBand, 0.4f);
+  window->answer = false;
+  frame->menuCommand(0);  // cancelled: nothing saved
+  EXPECT_EQ(effect.parameters()[QuorlParams::kBand].defaultValue, 0.0f);
+  window->answer = true;
+  frame->menuCommand(0);
+  EXPECT_EQ(effect.parameters()[QuorlParams::kBand].defaultValue, 0.4f);
+}
+
+TEST_F(EditorControls, KnobsDrawCrossFadedFramesAndTheirTexts) {
+  RecordingDevice device;
+  effect.setParameter(QuorlParams::kResonance, 0.5f);  // p = 47.5
+  frame->onTimer();
+  frame->draw(device);
+  // Background, then per knob the sprite batch and two texts.
+  ASSERT_GE(device.batches.size(), 2u);
+  const RecordedBatch* resonance = nullptr;
+  for (const RecordedBatch& batch : device.batches)
+    if (batch.combine == DXBlit::CombineCrossfade && batch.quads[0].x0 == 90.0f &&
+        batch.quads[0].y0 == -4.0f)  // the top row's rings start above the window
+      resonance = &batch;
+  ASSERT_NE(resonance, nullptr);
+  const DXBlit::Quad& indicator = resonance->quads[1];
+  EXPECT_EQ(indicator.s0, (47 % 8) * 40.0f);
+  EXPECT_EQ(indicator.t0, (47 / 8) * 40.0f);
+  EXPECT_EQ(indicator.u0, (48 % 8) * 40.0f);
+  EXPECT_EQ(indicator.colour >> 24, 127u);
+  frame->releaseResources();
+  EXPECT_EQ(device.liveTextures, 0);
+}
+
+}  // namespace
