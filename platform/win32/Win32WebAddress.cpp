@@ -1,5 +1,6 @@
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it builds on
+#include <shellapi.h>
 
 #include "platform/WebAddress.h"
 
