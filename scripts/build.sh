@@ -30,7 +30,12 @@ mkdir -p build/demo
   --signal saw-sweep:55:220:0.35 --length 8 --param reson.=0.82 --param drive=0.62 \
   --sweep cutoff=0.2:0.95 --at 176400:q.range=1 --out quorl-demo.wav)
 echo
+echo "== The editor, opened by the host tool under Wine =="
+(cd build/demo && wine ../windows/tools/vsthost/vsthost.exe editor ../windows/Quorl-x64.dll \
+  --seconds 2 --screenshot quorl-editor.png)
+echo
 echo "Demo:    build/demo/quorl-demo.wav  (8 s, 44.1 kHz, 32-bit float stereo)"
+echo "Editor:  build/demo/quorl-editor.png  (a screenshot of the editor, 340 x 190)"
 echo "Built:"
 echo "  build/windows/Quorl-x64.dll        the plug-in for 64-bit Windows hosts"
 echo "  build/native/Quorl.so              the same plug-in for Linux hosts"

@@ -112,7 +112,7 @@ const char* usageText() {
           "      --no-version  answer audioMasterVersion with 0 instead of 2400\n"
           "      --preset FILE load a .fxp or .fxb right after opening\n"
           "\n") +
-      kRenderUsage + "\n" + kPresetUsage +
+      kRenderUsage + "\n" + kPresetUsage + "\n" + kEditorUsage +
       "\n"
       "  vsthost --help   show this text\n"
       "\n"
@@ -124,7 +124,7 @@ const char* usageText() {
       "\n"
       "exit status: 0 ok, 1 usage error, 2 module not loadable or without entry,\n"
       "3 entry returned null, 4 bad magic, 5 input file unreadable or unsupported,\n"
-      "6 output not writable\n";
+      "6 output not writable or screenshot not taken, 7 no editor to show\n";
   return text.c_str();
 }
 
@@ -149,6 +149,11 @@ bool parseArgs(int argc, char** argv, Options& options, std::string& error) {
   if (std::strcmp(command, "preset") == 0) {
     if (!parsePresetArgs(count, rest, options.presetCommand, help, error)) return false;
     options.command = help ? Options::Command::help : Options::Command::preset;
+    return true;
+  }
+  if (std::strcmp(command, "editor") == 0) {
+    if (!parseEditorArgs(count, rest, options.editor, help, error)) return false;
+    options.command = help ? Options::Command::help : Options::Command::editor;
     return true;
   }
   if (std::strcmp(command, "info") == 0) return parseInfoArgs(count, rest, options, error);

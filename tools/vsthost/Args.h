@@ -1,10 +1,11 @@
 // Command-line parsing for vsthost: the subcommand, the global --answer, and the options of
-// `info`; those of `render` and `preset` live in RenderArgs and PresetArgs.
+// `info`; those of `render`, `preset` and `editor` live in RenderArgs, PresetArgs and EditorArgs.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "EditorArgs.h"
 #include "Platform.h"
 #include "PresetArgs.h"
 #include "RenderArgs.h"
@@ -16,7 +17,7 @@ struct ParameterSet {
 };
 
 struct Options {
-  enum class Command { help, info, render, preset };
+  enum class Command { help, info, render, preset, editor };
   Command command = Command::help;
   MessageBoxButton answer = kNoAnswer;
   std::string module;
@@ -26,6 +27,7 @@ struct Options {
   std::vector<ParameterSet> sets;
   RenderOptions render;
   PresetOptions presetCommand;
+  EditorOptions editor;
 };
 
 // False on a usage error, with the reason in `error`.

@@ -8,5 +8,6 @@ enum ExitCode {
   kNullEffect = 3,
   kBadMagic = 4,
   kBadInput = 5,
-  kCannotWrite = 6,
+  kCannotWrite = 6,  // also a screenshot that could not be taken
+  kNoEditor = 7,
 };

@@ -1,8 +1,12 @@
 // Everything in the host that differs between Linux and Windows: loading a plug-in module, looking
-// up its exports, the line endings of our output, and answering the plug-in's message boxes.
+// up its exports, the line endings of our output, answering the plug-in's message boxes, and the
+// window that holds the plug-in's editor.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 class Module {
  public:
@@ -33,3 +37,47 @@ enum MessageBoxButton { kNoAnswer = 0, kAnswerOk = 1, kAnswerYes = 6, kAnswerNo 
 // "text"` and closed with `button`, so an unattended run never waits for a user. Only Windows has
 // such boxes; elsewhere the plug-in answers its own and this does nothing.
 void answerMessageBoxes(MessageBoxButton button);
+
+// Our top-level window with the plug-in's editor inside, its message loop, and what a test does to
+// the editor: mouse input as window messages and its pixels read back. Windows only for now.
+class EditorHost {
+ public:
+  // False where there is no such window (everywhere but Windows); nothing else may be used then.
+  static bool supported();
+
+  EditorHost() = default;
+  ~EditorHost();
+  EditorHost(const EditorHost&) = delete;
+  EditorHost& operator=(const EditorHost&) = delete;
+
+  // A visible window titled `title` whose client area is exactly width x height.
+  bool create(const std::string& title, int width, int height, std::string& error);
+  void* window() const { return window_; }
+  // The plug-in's window: the first child of ours, or null.
+  void* editorWindow() const;
+
+  // Runs the message loop and calls `tick` from a timer about every 10 ms until `tick` returns
+  // false or the user closes the window. A tick is never re-entered: while one waits in a modal
+  // loop (a popup menu, a message box) the timer's other calls do nothing.
+  void run(const std::function<bool()>& tick);
+  bool closedByUser() const { return closedByUser_; }
+
+  // Sent straight to the plug-in's window, at its client coordinates: see kEditorUsage.
+  void click(int x, int y);
+  void drag(int x, int y, int dx, int dy);
+  void wheel(int x, int y, int notches);
+  // A popup menu the click opens runs its own loop inside the plug-in until closed: after 300 ms
+  // it is dismissed, or with answerMenu > 0 gets Down that many times and Return. What happened
+  // is printed as `input menu ...`.
+  void rightClick(int x, int y, int answerMenu);
+
+  // The plug-in's window repainted and read back: width * height RGB pixels, top row first.
+  bool capture(std::vector<uint8_t>& rgb, int& width, int& height, std::string& error);
+
+  // Our window goes; the editor must be closed first.
+  void destroy();
+
+ private:
+  void* window_ = nullptr;
+  bool closedByUser_ = false;
+};

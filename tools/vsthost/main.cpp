@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Args.h"
+#include "EditorCommand.h"
 #include "Effect.h"
 #include "EntryPoint.h"
 #include "FactsPrinter.h"
@@ -69,6 +70,8 @@ int run(int argc, char** argv) {
       return runRender(options.render);
     case Options::Command::preset:
       return runPreset(options.presetCommand);
+    case Options::Command::editor:
+      return runEditor(options.editor);
   }
   return kUsage;
 }

@@ -1,0 +1,119 @@
+// What `vsthost editor` takes on the command line, the order its timed actions run in, and its
+// refusal on a platform without the editor window.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "CommandLine.h"
+#include "EditorArgs.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using Kind = EditorAction::Kind;
+
+bool parse(std::vector<std::string> args, EditorOptions& options, std::string& error) {
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(&arg[0]);
+  bool help = false;
+  return parseEditorArgs(static_cast<int>(argv.size()), argv.data(), options, help, error);
+}
+
+TEST(HostEditorArgs, TakesEveryInputScreenshotAndOption) {
+  EditorOptions options;
+  std::string error;
+  ASSERT_TRUE(parse(
+      {"q.dll",    "--seconds",     "2.5",        "--screenshot", "a.png",          "--at",
+       "500",      "--click",       "10,20",      "--drag",       "1,2:-30,40@700", "--wheel",
+       "5,6:-3@1", "--right-click", "7,8@2500",   "--screenshot", "end.png",        "--answer-menu",
+       "2",        "--param",       "cutoff=0.5", "--preset",     "p.fxp",          "--any-id"},
+      options, error))
+      << error;
+  EXPECT_EQ(options.module, "q.dll");
+  EXPECT_TRUE(options.haveSeconds);
+  EXPECT_EQ(options.seconds, 2.5);
+  EXPECT_EQ(options.answerMenu, 2);
+  EXPECT_EQ(options.preset, "p.fxp");
+  EXPECT_TRUE(options.anyId);
+  ASSERT_EQ(options.params.size(), 1u);
+  EXPECT_EQ(options.params[0].param.text, "cutoff");
+
+  const std::vector<EditorAction>& a = options.actions;
+  ASSERT_EQ(a.size(), 6u);
+  EXPECT_EQ(a[0].kind, Kind::screenshot);
+  EXPECT_EQ(a[0].file, "a.png");
+  EXPECT_EQ(a[0].atMs, 500);
+  EXPECT_EQ(a[1].text, "click 10,20@0");
+  EXPECT_EQ(a[2].kind, Kind::drag);
+  EXPECT_EQ((std::vector<int>{a[2].x, a[2].y, a[2].dx, a[2].dy}),
+            (std::vector<int>{1, 2, -30, 40}));
+  EXPECT_EQ(a[2].atMs, 700);
+  EXPECT_EQ(a[3].notches, -3);
+  EXPECT_EQ(a[3].text, "wheel 5,6:-3@1");
+  EXPECT_EQ(a[4].kind, Kind::rightClick);
+  EXPECT_EQ(a[4].atMs, 2500);  // the last moment of the run is still inside it
+  EXPECT_EQ(a[5].atMs, kAtEnd);
+}
+
+TEST(HostEditorArgs, TimedActionsRunByTimeThenAsWrittenAndEndShotsWait) {
+  EditorOptions options;
+  std::string error;
+  ASSERT_TRUE(
+      parse({"q.dll", "--click", "1,1@300", "--screenshot", "end.png", "--click", "2,2",
+             "--screenshot", "s.png", "--at", "300", "--click", "3,3@300", "--wheel", "4,4:1@100"},
+            options, error))
+      << error;
+  std::vector<std::string> order;
+  for (const EditorAction& action : timedActions(options))
+    order.push_back(action.kind == Kind::screenshot ? action.file : action.text);
+  EXPECT_EQ(order, (std::vector<std::string>{"click 2,2@0", "wheel 4,4:1@100", "click 1,1@300",
+                                             "s.png", "click 3,3@300"}));
+}
+
+TEST(HostEditorArgs, RefusesMalformedValuesAndTimesPastTheEnd) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"--seconds", "1"}, "needs a MODULE"},
+      {{"q.dll", "--at", "5"}, "right after --screenshot"},
+      {{"q.dll", "--screenshot", "a.png", "--at", "5", "--at", "6"}, "right after --screenshot"},
+      {{"q.dll", "--click", "1,2", "--at", "5"}, "right after --screenshot"},
+      {{"q.dll", "--seconds", "1", "--click", "1,2@1001"}, "click at 1001 ms comes after"},
+      {{"q.dll", "--screenshot", "a.png", "--at", "2000", "--seconds", "1.5"},
+       "screenshot at 2000"},
+      {{"q.dll", "--click", "1"}, "--click needs X,Y[@MS]"},
+      {{"q.dll", "--click", "-1,2"}, "--click needs"},
+      {{"q.dll", "--click", "1,2:3,4"}, "--click needs"},
+      {{"q.dll", "--click", "1,2@"}, "--click needs"},
+      {{"q.dll", "--click", "1,32768"}, "--click needs"},
+      {{"q.dll", "--drag", "1,2"}, "--drag needs X,Y:DX,DY[@MS]"},
+      {{"q.dll", "--drag", "1,2:3"}, "--drag needs"},
+      {{"q.dll", "--wheel", "1,2:274"}, "--wheel needs X,Y:NOTCHES[@MS]"},
+      {{"q.dll", "--wheel", "1,2:1,1"}, "--wheel needs"},
+      {{"q.dll", "--right-click", "1,2@x"}, "--right-click needs"},
+      {{"q.dll", "--seconds", "0"}, "bad value '0' for --seconds"},
+      {{"q.dll", "--seconds", "inf"}, "bad value"},
+      {{"q.dll", "--answer-menu", "0"}, "bad value '0' for --answer-menu"},
+      {{"q.dll", "--screenshot"}, "--screenshot needs a value"},
+      {{"q.dll", "--zoom", "2"}, "unknown option '--zoom'"},
+      {{"q.dll", "r.dll"}, "unexpected argument 'r.dll'"},
+  };
+  for (const auto& c : cases) {
+    EditorOptions options;
+    std::string error;
+    EXPECT_FALSE(parse(c.args, options, error)) << c.args.back();
+    EXPECT_THAT(error, HasSubstr(c.message)) << c.args.back();
+  }
+}
+
+TEST_F(HostCommandLine, EditorIsListedAndNeedsTheWindowsBuildHere) {
+  EXPECT_EQ(run("--help"), 0);
+  EXPECT_THAT(out_, HasSubstr("  editor MODULE [--seconds S]"));
+  EXPECT_EQ(run("editor " TEST_PLUGIN " --seconds 1 --screenshot " + path("a.png")), 1);
+  EXPECT_EQ(err_, "vsthost: the editor needs the Windows build for now\n");
+  EXPECT_EQ(out_, "");
+  EXPECT_EQ(run("editor " TEST_PLUGIN " --click 1"), 1);
+  EXPECT_THAT(err_, HasSubstr("--click needs X,Y[@MS]"));
+}
+
+}  // namespace

@@ -1,0 +1,226 @@
+#include "EditorCommand.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "EntryPoint.h"
+#include "FactsPrinter.h"
+#include "FileBytes.h"
+#include "Format.h"
+#include "HostCallback.h"
+#include "ParameterNames.h"
+#include "Platform.h"
+#include "PngWriter.h"
+#include "PresetLoad.h"
+
+namespace {
+
+// What render would use by default, so the editor shows the state a rendering host leaves.
+constexpr int kRate = 44100;
+constexpr VstInt32 kBlockSize = 512;
+constexpr int64_t kIdleMs = 50;
+
+void complain(const std::string& message) {
+  std::fprintf(stderr, "vsthost: %s\n", message.c_str());
+}
+
+std::string handleText(void* handle) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llX",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(handle)));
+  return text;
+}
+
+// The preset, then the parameters, as render sends them; names are checked before anything.
+ExitCode prepare(const Effect& effect, EditorOptions& options) {
+  std::vector<std::string> names;
+  for (VstInt32 i = 0; i < effect.record().numParams; ++i)
+    names.push_back(effect.text(effGetParamName, i));
+  for (ParamValue& param : options.params) {
+    std::string error;
+    if (!resolveParameter(param.param, names, error)) {
+      complain(error);
+      return kUsage;
+    }
+  }
+  if (!options.preset.empty()) {
+    if (const ExitCode code = loadPreset(effect, options.preset, options.anyId)) return code;
+  }
+  for (const ParamValue& param : options.params)
+    effect.setParameter(param.param.index, static_cast<float>(param.value));
+  return kOk;
+}
+
+// The open editor's run: idle calls, then each timed action once its moment has come.
+class EditorRun {
+ public:
+  EditorRun(const Effect& effect, EditorHost& host, const EditorOptions& options)
+      : effect_(effect), host_(host), options_(options), timed_(timedActions(options)) {}
+
+  // Called from the host's timer; false once a run of fixed length is over.
+  bool tick() {
+    const int64_t now = elapsedMs();
+    if (now - lastIdle_ >= kIdleMs) {
+      effect_.dispatch(effEditIdle);
+      lastIdle_ = now;
+    }
+    while (next_ < timed_.size() && timed_[next_].atMs <= now) perform(timed_[next_++]);
+    return !options_.haveSeconds || next_ < timed_.size() || now < options_.seconds * 1000;
+  }
+
+  // After the loop: what the user's early close cut off, then the screenshots for the end.
+  void finish() {
+    for (; next_ < timed_.size(); ++next_) {
+      const EditorAction& action = timed_[next_];
+      const std::string what = action.kind == EditorAction::Kind::screenshot
+                                   ? "screenshot " + quoted(action.file)
+                                   : "input " + action.text;
+      complain("the window was closed before " + what + " at " + std::to_string(action.atMs) +
+               " ms");
+      if (action.kind == EditorAction::Kind::screenshot) code_ = kCannotWrite;
+    }
+    for (const EditorAction& action : options_.actions)
+      if (action.atMs == kAtEnd) perform(action);
+  }
+
+  ExitCode code() const { return code_; }
+
+ private:
+  int64_t elapsedMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
+  }
+
+  void perform(const EditorAction& action) {
+    if (action.kind == EditorAction::Kind::screenshot) {
+      screenshot(action.file);
+      return;
+    }
+    printFact("input", action.text);
+    switch (action.kind) {
+      case EditorAction::Kind::click:
+        host_.click(action.x, action.y);
+        break;
+      case EditorAction::Kind::drag:
+        host_.drag(action.x, action.y, action.dx, action.dy);
+        break;
+      case EditorAction::Kind::wheel:
+        host_.wheel(action.x, action.y, action.notches);
+        break;
+      case EditorAction::Kind::rightClick:
+        host_.rightClick(action.x, action.y, options_.answerMenu);
+        break;
+      case EditorAction::Kind::screenshot:
+        break;
+    }
+  }
+
+  // A failed shot is reported and the run goes on, so the others are still taken.
+  void screenshot(const std::string& file) {
+    std::vector<uint8_t> rgb;
+    int width = 0, height = 0;
+    std::string error;
+    if (!host_.capture(rgb, width, height, error)) {
+      complain("cannot take screenshot '" + file + "': " + error);
+      code_ = kCannotWrite;
+      return;
+    }
+    const std::vector<uint8_t> png =
+        encodePng(static_cast<uint32_t>(width), static_cast<uint32_t>(height), rgb);
+    if (!writeFileBytes(file, png, error)) {
+      complain("cannot write '" + file + "': " + error);
+      code_ = kCannotWrite;
+      return;
+    }
+    printFact("screenshot",
+              quoted(file) + " " + std::to_string(width) + "x" + std::to_string(height));
+  }
+
+  using Clock = std::chrono::steady_clock;
+  const Effect& effect_;
+  EditorHost& host_;
+  const EditorOptions& options_;
+  const std::vector<EditorAction> timed_;
+  const Clock::time_point start_ = Clock::now();
+  int64_t lastIdle_ = -kIdleMs;
+  size_t next_ = 0;
+  ExitCode code_ = kOk;
+};
+
+// From the editor's size to its close; our window is gone when this returns.
+ExitCode showEditor(const Effect& effect, const EditorOptions& options) {
+  ERect* rect = nullptr;
+  effect.dispatch(effEditGetRect, 0, 0, &rect);
+  const int width = rect ? rect->right - rect->left : 0;
+  const int height = rect ? rect->bottom - rect->top : 0;
+  if (width <= 0 || height <= 0) {
+    complain("the plug-in gives no editor size (effEditGetRect)");
+    return kNoEditor;
+  }
+  printFact("editor", std::to_string(width) + "x" + std::to_string(height));
+
+  EditorHost host;
+  std::string error;
+  if (!host.create("vsthost: " + effect.text(effGetEffectName), width, height, error)) {
+    complain("cannot open a window for the editor: " + error);
+    return kNoEditor;
+  }
+  printFact("window", handleText(host.window()));
+  effect.dispatch(effEditOpen, 0, 0, host.window());
+  ExitCode code = kOk;
+  if (void* editorWindow = host.editorWindow()) {
+    printFact("editorWindow", handleText(editorWindow));
+    EditorRun run(effect, host, options);
+    host.run([&] { return run.tick(); });
+    run.finish();
+    code = run.code();
+  } else {
+    printFact("editorWindow", "none");
+    complain("the plug-in opened no window inside ours");
+    code = kNoEditor;
+  }
+  effect.dispatch(effEditClose);
+  host.destroy();
+  return code;
+}
+
+}  // namespace
+
+int runEditor(const EditorOptions& given) {
+  if (!EditorHost::supported()) {
+    complain("the editor needs the Windows build for now");
+    return kUsage;
+  }
+  EditorOptions options = given;
+  hostcallback::reset(true);
+  hostcallback::startTransport(kRate, kBlockSize, false);
+  // Declared before the effect is made, so it is unloaded only after the effect is closed.
+  Module module;
+  VstPluginMainProc entry = nullptr;
+  const char* entryName = nullptr;
+  if (const ExitCode code = loadEntry(module, options.module, entry, entryName)) return code;
+  AEffect* record = entry(hostcallback::callback);
+  if (!record) {
+    complain("module '" + options.module + "' returned no effect");
+    return kNullEffect;
+  }
+  if (const ExitCode code = checkMagic(*record, options.module)) return code;
+
+  const Effect effect(record);
+  effect.open();
+  effect.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRate));
+  effect.dispatch(effSetBlockSize, 0, kBlockSize);
+  ExitCode code = kOk;
+  if (!(record->flags & effFlagsHasEditor)) {
+    complain("the plug-in has no editor (no hasEditor flag 0x1)");
+    code = kNoEditor;
+  }
+  if (!code) code = prepare(effect, options);
+  if (!code) {
+    effect.dispatch(effMainsChanged, 0, 1);
+    code = showEditor(effect, options);
+    effect.dispatch(effMainsChanged, 0, 0);
+  }
+  effect.close();
+  printCallbacks();
+  return code;
+}
