@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+
 #include "plugcore/VstAbi.h"
 
 namespace {
@@ -103,6 +105,57 @@ TEST_F(EditorInHost, HostDestroyingItsWindowWithoutCloseIsSafe) {
                              260, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   EXPECT_EQ(dispatch(0, effEditOpen, hosts[0]), 1);
   EXPECT_EQ(editorWindowsIn(hosts[0]), 1);
+}
+
+TEST_F(EditorInHost, HostWheelNotificationTurnsTheKnobUnderThePointer) {
+  dispatch(0, effEditOpen, hosts[0]);
+  HWND editor = FindWindowExA(hosts[0], nullptr, "MintwerkWinwrapper", nullptr);
+  POINT overOutput = {290, 100};  // the output knob's centre
+  ClientToScreen(editor, &overOutput);
+  ASSERT_TRUE(SetCursorPos(overOutput.x, overOutput.y));
+  const VstInt32 wheelIndex = 0x73744341;   // 'stCA'
+  const VstIntPtr wheelValue = 0x57686565;  // 'Whee'
+  EXPECT_EQ(
+      effects[0]->dispatcher(effects[0], effVendorSpecific, wheelIndex, wheelValue, nullptr, 1.0f),
+      1);
+  MSG message;
+  for (int i = 0; i < 20 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i)
+    DispatchMessageA(&message);
+  EXPECT_FLOAT_EQ(effects[0]->getParameter(effects[0], 6), 0.55f);
+  // Over the host's own window nothing is posted; other codes are not the wheel.
+  POINT overHost = {5, 250};
+  ClientToScreen(hosts[0], &overHost);
+  SetCursorPos(overHost.x, overHost.y);
+  EXPECT_EQ(
+      effects[0]->dispatcher(effects[0], effVendorSpecific, wheelIndex, wheelValue, nullptr, 1.0f),
+      0);
+  EXPECT_EQ(effects[0]->dispatcher(effects[0], effVendorSpecific, 1, wheelValue, nullptr, 1.0f), 0);
+  dispatch(0, effEditClose);
+}
+
+// Catches the device's leak report, which goes to the debug output.
+int leakReports = 0;
+LONG CALLBACK watchDebugOutput(EXCEPTION_POINTERS* info) {
+  if (info->ExceptionRecord->ExceptionCode != DBG_PRINTEXCEPTION_C)
+    return EXCEPTION_CONTINUE_SEARCH;
+  const char* line = reinterpret_cast<const char*>(info->ExceptionRecord->ExceptionInformation[1]);
+  if (std::strstr(line, "possible leak")) ++leakReports;
+  return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+TEST_F(EditorInHost, TwentyOpenCloseCyclesLeakNoTextureAndNoWindow) {
+  void* handler = AddVectoredExceptionHandler(1, watchDebugOutput);
+  leakReports = 0;
+  for (int cycle = 0; cycle < 20; ++cycle) {
+    ASSERT_EQ(dispatch(0, effEditOpen, hosts[0]), 1);
+    HWND editor = FindWindowExA(hosts[0], nullptr, "MintwerkWinwrapper", nullptr);
+    RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);  // textures, fonts
+    dispatch(0, effEditClose);
+    DestroyWindow(editor);  // what the host's window going away does to it
+    EXPECT_EQ(editorWindowsIn(hosts[0]), 0);
+  }
+  RemoveVectoredExceptionHandler(handler);
+  EXPECT_EQ(leakReports, 0);
 }
 
 }  // namespace
