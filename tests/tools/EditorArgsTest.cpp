@@ -54,6 +54,35 @@ TEST(HostEditorArgs, TakesEveryInputScreenshotAndOption) {
   EXPECT_EQ(a[5].atMs, kAtEnd);
 }
 
+TEST(HostEditorArgs, TakesDoubleClicksHostSetsMidiAndMenuItems) {
+  EditorOptions options;
+  std::string error;
+  ASSERT_TRUE(parse({"q.dll", "--double-click", "50,40@900", "--set", "cutoff=0.2@100", "--set",
+                     "3=1", "--midi", "B0,4A,40@1200", "--right-click", "1,2:0@5", "--right-click",
+                     "1,2:3", "--right-click", "1,2"},
+                    options, error))
+      << error;
+  const std::vector<EditorAction>& a = options.actions;
+  ASSERT_EQ(a.size(), 7u);
+  EXPECT_EQ(a[0].kind, Kind::doubleClick);
+  EXPECT_EQ((std::vector<int>{a[0].x, a[0].y}), (std::vector<int>{50, 40}));
+  EXPECT_EQ(a[0].text, "double-click 50,40@900");
+  EXPECT_EQ(a[1].kind, Kind::set);
+  EXPECT_EQ(a[1].change.param.text, "cutoff");
+  EXPECT_EQ(a[1].change.value, 0.2);
+  EXPECT_EQ(a[1].atMs, 100);
+  EXPECT_EQ(a[2].change.param.text, "3");
+  EXPECT_EQ(a[2].atMs, 0);
+  EXPECT_EQ(a[3].kind, Kind::midi);
+  EXPECT_EQ((std::vector<int>{a[3].midi[0], a[3].midi[1], a[3].midi[2]}),
+            (std::vector<int>{0xB0, 0x4A, 0x40}));
+  EXPECT_EQ(a[3].atMs, 1200);
+  EXPECT_EQ(a[3].text, "midi B0,4A,40@1200");
+  // A right click may answer its own menu; without an item --answer-menu decides.
+  EXPECT_EQ((std::vector<int>{a[4].menuItem, a[5].menuItem, a[6].menuItem}),
+            (std::vector<int>{0, 3, -1}));
+}
+
 TEST(HostEditorArgs, TimedActionsRunByTimeThenAsWrittenAndEndShotsWait) {
   EditorOptions options;
   std::string error;
@@ -91,6 +120,13 @@ TEST(HostEditorArgs, RefusesMalformedValuesAndTimesPastTheEnd) {
       {{"q.dll", "--wheel", "1,2:274"}, "--wheel needs X,Y:NOTCHES[@MS]"},
       {{"q.dll", "--wheel", "1,2:1,1"}, "--wheel needs"},
       {{"q.dll", "--right-click", "1,2@x"}, "--right-click needs"},
+      {{"q.dll", "--right-click", "1,2:-1"}, "--right-click needs X,Y[:ITEM][@MS]"},
+      {{"q.dll", "--double-click", "1,2:3"}, "--double-click needs X,Y[@MS]"},
+      {{"q.dll", "--set", "cutoff@5"}, "--set needs P=V[@MS]"},
+      {{"q.dll", "--set", "cutoff=x"}, "--set needs"},
+      {{"q.dll", "--midi", "40,4A,40"}, "--midi needs S,D1,D2"},
+      {{"q.dll", "--midi", "B0,4A"}, "--midi needs"},
+      {{"q.dll", "--seconds", "1", "--midi", "90,3C,7F@1001"}, "midi at 1001 ms comes after"},
       {{"q.dll", "--seconds", "0"}, "bad value '0' for --seconds"},
       {{"q.dll", "--seconds", "inf"}, "bad value"},
       {{"q.dll", "--answer-menu", "0"}, "bad value '0' for --answer-menu"},

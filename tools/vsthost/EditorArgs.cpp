@@ -10,6 +10,7 @@ namespace {
 // Window messages carry coordinates and the wheel's delta (notches * 120) in 16 signed bits.
 constexpr int64_t kMaxCoordinate = 32767;
 constexpr int64_t kMaxNotches = 273;
+constexpr int64_t kMaxMenuItem = 1000;
 constexpr int64_t kMaxMs = int64_t(1) << 40;
 
 bool parseInt(const std::string& text, int64_t limit, bool allowNegative, int& value) {
@@ -36,13 +37,19 @@ const char* kindName(EditorAction::Kind kind) {
       return "wheel";
     case EditorAction::Kind::rightClick:
       return "right-click";
+    case EditorAction::Kind::doubleClick:
+      return "double-click";
+    case EditorAction::Kind::set:
+      return "set";
+    case EditorAction::Kind::midi:
+      return "midi";
     case EditorAction::Kind::screenshot:
       break;
   }
   return "screenshot";
 }
 
-// "X,Y[@MS]", "X,Y:DX,DY[@MS]" or "X,Y:N[@MS]", by kind.
+// "X,Y[@MS]", "X,Y:DX,DY[@MS]", "X,Y:N[@MS]", "P=V[@MS]" or "S,D1,D2[@MS]", by kind.
 bool parseInput(EditorAction::Kind kind, const std::string& text, EditorAction& action) {
   action = EditorAction();
   action.kind = kind;
@@ -51,6 +58,15 @@ bool parseInput(EditorAction::Kind kind, const std::string& text, EditorAction& 
   if (at != std::string::npos) {
     if (!parseCount(text.substr(at + 1), action.atMs) || action.atMs > kMaxMs) return false;
     where = text.substr(0, at);
+  }
+  action.text = std::string(kindName(kind)) + " " + where + "@" + std::to_string(action.atMs);
+  std::string error;
+  if (kind == EditorAction::Kind::set) return parseParamValue(where, action.change, error);
+  if (kind == EditorAction::Kind::midi) {
+    ScheduledEvent event;
+    if (!parseAt("0:midi:" + where, event, error) || !event.isMidi) return false;
+    std::copy(std::begin(event.midi), std::end(event.midi), action.midi);
+    return true;
   }
   const std::vector<std::string> parts = split(where, ':');
   if (!parsePair(parts[0], false, action.x, action.y)) return false;
@@ -61,10 +77,14 @@ bool parseInput(EditorAction::Kind kind, const std::string& text, EditorAction& 
     case EditorAction::Kind::wheel:
       if (parts.size() != 2 || !parseInt(parts[1], kMaxNotches, true, action.notches)) return false;
       break;
+    case EditorAction::Kind::rightClick:
+      if (parts.size() > 2 ||
+          (parts.size() == 2 && !parseInt(parts[1], kMaxMenuItem, false, action.menuItem)))
+        return false;
+      break;
     default:
       if (parts.size() != 1) return false;
   }
-  action.text = std::string(kindName(kind)) + " " + where + "@" + std::to_string(action.atMs);
   return true;
 }
 
@@ -78,7 +98,10 @@ const InputOption kInputOptions[] = {
     {"--click", EditorAction::Kind::click, "X,Y[@MS]"},
     {"--drag", EditorAction::Kind::drag, "X,Y:DX,DY[@MS]"},
     {"--wheel", EditorAction::Kind::wheel, "X,Y:NOTCHES[@MS]"},
-    {"--right-click", EditorAction::Kind::rightClick, "X,Y[@MS]"},
+    {"--right-click", EditorAction::Kind::rightClick, "X,Y[:ITEM][@MS]"},
+    {"--double-click", EditorAction::Kind::doubleClick, "X,Y[@MS]"},
+    {"--set", EditorAction::Kind::set, "P=V[@MS]"},
+    {"--midi", EditorAction::Kind::midi, "S,D1,D2[@MS] (hex bytes)"},
 };
 
 // Every timed action must fall inside a run of fixed length; anything later would be dropped.
@@ -111,11 +134,17 @@ const char* const kEditorUsage =
     "      --click X,Y[@MS]   move to X,Y in the editor, press and release the left button\n"
     "      --drag X,Y:DX,DY[@MS]  move to X,Y, press, move to X+DX,Y+DY in 10 steps, release\n"
     "      --wheel X,Y:N[@MS] turn the wheel N notches over X,Y (positive: away from the user)\n"
-    "      --right-click X,Y[@MS]  move to X,Y, press and release the right button\n"
+    "      --right-click X,Y[:ITEM][@MS]  move to X,Y, press and release the right button;\n"
+    "                         a menu it opens gets ITEM as --answer-menu's N (0: dismissed)\n"
+    "      --double-click X,Y[@MS]  move to X,Y and send what a double click of the left\n"
+    "                         button gives: down, up, double-click, up\n"
+    "      --set P=V[@MS]     the host sets parameter P (index or name) to V; not automation\n"
+    "      --midi S,D1,D2[@MS]  one MIDI event (hex bytes) as a playing host sends it:\n"
+    "                         effProcessEvents (25), then 64 frames of silence processed\n"
     "                         (inputs default to 0 ms; equal times go in the order written)\n"
     "      --answer-menu N    a popup menu still open 300 ms after a right click gets Down N\n"
     "                         times and Return, choosing its Nth item; without this option\n"
-    "                         the menu is dismissed\n"
+    "                         the menu is dismissed; either way its items are printed first\n"
     "      --preset FILE, --any-id, --param P=V  as for render, before the editor opens\n";
 
 bool parseEditorArgs(int argc, char** argv, EditorOptions& options, bool& help,
@@ -173,7 +202,7 @@ bool parseEditorArgs(int argc, char** argv, EditorOptions& options, bool& help,
       options.haveSeconds = true;
     } else if (arg == "--answer-menu") {
       int64_t item;
-      ok = parseCount(value, item) && item >= 1 && item <= 1000;
+      ok = parseCount(value, item) && item >= 1 && item <= kMaxMenuItem;
       options.answerMenu = ok ? static_cast<int>(item) : 0;
     } else if (arg == "--preset") {
       options.preset = value;

@@ -1,5 +1,5 @@
 // The options of `vsthost editor`: how long the editor stays open, the screenshots to take and the
-// mouse input to send it, each at a moment of the run.
+// input to send it (mouse, parameter changes by the host, MIDI), each at a moment of the run.
 #pragma once
 
 #include <cstdint>
@@ -10,14 +10,17 @@
 
 // One thing done to the open editor. Times count from the moment the editor opened.
 struct EditorAction {
-  enum class Kind { click, drag, wheel, rightClick, screenshot };
+  enum class Kind { click, drag, wheel, rightClick, doubleClick, set, midi, screenshot };
   Kind kind = Kind::click;
   int x = 0, y = 0;    // client coordinates in the editor's window
   int dx = 0, dy = 0;  // drag
   int notches = 0;     // wheel: positive turns away from the user
+  int menuItem = -1;   // right click: the item to choose, 0 to dismiss, -1 as --answer-menu says
   std::string file;    // screenshot
-  int64_t atMs = 0;    // a screenshot without --at has kAtEnd
-  std::string text;    // an input as the log shows it: "drag 10,20:5,0@100"
+  ParamValue change;   // set: resolved to an index once the plug-in is open
+  uint8_t midi[3] = {0, 0, 0};
+  int64_t atMs = 0;  // a screenshot without --at has kAtEnd
+  std::string text;  // an input as the log shows it: "drag 10,20:5,0@100"
 };
 
 constexpr int64_t kAtEnd = -1;

@@ -8,6 +8,7 @@
 #include "FileBytes.h"
 #include "Format.h"
 #include "HostCallback.h"
+#include "MidiEventList.h"
 #include "ParameterNames.h"
 #include "Platform.h"
 #include "PngWriter.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr int kRate = 44100;
 constexpr VstInt32 kBlockSize = 512;
 constexpr int64_t kIdleMs = 50;
+constexpr VstInt32 kMidiFrames = 64;
 
 void complain(const std::string& message) {
   std::fprintf(stderr, "vsthost: %s\n", message.c_str());
@@ -36,9 +38,13 @@ ExitCode prepare(const Effect& effect, EditorOptions& options) {
   std::vector<std::string> names;
   for (VstInt32 i = 0; i < effect.record().numParams; ++i)
     names.push_back(effect.text(effGetParamName, i));
-  for (ParamValue& param : options.params) {
+  std::vector<ParamRef*> refs;
+  for (ParamValue& param : options.params) refs.push_back(&param.param);
+  for (EditorAction& action : options.actions)
+    if (action.kind == EditorAction::Kind::set) refs.push_back(&action.change.param);
+  for (ParamRef* ref : refs) {
     std::string error;
-    if (!resolveParameter(param.param, names, error)) {
+    if (!resolveParameter(*ref, names, error)) {
       complain(error);
       return kUsage;
     }
@@ -107,11 +113,42 @@ class EditorRun {
         host_.wheel(action.x, action.y, action.notches);
         break;
       case EditorAction::Kind::rightClick:
-        host_.rightClick(action.x, action.y, options_.answerMenu);
+        host_.rightClick(action.x, action.y,
+                         action.menuItem >= 0 ? action.menuItem : options_.answerMenu);
+        break;
+      case EditorAction::Kind::doubleClick:
+        host_.doubleClick(action.x, action.y);
+        break;
+      case EditorAction::Kind::set:
+        effect_.setParameter(action.change.param.index, static_cast<float>(action.change.value));
+        break;
+      case EditorAction::Kind::midi:
+        sendMidi(action.midi);
         break;
       case EditorAction::Kind::screenshot:
         break;
     }
+  }
+
+  // As a playing host: the event goes first, then one short block of silence in which the
+  // plug-in handles it. The list and the buffers outlive both calls.
+  void sendMidi(const uint8_t (&bytes)[3]) {
+    MidiMessage message = {0, {bytes[0], bytes[1], bytes[2]}};
+    MidiEventList list;
+    effect_.dispatch(effProcessEvents, 0, 0, list.fill({message}));
+    const AEffect& record = effect_.record();
+    if (!record.processReplacing) return;
+    const auto channels = [](VstInt32 count) {
+      return std::vector<std::vector<float>>(count > 0 ? count : 0,
+                                             std::vector<float>(kMidiFrames, 0.0f));
+    };
+    std::vector<std::vector<float>> ins = channels(record.numInputs);
+    std::vector<std::vector<float>> outs = channels(record.numOutputs);
+    std::vector<float*> inPointers, outPointers;
+    for (auto& channel : ins) inPointers.push_back(channel.data());
+    for (auto& channel : outs) outPointers.push_back(channel.data());
+    record.processReplacing(const_cast<AEffect*>(&record), inPointers.data(), outPointers.data(),
+                            kMidiFrames);
   }
 
   // A failed shot is reported and the run goes on, so the others are still taken.

@@ -66,9 +66,12 @@ class EditorHost {
   void click(int x, int y);
   void drag(int x, int y, int dx, int dy);
   void wheel(int x, int y, int notches);
+  // What the system sends for a real double click of the left button.
+  void doubleClick(int x, int y);
   // A popup menu the click opens runs its own loop inside the plug-in until closed: after 300 ms
-  // it is dismissed, or with answerMenu > 0 gets Down that many times and Return. What happened
-  // is printed as `input menu ...`.
+  // it is dismissed, or with answerMenu > 0 gets Down that many times and Return. Its items are
+  // printed first as `menuItem N "text"` (" grey" when disabled, `menuItem N --` for a separator),
+  // then what happened as `input menu ...`.
   void rightClick(int x, int y, int answerMenu);
 
   // The plug-in's window repainted and read back: width * height RGB pixels, top row first.

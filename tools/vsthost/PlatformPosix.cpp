@@ -39,6 +39,7 @@ void EditorHost::run(const std::function<bool()>&) {}
 void EditorHost::click(int, int) {}
 void EditorHost::drag(int, int, int, int) {}
 void EditorHost::wheel(int, int, int) {}
+void EditorHost::doubleClick(int, int) {}
 void EditorHost::rightClick(int, int, int) {}
 bool EditorHost::capture(std::vector<uint8_t>&, int&, int&, std::string& error) {
   error = "no editor window on this platform";

@@ -19,6 +19,7 @@ constexpr UINT kTickMs = 10;
 constexpr UINT kMenuWaitMs = 300;
 constexpr int kDragSteps = 10;
 constexpr DWORD kPaintWaitMs = 50;
+constexpr UINT kGetMenuHandle = 0x01E1;  // asks a menu window for its menu
 
 // The running loop; window procedures and timer callbacks have no other way to reach it.
 const std::function<bool()>* gTick = nullptr;
@@ -91,6 +92,24 @@ BOOL CALLBACK findMenu(HWND window, LPARAM found) {
   return FALSE;
 }
 
+// Every item of the open menu, by position, as `menuItem N "text" [grey]`.
+void printMenuItems(HWND menuWindow) {
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, kGetMenuHandle, 0, 0));
+  if (!menu) return;
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    if (state != static_cast<UINT>(-1) && (state & MF_SEPARATOR)) {
+      printFact("menuItem", std::to_string(i + 1) + " --");
+      continue;
+    }
+    char text[256] = {0};
+    GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    const bool grey = state != static_cast<UINT>(-1) && (state & (MF_GRAYED | MF_DISABLED));
+    printFact("menuItem", std::to_string(i + 1) + " " + quoted(text) + (grey ? " grey" : ""));
+  }
+}
+
 // Runs inside the menu's own loop, which dispatches our thread's timers and reads keys from the
 // thread's queue.
 void CALLBACK onMenuTimer(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -99,6 +118,7 @@ void CALLBACK onMenuTimer(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND menu = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), findMenu, reinterpret_cast<LPARAM>(&menu));
   if (!menu) return;
+  printMenuItems(menu);
   if (gAnswerMenu == 0) {
     printFact("input", "menu dismissed");
     EndMenu();
@@ -246,6 +266,15 @@ void EditorHost::click(int x, int y) {
   HWND target = static_cast<HWND>(editorWindow());
   mouse(target, WM_MOUSEMOVE, 0, x, y);
   mouse(target, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+  mouse(target, WM_LBUTTONUP, 0, x, y);
+}
+
+void EditorHost::doubleClick(int x, int y) {
+  HWND target = static_cast<HWND>(editorWindow());
+  mouse(target, WM_MOUSEMOVE, 0, x, y);
+  mouse(target, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+  mouse(target, WM_LBUTTONUP, 0, x, y);
+  mouse(target, WM_LBUTTONDBLCLK, MK_LBUTTON, x, y);
   mouse(target, WM_LBUTTONUP, 0, x, y);
 }
 
