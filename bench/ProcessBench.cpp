@@ -56,24 +56,12 @@ void report(benchmark::State& state) {
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void settled(benchmark::State& state, bool floatPath, bool everySample) {
+// One processing call per iteration; with moving parameters all seven get new targets first.
+void run(benchmark::State& state, bool floatPath, bool everySample, bool moveParameters) {
   Rig rig(everySample);
-  for (auto _ : state) {
-    if (floatPath)
-      rig.processFloat();
-    else
-      rig.processDouble();
-    benchmark::DoNotOptimize(rig.out[0].data());
-    benchmark::DoNotOptimize(rig.outF[0].data());
-  }
-  report(state);
-}
-
-void moving(benchmark::State& state, bool floatPath) {
-  Rig rig(false);
   int64_t block = 0;
   for (auto _ : state) {
-    rig.moveParameters(block++);
+    if (moveParameters) rig.moveParameters(block++);
     if (floatPath)
       rig.processFloat();
     else
@@ -84,11 +72,11 @@ void moving(benchmark::State& state, bool floatPath) {
   report(state);
 }
 
-void SettledDouble(benchmark::State& s) { settled(s, false, false); }
-void SettledFloat(benchmark::State& s) { settled(s, true, false); }
-void SettledDoubleEverySample(benchmark::State& s) { settled(s, false, true); }
-void MovingDouble(benchmark::State& s) { moving(s, false); }
-void MovingFloat(benchmark::State& s) { moving(s, true); }
+void SettledDouble(benchmark::State& s) { run(s, false, false, false); }
+void SettledFloat(benchmark::State& s) { run(s, true, false, false); }
+void SettledDoubleEverySample(benchmark::State& s) { run(s, false, true, false); }
+void MovingDouble(benchmark::State& s) { run(s, false, false, true); }
+void MovingFloat(benchmark::State& s) { run(s, true, false, true); }
 
 BENCHMARK(SettledDouble);
 BENCHMARK(SettledFloat);

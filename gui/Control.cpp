@@ -41,7 +41,9 @@ int32_t Control::absoluteY() const {
 Container::Container(Container* parent, int32_t x, int32_t y, uint32_t width, uint32_t height)
     : Control(parent, x, y, width, height) {}
 
-Container::~Container() {
+Container::~Container() { deleteChildren(); }
+
+void Container::deleteChildren() {
   while (!children.empty()) {
     delete children.back();
     children.pop_back();
@@ -80,34 +82,41 @@ bool Container::hitTest(int32_t px, int32_t py) {
   return findChild(px, py, cx, cy) != nullptr;
 }
 
-bool Container::mouseMove(int32_t px, int32_t py, int modifiers) {
+// Every routed event moves the hover, then reaches the child under the point in its own
+// coordinates; with no child there, nothing consumes it.
+template <typename Deliver>
+bool Container::routeTo(int32_t px, int32_t py, Deliver deliver) {
   int32_t cx, cy;
   Control* child = route(px, py, cx, cy);
-  return child ? child->mouseMove(cx, cy, modifiers) : false;
+  return child ? deliver(*child, cx, cy) : false;
+}
+
+bool Container::mouseMove(int32_t px, int32_t py, int modifiers) {
+  return routeTo(px, py,
+                 [&](Control& c, int32_t x, int32_t y) { return c.mouseMove(x, y, modifiers); });
 }
 
 bool Container::mouseDown(int32_t px, int32_t py, int button, int modifiers) {
-  int32_t cx, cy;
-  Control* child = route(px, py, cx, cy);
-  return child ? child->mouseDown(cx, cy, button, modifiers) : false;
+  return routeTo(px, py, [&](Control& c, int32_t x, int32_t y) {
+    return c.mouseDown(x, y, button, modifiers);
+  });
 }
 
 bool Container::mouseUp(int32_t px, int32_t py, int button, int modifiers) {
-  int32_t cx, cy;
-  Control* child = route(px, py, cx, cy);
-  return child ? child->mouseUp(cx, cy, button, modifiers) : false;
+  return routeTo(
+      px, py, [&](Control& c, int32_t x, int32_t y) { return c.mouseUp(x, y, button, modifiers); });
 }
 
 bool Container::mouseDoubleClick(int32_t px, int32_t py, int button, int modifiers) {
-  int32_t cx, cy;
-  Control* child = route(px, py, cx, cy);
-  return child ? child->mouseDoubleClick(cx, cy, button, modifiers) : false;
+  return routeTo(px, py, [&](Control& c, int32_t x, int32_t y) {
+    return c.mouseDoubleClick(x, y, button, modifiers);
+  });
 }
 
 bool Container::mouseWheel(int32_t px, int32_t py, float delta, int modifiers) {
-  int32_t cx, cy;
-  Control* child = route(px, py, cx, cy);
-  return child ? child->mouseWheel(cx, cy, delta, modifiers) : false;
+  return routeTo(px, py, [&](Control& c, int32_t x, int32_t y) {
+    return c.mouseWheel(x, y, delta, modifiers);
+  });
 }
 
 void Container::mouseLeave() {

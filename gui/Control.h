@@ -87,6 +87,11 @@ class Container : public Control {
   Control* findChild(int32_t x, int32_t y, int32_t& childX, int32_t& childY);
   // Moves the hover to the child under the point (telling the old one it was left).
   Control* route(int32_t x, int32_t y, int32_t& childX, int32_t& childY);
+  template <typename Deliver>
+  bool routeTo(int32_t x, int32_t y, Deliver deliver);
+  // Deletes the children last first, each after its own children. Owners that must act
+  // between their children's end and their own (the window, the frame) call it early.
+  void deleteChildren();
 
   std::list<Control*> children;
   Control* hoverChild = nullptr;

@@ -25,10 +25,7 @@ PlugFrame::PlugFrame(Container* window, PlugEditVST& bridge)
 
 PlugFrame::~PlugFrame() {
   releaseResources();
-  while (!children.empty()) {
-    delete children.back();
-    children.pop_back();
-  }
+  deleteChildren();
 }
 
 PlugCore::Plug* PlugFrame::plug() const {

@@ -119,10 +119,7 @@ Winwrapper::Winwrapper(IFrameController* controller, int32_t, int32_t, uint32_t 
 }
 
 Winwrapper::~Winwrapper() {
-  while (!children.empty()) {
-    delete children.back();
-    children.pop_back();
-  }
+  deleteChildren();
   if (timerController) KillTimer(static_cast<HWND>(hwnd), 0);
   if (device) device->release();
 }
