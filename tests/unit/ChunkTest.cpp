@@ -126,6 +126,9 @@ TEST_F(Chunks, ValuesAreEncodedInSixtyFourThousandthsAndReachTheHostAsAutomation
   ASSERT_EQ(automation.size(), 2u);  // index 9 is no parameter: skipped
   EXPECT_EQ(automation[0].index, 3);
   EXPECT_EQ(automation[1].index, 4);
+  // The host records what the parameter holds, never the raw 65535 / 64000.
+  EXPECT_EQ(automation[0].opt, 1.0f);
+  EXPECT_EQ(automation[1].opt, effect.getParameter(4));
 }
 
 TEST_F(Chunks, ReaderMessagesAndTheStateTheyLeave) {
