@@ -189,6 +189,32 @@ TEST_F(Chunks, ForeignPresetAsksAndNoChangesNothing) {
   EXPECT_EQ(effect.getProgram(), 7);
 }
 
+#if !defined(_WIN32)
+// A box that could not be shown (0, or -1 where there is no display) or that was cancelled is no
+// consent: a foreign chunk must not load silently.
+TEST_F(Chunks, ForeignPresetLoadsOnlyOnYes) {
+  Bytes foreign = header();
+  foreign.push_back(0x04);
+  const std::string other = "Another";
+  foreign.insert(foreign.end(), other.begin(), other.end());
+  foreign.resize(foreign.size() + 31 - other.size(), 0);
+  foreign.insert(foreign.end(), {0x00, 0x00, 0x00, 0x7D, 0x03, 0x07});
+
+  for (const int answer : {0, -1, static_cast<int>(Platform::kIdCancel),
+                           static_cast<int>(Platform::kIdOk), static_cast<int>(Platform::kIdNo)}) {
+    effect.setProgram(0);
+    effect.setParameter(0, 0.0f);
+    boxes.shown.clear();
+    boxes.answers = {answer};
+    load(effect, foreign);
+    EXPECT_EQ(boxes.shown.size(), 1u) << answer;
+    EXPECT_EQ(effect.getParameter(0), 0.0f) << answer;
+    EXPECT_EQ(effect.getProgram(), 0) << answer;
+  }
+  EXPECT_TRUE(host.callsWith(audioMasterAutomate).empty());
+}
+#endif
+
 TEST_F(Chunks, MappingRecordMovesAHeldKey) {
   learn(effect, 0, 74);
   Bytes bytes = header();
