@@ -19,7 +19,8 @@ bool createFolder(const std::string& path);
 
 enum class ReadResult { kOk, kMissing, kTooLarge, kFailed };
 
-// Reads a whole file of fewer than `limit` bytes.
+// Reads a whole regular file of fewer than `limit` bytes. Never waits on what lies at the path:
+// a FIFO, device or folder there is refused (kFailed).
 ReadResult readWholeFile(const std::string& path, std::size_t limit, std::vector<uint8_t>& bytes);
 
 // Replaces the file with the bytes, all or nothing: they go to a temporary file in the same

@@ -33,11 +33,16 @@ bool createFolder(const std::string& path) {
 }
 
 ReadResult readWholeFile(const std::string& path, std::size_t limit, std::vector<uint8_t>& bytes) {
-  const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO (or a device) at the path cannot hold the caller in open(); what
+  // was opened is then checked to be a regular file, with no gap between the check and the open.
+  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (file < 0) return ReadResult::kMissing;
   struct stat info;
-  if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
-      static_cast<std::size_t>(info.st_size) >= limit) {
+  if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(file);
+    return ReadResult::kFailed;
+  }
+  if (info.st_size < 0 || static_cast<std::size_t>(info.st_size) >= limit) {
     close(file);
     return ReadResult::kTooLarge;
   }

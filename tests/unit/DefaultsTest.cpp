@@ -2,6 +2,7 @@
 // them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -15,8 +16,16 @@
 #include "platform/ModuleResources.h"
 
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 #endif
 
 namespace {
@@ -148,6 +157,83 @@ TEST(DefaultsWithoutFolder, NothingIsWrittenAndNobodyIsAsked) {
   EXPECT_FALSE(effect.saveDefaults());
   setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
   EXPECT_EQ(effect.parameters()[1].defaultValue, 1.0f);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A settings folder of the test's own, for what may lie at and around the defaults path.
+class DefaultsOnDisk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/quorl-disk-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    root = folder;
+    savedHome = getenv("XDG_CONFIG_HOME");
+    useConfigHome(root + "/config");
+    std::filesystem::create_directories(vendorFolder());
+  }
+  void TearDown() override {
+    setenv("XDG_CONFIG_HOME", savedHome.c_str(), 1);
+    std::filesystem::remove_all(root);
+  }
+  void useConfigHome(const std::string& folder) {
+    configHome = folder;
+    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+  }
+  std::string vendorFolder() const { return configHome + "/Harrowmint"; }
+  std::string file() const { return vendorFolder() + "/Quorl.defaults"; }
+  static unsigned modeOf(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : ~0u;
+  }
+  static bool isLink(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+  }
+  static std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string root, savedHome, configHome;
+  MessageBoxRecorder boxes;
+};
+
+// Creating an instance reads the defaults path; nothing there may make it wait, and only a regular
+// file is read.
+TEST_F(DefaultsOnDisk, ANewInstanceNeverWaitsOnWhatLiesAtThePath) {
+  ASSERT_EQ(mkfifo(file().c_str(), 0600), 0);
+  std::atomic<bool> created{false};
+  float cutoff = -1.0f;
+  std::thread creator([&] {
+    Quorl effect(nullptr);
+    cutoff = effect.getParameter(1);
+    created = true;
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!created && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  const bool inTime = created;
+  // A creator stuck in open() is released by a writer, so that the suite goes on.
+  while (!created) {
+    const int writer = open(file().c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) close(writer);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  creator.join();
+  EXPECT_TRUE(inTime) << "creating an instance waited on a FIFO";
+  EXPECT_EQ(cutoff, 1.0f);
+  EXPECT_TRUE(boxes.shown.empty());
+
+  // A folder, or a device that reads as an empty file, is no defaults file either.
+  std::filesystem::remove(file());
+  std::filesystem::create_directory(file());
+  { Quorl effect(nullptr); }
+  std::filesystem::remove(file());
+  std::filesystem::create_symlink("/dev/zero", file());
+  { Quorl effect(nullptr); }
   EXPECT_TRUE(boxes.shown.empty());
 }
 
