@@ -152,7 +152,7 @@ TEST_F(Defaults, FailedSaveKeepsTheOldFileAndTheOldDefaults) {
 TEST(DefaultsWithoutFolder, NothingIsWrittenAndNobodyIsAsked) {
   MessageBoxRecorder boxes;
   const std::string saved = getenv("XDG_CONFIG_HOME");
-  setenv("XDG_CONFIG_HOME", "/nonexistent/quorl/folder", 1);
+  setenv("XDG_CONFIG_HOME", "/dev/null/quorl", 1);  // below a file: no folder can be made
   Quorl effect(nullptr);
   EXPECT_FALSE(effect.saveDefaults());
   setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
@@ -234,6 +234,85 @@ TEST_F(DefaultsOnDisk, ANewInstanceNeverWaitsOnWhatLiesAtThePath) {
   std::filesystem::remove(file());
   std::filesystem::create_symlink("/dev/zero", file());
   { Quorl effect(nullptr); }
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(DefaultsOnDisk, SavingWritesThroughLinksAndKeepsTheFileMode) {
+  // Quorl.defaults -> ../../dotfiles/current -> quorl.bank: each relative target is taken from
+  // the folder of its own link.
+  const std::string dotfiles = root + "/dotfiles";
+  std::filesystem::create_directories(dotfiles);
+  const std::string real = dotfiles + "/quorl.bank";
+  writeFile(real, Bytes{1, 2, 3});
+  ASSERT_EQ(chmod(real.c_str(), 0600), 0);
+  std::filesystem::create_symlink("quorl.bank", dotfiles + "/current");
+  std::filesystem::create_symlink("../../dotfiles/current", file());
+
+  Quorl effect(nullptr);
+  effect.setParameter(2, 0.25f);
+  ASSERT_TRUE(effect.saveDefaults());
+  EXPECT_TRUE(isLink(file()));
+  EXPECT_TRUE(isLink(dotfiles + "/current"));
+  EXPECT_EQ(readFile(real), bankOf(effect));
+  EXPECT_EQ(modeOf(real), 0600u);
+  EXPECT_EQ(namesIn(dotfiles), (std::vector<std::string>{"current", "quorl.bank"}));
+  EXPECT_EQ(namesIn(vendorFolder()), (std::vector<std::string>{"Quorl.defaults"}));
+
+  // A plain file keeps its mode too; a new one gets the usual mode.
+  std::filesystem::remove(file());
+  writeFile(file(), Bytes{1});
+  ASSERT_EQ(chmod(file().c_str(), 0640), 0);
+  ASSERT_TRUE(effect.saveDefaults());
+  EXPECT_EQ(modeOf(file()), 0640u);
+  std::filesystem::remove(file());
+  const mode_t mask = umask(022);
+  ASSERT_TRUE(effect.saveDefaults());
+  umask(mask);
+  EXPECT_EQ(modeOf(file()), 0644u);
+  EXPECT_EQ(readFile(file()), bankOf(effect));
+}
+
+// A link to a file that does not exist yet creates that file, as writing through a link does
+// anywhere; a link into a missing folder, or to something that is not a regular file, is not
+// followed and not replaced.
+TEST_F(DefaultsOnDisk, SavingThroughDanglingOrOddLinks) {
+  const std::string dotfiles = root + "/dotfiles";
+  std::filesystem::create_directories(dotfiles);
+  std::filesystem::create_symlink(dotfiles + "/quorl.bank", file());
+  Quorl effect(nullptr);
+  effect.setParameter(0, 0.5f);
+  ASSERT_TRUE(effect.saveDefaults());
+  EXPECT_TRUE(isLink(file()));
+  EXPECT_EQ(readFile(dotfiles + "/quorl.bank"), bankOf(effect));
+
+  effect.setParameter(0, 0.75f);
+  const auto refused = [&](const std::string& target) {
+    std::filesystem::remove(file());
+    std::filesystem::create_symlink(target, file());
+    EXPECT_FALSE(effect.saveDefaults()) << target;
+    EXPECT_TRUE(isLink(file())) << target;
+    EXPECT_EQ(effect.parameters()[0].defaultValue, 0.5f) << target;
+  };
+  refused(root + "/missing/quorl.bank");
+  EXPECT_FALSE(std::filesystem::exists(root + "/missing"));
+  ASSERT_EQ(mkfifo((dotfiles + "/pipe").c_str(), 0600), 0);
+  refused(dotfiles + "/pipe");
+  EXPECT_TRUE(std::filesystem::is_fifo(dotfiles + "/pipe"));
+  refused("Quorl.defaults");  // a link to itself
+  EXPECT_EQ(namesIn(dotfiles), (std::vector<std::string>{"pipe", "quorl.bank"}));
+}
+
+TEST_F(DefaultsOnDisk, SavingCreatesMissingSettingsFolders) {
+  useConfigHome(root + "/new/config");
+  Quorl effect(nullptr);
+  effect.setParameter(4, 0.5f);
+  ASSERT_TRUE(effect.saveDefaults());
+  EXPECT_EQ(modeOf(root + "/new"), 0700u);
+  EXPECT_EQ(modeOf(configHome), 0700u);
+  EXPECT_EQ(modeOf(vendorFolder()), 0700u);
+  Quorl fresh(nullptr);
+  EXPECT_EQ(fresh.getParameter(4), 0.5f);
+  EXPECT_EQ(fresh.parameters()[4].defaultValue, 0.5f);
   EXPECT_TRUE(boxes.shown.empty());
 }
 
