@@ -15,7 +15,9 @@
 #include "effect/QuorlParameters.h"
 #include "platform/ModuleResources.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -393,6 +395,21 @@ TEST_F(FactoryBank, DamagedBanksAreReportedAndLeaveTheTableValues) {
     EXPECT_EQ(boxes.shown[0].flags, 0x2010u);
     EXPECT_EQ(effect.programTable()[9].values[1], 1.0f);
   }
+}
+#endif
+
+#if defined(_WIN32)
+// The replacement takes over what the user set on the old file.
+TEST_F(Defaults, SavingOverAFileKeepsItsAttributes) {
+  Quorl effect(nullptr);
+  ASSERT_TRUE(effect.saveDefaults());
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  effect.setParameter(2, 0.25f);
+  ASSERT_TRUE(effect.saveDefaults());
+  EXPECT_EQ(readFile(path), bankOf(effect));
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN));
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 #endif
 
