@@ -21,7 +21,8 @@ enum MessageBoxAnswer : int {
 };
 
 // Shows the box and returns the button pressed (one of MessageBoxAnswer), or whatever the platform
-// answers when it cannot show one.
+// answers when it cannot show one (0, or -1 without a display). Callers go on only on the one
+// answer that means yes (kIdYes, kIdOk) and take anything else as a refusal.
 int messageBox(const char* text, const char* caption, unsigned flags);
 
 // Where no system box exists, a handler may stand in (tests record and script the answers).

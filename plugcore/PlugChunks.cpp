@@ -176,7 +176,8 @@ VstInt32 Plug::setChunk(void* data, VstInt32 byteSize, bool) {
           const int answer = Platform::messageBox(
               question, name ? name : "",
               Platform::kMbTaskModal | Platform::kMbIconQuestion | Platform::kMbYesNo);
-          if (answer == Platform::kIdNo) return 0;
+          // Only Yes goes on: a box that could not be shown answers 0 or -1.
+          if (answer != Platform::kIdYes) return 0;
         }
         break;
       }

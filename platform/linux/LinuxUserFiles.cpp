@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,45 @@
 namespace Platform {
 
 const char kPathSeparator = '/';
+
+namespace {
+
+// More links than this in a row are taken for a loop.
+constexpr int kMaxLinkHops = 40;
+
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Follows symbolic links from `path` to the file they finally name, so that a save replaces that
+// file and leaves the links as the user made them. A relative target counts from the folder of
+// its own link. The file named may not exist yet; its folder must.
+bool followLinks(const std::string& path, std::string& target) {
+  std::string current = path;
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    struct stat info;
+    if (lstat(current.c_str(), &info) != 0) {
+      if (errno != ENOENT) return false;
+      if (stat(folderOf(current).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+      target = current;
+      return true;
+    }
+    if (!S_ISLNK(info.st_mode)) {
+      target = current;
+      return true;
+    }
+    char link[PATH_MAX];
+    const ssize_t length = readlink(current.c_str(), link, sizeof link);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof link) return false;
+    const std::string next(link, static_cast<std::size_t>(length));
+    current = next[0] == '/' ? next : folderOf(current) + "/" + next;
+  }
+  return false;
+}
+
+}  // namespace
 
 bool userSettingsFolder(std::string& folder) {
   const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -27,17 +67,28 @@ bool userSettingsFolder(std::string& folder) {
 }
 
 bool createFolder(const std::string& path) {
-  if (mkdir(path.c_str(), 0755) == 0) return true;
+  // Settings folders are private to the user: missing ones are made with 0700.
+  if (mkdir(path.c_str(), 0700) == 0) return true;
+  if (errno == ENOENT) {
+    const std::string parent = folderOf(path);
+    if (parent.size() < path.size() && createFolder(parent) && mkdir(path.c_str(), 0700) == 0)
+      return true;
+  }
   struct stat info;
-  return errno == EEXIST && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 ReadResult readWholeFile(const std::string& path, std::size_t limit, std::vector<uint8_t>& bytes) {
-  const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO (or a device) at the path cannot hold the caller in open(); what
+  // was opened is then checked to be a regular file, with no gap between the check and the open.
+  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (file < 0) return ReadResult::kMissing;
   struct stat info;
-  if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
-      static_cast<std::size_t>(info.st_size) >= limit) {
+  if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(file);
+    return ReadResult::kFailed;
+  }
+  if (info.st_size < 0 || static_cast<std::size_t>(info.st_size) >= limit) {
     close(file);
     return ReadResult::kTooLarge;
   }
@@ -58,14 +109,29 @@ ReadResult readWholeFile(const std::string& path, std::size_t limit, std::vector
 }
 
 bool replaceFile(const std::string& path, const uint8_t* data, std::size_t size) {
+  std::string target;
+  if (!followLinks(path, target)) return false;
+  struct stat old;
+  const bool exists = lstat(target.c_str(), &old) == 0;
+  if (!exists && errno != ENOENT) return false;
+  if (exists && !S_ISREG(old.st_mode))
+    return false;  // never put a file in place of a FIFO or device
+
   static std::atomic<unsigned> serial{0};
   char suffix[64];
   std::snprintf(suffix, sizeof suffix, ".%ld.%u.tmp", static_cast<long>(getpid()), serial++);
-  const std::string temporary = path + suffix;
+  // Beside the file it replaces: a rename cannot cross file systems.
+  const std::string temporary = target + suffix;
 
   const int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (file < 0) return false;
   bool complete = true;
+  if (exists) {
+    // The replacement keeps the old file's permissions, and its owner and group where we may
+    // set them (giving a file away takes privileges, so that part is best effort).
+    static_cast<void>(fchown(file, old.st_uid, old.st_gid) == 0);
+    if (fchmod(file, old.st_mode & 0777) != 0) complete = false;
+  }
   for (std::size_t done = 0; done < size && complete;) {
     const ssize_t written = write(file, data + done, size - done);
     if (written < 0 && errno == EINTR) continue;
@@ -76,7 +142,7 @@ bool replaceFile(const std::string& path, const uint8_t* data, std::size_t size)
   }
   if (complete && fsync(file) != 0) complete = false;
   if (close(file) != 0) complete = false;
-  if (complete && rename(temporary.c_str(), path.c_str()) == 0) return true;
+  if (complete && rename(temporary.c_str(), target.c_str()) == 0) return true;
   unlink(temporary.c_str());
   return false;
 }

@@ -19,6 +19,12 @@ bool userSettingsFolder(std::string& folder) {
 
 bool createFolder(const std::string& path) {
   if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+  if (GetLastError() == ERROR_PATH_NOT_FOUND) {
+    const std::size_t cut = path.find_last_of("\\/");
+    if (cut != std::string::npos && cut > 0 && createFolder(path.substr(0, cut)) &&
+        CreateDirectoryA(path.c_str(), nullptr))
+      return true;
+  }
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -27,6 +33,10 @@ ReadResult readWholeFile(const std::string& path, std::size_t limit, std::vector
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return ReadResult::kMissing;
+  if (GetFileType(file) != FILE_TYPE_DISK) {  // a pipe or device is no settings file
+    CloseHandle(file);
+    return ReadResult::kFailed;
+  }
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
       static_cast<unsigned long long>(size.QuadPart) >= limit) {
@@ -51,12 +61,46 @@ ReadResult readWholeFile(const std::string& path, std::size_t limit, std::vector
   return ReadResult::kOk;
 }
 
+namespace {
+
+// The file an existing path finally names, links followed; the path itself when nothing is there.
+// False for anything that is not a plain file on disk.
+bool finalFile(const std::string& path, std::string& target) {
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    target = path;
+    return error == ERROR_FILE_NOT_FOUND;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  char final[MAX_PATH + 8] = {};
+  const DWORD length = GetFinalPathNameByHandleA(file, final, sizeof final, FILE_NAME_NORMALIZED);
+  const bool plain = GetFileType(file) == FILE_TYPE_DISK &&
+                     GetFileInformationByHandle(file, &info) &&
+                     !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  CloseHandle(file);
+  if (!plain || length == 0 || length >= sizeof final) return false;
+  // The answer carries the long-path prefix; the plain form is what the other calls here expect.
+  target = final;
+  if (target.compare(0, 8, "\\\\?\\UNC\\") == 0)
+    target = "\\" + target.substr(7);
+  else if (target.compare(0, 4, "\\\\?\\") == 0)
+    target = target.substr(4);
+  return true;
+}
+
+}  // namespace
+
 bool replaceFile(const std::string& path, const uint8_t* data, std::size_t size) {
+  std::string target;
+  if (!finalFile(path, target)) return false;
   static LONG serial = 0;
   char suffix[64];
   std::snprintf(suffix, sizeof suffix, ".%lu.%ld.tmp", GetCurrentProcessId(),
                 InterlockedIncrement(&serial));
-  const std::string temporary = path + suffix;
+  // Beside the file it replaces: a move cannot cross volumes.
+  const std::string temporary = target + suffix;
 
   HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -72,9 +116,22 @@ bool replaceFile(const std::string& path, const uint8_t* data, std::size_t size)
   }
   if (complete && !FlushFileBuffers(file)) complete = false;
   if (!CloseHandle(file)) complete = false;
-  if (complete && MoveFileExA(temporary.c_str(), path.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return true;
+  // An existing file hands what the user set on it to its replacement: the attributes here,
+  // the security through the replace below.
+  const DWORD oldAttributes = GetFileAttributesA(target.c_str());
+  const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  if (complete && oldAttributes != INVALID_FILE_ATTRIBUTES && (oldAttributes & kept))
+    SetFileAttributesA(temporary.c_str(), oldAttributes & kept);
+  if (complete) {
+    if (ReplaceFileA(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                     nullptr, nullptr))
+      return true;
+    if (GetLastError() == ERROR_FILE_NOT_FOUND &&
+        GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+      return true;
+  }
   DeleteFileA(temporary.c_str());
   return false;
 }

@@ -126,6 +126,9 @@ TEST_F(Chunks, ValuesAreEncodedInSixtyFourThousandthsAndReachTheHostAsAutomation
   ASSERT_EQ(automation.size(), 2u);  // index 9 is no parameter: skipped
   EXPECT_EQ(automation[0].index, 3);
   EXPECT_EQ(automation[1].index, 4);
+  // The host records what the parameter holds, never the raw 65535 / 64000.
+  EXPECT_EQ(automation[0].opt, 1.0f);
+  EXPECT_EQ(automation[1].opt, effect.getParameter(4));
 }
 
 TEST_F(Chunks, ReaderMessagesAndTheStateTheyLeave) {
@@ -185,6 +188,32 @@ TEST_F(Chunks, ForeignPresetAsksAndNoChangesNothing) {
   EXPECT_EQ(effect.getParameter(0), 0.5f);
   EXPECT_EQ(effect.getProgram(), 7);
 }
+
+#if !defined(_WIN32)
+// A box that could not be shown (0, or -1 where there is no display) or that was cancelled is no
+// consent: a foreign chunk must not load silently.
+TEST_F(Chunks, ForeignPresetLoadsOnlyOnYes) {
+  Bytes foreign = header();
+  foreign.push_back(0x04);
+  const std::string other = "Another";
+  foreign.insert(foreign.end(), other.begin(), other.end());
+  foreign.resize(foreign.size() + 31 - other.size(), 0);
+  foreign.insert(foreign.end(), {0x00, 0x00, 0x00, 0x7D, 0x03, 0x07});
+
+  for (const int answer : {0, -1, static_cast<int>(Platform::kIdCancel),
+                           static_cast<int>(Platform::kIdOk), static_cast<int>(Platform::kIdNo)}) {
+    effect.setProgram(0);
+    effect.setParameter(0, 0.0f);
+    boxes.shown.clear();
+    boxes.answers = {answer};
+    load(effect, foreign);
+    EXPECT_EQ(boxes.shown.size(), 1u) << answer;
+    EXPECT_EQ(effect.getParameter(0), 0.0f) << answer;
+    EXPECT_EQ(effect.getProgram(), 0) << answer;
+  }
+  EXPECT_TRUE(host.callsWith(audioMasterAutomate).empty());
+}
+#endif
 
 TEST_F(Chunks, MappingRecordMovesAHeldKey) {
   learn(effect, 0, 74);

@@ -2,6 +2,7 @@
 // them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -14,9 +15,19 @@
 #include "effect/QuorlParameters.h"
 #include "platform/ModuleResources.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 #endif
 
 namespace {
@@ -143,11 +154,162 @@ TEST_F(Defaults, FailedSaveKeepsTheOldFileAndTheOldDefaults) {
 TEST(DefaultsWithoutFolder, NothingIsWrittenAndNobodyIsAsked) {
   MessageBoxRecorder boxes;
   const std::string saved = getenv("XDG_CONFIG_HOME");
-  setenv("XDG_CONFIG_HOME", "/nonexistent/quorl/folder", 1);
+  setenv("XDG_CONFIG_HOME", "/dev/null/quorl", 1);  // below a file: no folder can be made
   Quorl effect(nullptr);
   EXPECT_FALSE(effect.saveDefaults());
   setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
   EXPECT_EQ(effect.parameters()[1].defaultValue, 1.0f);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A settings folder of the test's own, for what may lie at and around the defaults path.
+class DefaultsOnDisk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/quorl-disk-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    root = folder;
+    savedHome = getenv("XDG_CONFIG_HOME");
+    useConfigHome(root + "/config");
+    std::filesystem::create_directories(vendorFolder());
+  }
+  void TearDown() override {
+    setenv("XDG_CONFIG_HOME", savedHome.c_str(), 1);
+    std::filesystem::remove_all(root);
+  }
+  void useConfigHome(const std::string& folder) {
+    configHome = folder;
+    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+  }
+  std::string vendorFolder() const { return configHome + "/Harrowmint"; }
+  std::string file() const { return vendorFolder() + "/Quorl.defaults"; }
+  static unsigned modeOf(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : ~0u;
+  }
+  static bool isLink(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+  }
+  static std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string root, savedHome, configHome;
+  MessageBoxRecorder boxes;
+};
+
+// Creating an instance reads the defaults path; nothing there may make it wait, and only a regular
+// file is read.
+TEST_F(DefaultsOnDisk, ANewInstanceNeverWaitsOnWhatLiesAtThePath) {
+  ASSERT_EQ(mkfifo(file().c_str(), 0600), 0);
+  std::atomic<bool> created{false};
+  float cutoff = -1.0f;
+  std::thread creator([&] {
+    Quorl effect(nullptr);
+    cutoff = effect.getParameter(1);
+    created = true;
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!created && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  const bool inTime = created;
+  // A creator stuck in open() is released by a writer, so that the suite goes on.
+  while (!created) {
+    const int writer = open(file().c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) close(writer);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  creator.join();
+  EXPECT_TRUE(inTime) << "creating an instance waited on a FIFO";
+  EXPECT_EQ(cutoff, 1.0f);
+  EXPECT_TRUE(boxes.shown.empty());
+
+  // A folder, or a device that reads as an empty file, is no defaults file either.
+  std::filesystem::remove(file());
+  std::filesystem::create_directory(file());
+  { Quorl effect(nullptr); }
+  std::filesystem::remove(file());
+  std::filesystem::create_symlink("/dev/zero", file());
+  { Quorl effect(nullptr); }
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(DefaultsOnDisk, SavingWritesThroughLinksAndKeepsTheFileMode) {
+  // Quorl.defaults -> ../../dotfiles/current -> quorl.bank: each relative target is taken from
+  // the folder of its own link.
+  const std::string dotfiles = root + "/dotfiles";
+  std::filesystem::create_directories(dotfiles);
+  const std::string real = dotfiles + "/quorl.bank";
+  writeFile(real, Bytes{1, 2, 3});
+  ASSERT_EQ(chmod(real.c_str(), 0600), 0);
+  std::filesystem::create_symlink("quorl.bank", dotfiles + "/current");
+  std::filesystem::create_symlink("../../dotfiles/current", file());
+
+  Quorl effect(nullptr);
+  effect.setParameter(2, 0.25f);
+  ASSERT_TRUE(effect.saveDefaults());
+  EXPECT_TRUE(isLink(file()));
+  EXPECT_TRUE(isLink(dotfiles + "/current"));
+  EXPECT_EQ(readFile(real), bankOf(effect));
+  EXPECT_EQ(modeOf(real), 0600u);
+  EXPECT_EQ(namesIn(dotfiles), (std::vector<std::string>{"current", "quorl.bank"}));
+  EXPECT_EQ(namesIn(vendorFolder()), (std::vector<std::string>{"Quorl.defaults"}));
+
+  // A plain file keeps its mode too.
+  std::filesystem::remove(file());
+  writeFile(file(), Bytes{1});
+  ASSERT_EQ(chmod(file().c_str(), 0640), 0);
+  ASSERT_TRUE(effect.saveDefaults());
+  EXPECT_EQ(modeOf(file()), 0640u);
+  EXPECT_EQ(readFile(file()), bankOf(effect));
+}
+
+// A link to a file that does not exist yet creates that file, as writing through a link does
+// anywhere; a link into a missing folder, or to something that is not a regular file, is not
+// followed and not replaced.
+TEST_F(DefaultsOnDisk, SavingThroughDanglingOrOddLinks) {
+  const std::string dotfiles = root + "/dotfiles";
+  std::filesystem::create_directories(dotfiles);
+  std::filesystem::create_symlink(dotfiles + "/quorl.bank", file());
+  Quorl effect(nullptr);
+  effect.setParameter(0, 0.5f);
+  ASSERT_TRUE(effect.saveDefaults());
+  EXPECT_TRUE(isLink(file()));
+  EXPECT_EQ(readFile(dotfiles + "/quorl.bank"), bankOf(effect));
+
+  effect.setParameter(0, 0.75f);
+  const auto refused = [&](const std::string& target) {
+    std::filesystem::remove(file());
+    std::filesystem::create_symlink(target, file());
+    EXPECT_FALSE(effect.saveDefaults()) << target;
+    EXPECT_TRUE(isLink(file())) << target;
+    EXPECT_EQ(effect.parameters()[0].defaultValue, 0.5f) << target;
+  };
+  refused(root + "/missing/quorl.bank");
+  EXPECT_FALSE(std::filesystem::exists(root + "/missing"));
+  ASSERT_EQ(mkfifo((dotfiles + "/pipe").c_str(), 0600), 0);
+  refused(dotfiles + "/pipe");
+  EXPECT_TRUE(std::filesystem::is_fifo(dotfiles + "/pipe"));
+  refused("Quorl.defaults");  // a link to itself
+  EXPECT_EQ(namesIn(dotfiles), (std::vector<std::string>{"pipe", "quorl.bank"}));
+}
+
+TEST_F(DefaultsOnDisk, SavingCreatesMissingSettingsFolders) {
+  useConfigHome(root + "/new/config");
+  Quorl effect(nullptr);
+  effect.setParameter(4, 0.5f);
+  ASSERT_TRUE(effect.saveDefaults());
+  EXPECT_EQ(modeOf(root + "/new"), 0700u);
+  EXPECT_EQ(modeOf(configHome), 0700u);
+  EXPECT_EQ(modeOf(vendorFolder()), 0700u);
+  Quorl fresh(nullptr);
+  EXPECT_EQ(fresh.getParameter(4), 0.5f);
+  EXPECT_EQ(fresh.parameters()[4].defaultValue, 0.5f);
   EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -228,6 +390,21 @@ TEST_F(FactoryBank, DamagedBanksAreReportedAndLeaveTheTableValues) {
     EXPECT_EQ(boxes.shown[0].flags, 0x2010u);
     EXPECT_EQ(effect.programTable()[9].values[1], 1.0f);
   }
+}
+#endif
+
+#if defined(_WIN32)
+// The replacement takes over what the user set on the old file.
+TEST_F(Defaults, SavingOverAFileKeepsItsAttributes) {
+  Quorl effect(nullptr);
+  ASSERT_TRUE(effect.saveDefaults());
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  effect.setParameter(2, 0.25f);
+  ASSERT_TRUE(effect.saveDefaults());
+  EXPECT_EQ(readFile(path), bankOf(effect));
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN));
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 #endif
 

@@ -93,7 +93,7 @@ TEST_F(ParameterModel, AutomationStoresThenTellsTheHost) {
   EXPECT_EQ(automate[0].index, 1);
   EXPECT_EQ(automate[0].value, 0);
   EXPECT_EQ(automate[0].ptr, nullptr);
-  EXPECT_EQ(automate[0].opt, 1.7f);  // the value as given, as the host callback receives it
+  EXPECT_EQ(automate[0].opt, 1.0f);  // what the parameter holds, not the value as given
 }
 
 TEST_F(ParameterModel, EditGesturesReachTheHost) {
