@@ -233,6 +233,14 @@ TEST(QuorlSound, LowSampleRatesStayFiniteAndBounded) {
   }
 }
 
+TEST(QuorlSound, ProcessingBeforeTheFirstResumeSoundsAsAfterOneAtTheDefaultRate) {
+  QuorlTestRig never, resumed;
+  resumed.resume();
+  const auto withoutResume = never.render(4410, sine(100.0, 0.5));
+  EXPECT_EQ(withoutResume, resumed.render(4410, sine(100.0, 0.5)));
+  EXPECT_GT(QuorlTestRig::peak(withoutResume, 2205), 0.4);
+}
+
 TEST(QuorlSound, LongSilenceAfterABurstStaysOutOfTheDenormals) {
   QuorlTestRig rig;
   rig.set(2, 0.9f);
