@@ -71,6 +71,11 @@ Quorl::Quorl(audioMasterCallback host)
   loadDefaults();
 }
 
+void Quorl::setSampleRate(float rate) {
+  if (!(rate >= kLowestSampleRate && rate <= kHighestSampleRate)) return;
+  Plug::setSampleRate(rate);
+}
+
 void Quorl::sampleRateChanged() {
   rampIncrement = 1.0 / (static_cast<double>(sampleRate) * 0.1);
   highpass = makeHighpassSettings(static_cast<double>(5.0f / sampleRate));

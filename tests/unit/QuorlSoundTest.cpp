@@ -241,6 +241,26 @@ TEST(QuorlSound, ProcessingBeforeTheFirstResumeSoundsAsAfterOneAtTheDefaultRate)
   EXPECT_GT(QuorlTestRig::peak(withoutResume, 2205), 0.4);
 }
 
+// Below 10 Hz the 5 Hz output high-pass has no stable settings (at 1, 2.5 and 5 Hz not even
+// finite ones); far above any real rate its settings lose their last bits and stop being finite.
+TEST(QuorlSound, SampleRatesWithoutFiniteOutputAreRefused) {
+  for (float rate : {1.0f, 2.5f, 5.0f, std::nextafter(10.0f, 0.0f), 3e9f, 1e20f}) {
+    QuorlTestRig rig(rate);
+    EXPECT_EQ(rig.effect.getSampleRate(), 44100.0f) << rate;  // the previous rate stays
+    rig.resume();
+    for (double v : rig.render(2048, sine(1.0, 0.5, rate))) ASSERT_TRUE(std::isfinite(v)) << rate;
+  }
+  for (float rate : {10.0f, 1e9f}) {
+    QuorlTestRig rig(rate);
+    EXPECT_EQ(rig.effect.getSampleRate(), rate);
+    rig.set(0, 1.0f);
+    rig.set(2, 1.0f);
+    rig.set(7, 1.0f);
+    rig.resume();
+    for (double v : rig.render(20000, sine(1.0, 0.9, rate))) ASSERT_TRUE(std::isfinite(v)) << rate;
+  }
+}
+
 TEST(QuorlSound, LongSilenceAfterABurstStaysOutOfTheDenormals) {
   QuorlTestRig rig;
   rig.set(2, 0.9f);
