@@ -60,7 +60,7 @@ class Plug : public AudioEffectX, public IParamCook {
   // Lifecycle.
   void setSampleRate(float rate) override;
   void resume() override;
-  void suspend() override {}
+  void suspend() override;
 
   // The processing frame: every entry ends in processBlock on 64-bit samples.
   void setBlockSize(VstInt32 size) override;
@@ -126,7 +126,10 @@ class Plug : public AudioEffectX, public IParamCook {
   int32_t inputPairs;
   int32_t outputPairs;
   bool sampleRateDirty = true;
-  VstEvents* pendingEvents = nullptr;
+  // The host's list from effProcessEvents, taken by the next processing call; suspend and resume
+  // (host's main thread) drop it, since the host may free it once processing stops.
+  std::atomic<VstEvents*> pendingEvents{nullptr};
+  VstEvents* callEvents = nullptr;  // the list the running processing call dispatches from
   double beatPosition = 0.0;
   uint16_t registeredParameter = 0;
   uint16_t pitchBendRange = 256;  // semitones in bits 7 and up, hundredths in bits 0 to 6

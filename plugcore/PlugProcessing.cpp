@@ -101,11 +101,12 @@ void Plug::processDoubleReplacing(double** inputs, double** outputs, VstInt32 fr
   // Stretches end where events fall. An event whose time lies before the current stretch start
   // (the list should not go backwards, but may) is dispatched at once and never makes a negative
   // stretch; events beyond the block are dispatched before its last stretch.
+  callEvents = pendingEvents.exchange(nullptr);
   int32_t start = 0;
-  const int32_t eventCount = pendingEvents ? pendingEvents->numEvents : 0;
+  const int32_t eventCount = callEvents ? callEvents->numEvents : 0;
   int32_t next = 0;
   while (next < eventCount) {
-    const VstEvent* event = pendingEvents->events[next];
+    const VstEvent* event = callEvents->events[next];
     const int32_t at = event ? event->deltaFrames : start;
     if (at > frames) {
       while (next < eventCount) next = dispatchMidiEvents(next);
@@ -118,7 +119,7 @@ void Plug::processDoubleReplacing(double** inputs, double** outputs, VstInt32 fr
     next = dispatchMidiEvents(next);
   }
   if (start < frames) processStretch(outputs, start, frames - start, tempo, playing);
-  pendingEvents = nullptr;
+  callEvents = nullptr;
 }
 
 void Plug::processStretch(double* const* outputs, int32_t start, int32_t length, float tempo,

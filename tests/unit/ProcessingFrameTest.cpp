@@ -182,6 +182,19 @@ TEST_F(ProcessingFrame, ZeroFramesStillDispatchesAndDropsTheList) {
   EXPECT_EQ(plug.log.size(), 2u);
 }
 
+// A host may free its list once it stops processing; the list must not outlive suspend or resume.
+TEST_F(ProcessingFrame, SuspendAndResumeDropThePendingEvents) {
+  EventList events;
+  events.add(3, 0x90, 1, 1);
+  for (VstIntPtr mains : {0, 1}) {
+    send(events);
+    plug.getAeffect()->dispatcher(plug.getAeffect(), effMainsChanged, 0, mains, nullptr, 0);
+    plug.log.clear();
+    run(8);
+    EXPECT_EQ(plug.log, (std::vector<std::string>{"stretch 0"})) << mains;
+  }
+}
+
 TEST_F(ProcessingFrame, LongBlocksKeepTheirEventsPending) {
   EventList events;
   events.add(3, 0x90, 1, 1);
