@@ -142,9 +142,17 @@ class Plug : public AudioEffectX, public IParamCook {
   std::unique_ptr<ProgramTable> programs;
 
  private:
+  struct CallState;
   bool ensureWorkBlock();
-  void processStretch(double* const* outputs, int32_t start, int32_t length, float tempo,
-                      bool playing);
+  template <typename Sample>
+  int32_t playableFrames(Sample** inputs, Sample** outputs, VstInt32 frames, bool replacing);
+  CallState beginCall(int32_t frames);
+  int32_t pieceLength(int32_t frames, int32_t offset) const;
+  void processFloat(float** inputs, float** outputs, VstInt32 frames, bool accumulating);
+  void processPiece(CallState& call, int32_t offset, int32_t length, double* const* outputs,
+                    int32_t outputOffset);
+  void processStretch(const CallState& call, double* const* outputs, int32_t outputStart,
+                      int32_t start, int32_t length);
   void dispatchMidiEvent(const VstEvent* event);
   void learnController(int32_t key);
   void reportChunkError(const char* reason);
