@@ -305,7 +305,7 @@ TEST(QuorlSound, SampleRatesWithoutFiniteOutputAreRefused) {
     rig.resume();
     for (double v : rig.render(2048, sine(1.0, 0.5, rate))) ASSERT_TRUE(std::isfinite(v)) << rate;
   }
-  for (float rate : {10.0f, 1e9f}) {
+  for (float rate : {10.0f, 1e8f}) {
     QuorlTestRig rig(rate);
     EXPECT_EQ(rig.effect.getSampleRate(), rate);
     rig.set(0, 1.0f);
