@@ -58,6 +58,10 @@ Quorl::Quorl(audioMasterCallback host)
     record.value = info.defaultValue;
     record.flags = 0;
   }
+  // A host may process before its first resume: the settings then are those of the current rate
+  // (the default until the host sets one), not zeros that silence the output. The rate stays
+  // marked dirty, so the first resume computes them again.
+  sampleRateChanged();
   editorDescription = {340, 190, 0, QuorlParams::kParamCount, 0xF3A429, "Texture"};
   // Without a window layer for this platform there is no editor to offer.
   if (Mintwerk::NativeWindowFactory factory = Mintwerk::platformWindowFactory())
@@ -65,6 +69,11 @@ Quorl::Quorl(audioMasterCallback host)
   hasEditor(editor != nullptr);
   loadFactoryBank();
   loadDefaults();
+}
+
+void Quorl::setSampleRate(float rate) {
+  if (!(rate >= kLowestSampleRate && rate <= kHighestSampleRate)) return;
+  Plug::setSampleRate(rate);
 }
 
 void Quorl::sampleRateChanged() {

@@ -18,6 +18,13 @@ class Quorl : public PlugCore::Plug, public Mintwerk::IEditBuilder {
 
   explicit Quorl(audioMasterCallback host);
 
+  // Rates at which the output high-pass has no finite, stable settings are refused and the
+  // previous rate stays: below twice its 5 Hz, and high above any real rate, where its settings
+  // drown in rounding (not finite at all from about 3e9 Hz; the limit leaves room for other
+  // maths libraries).
+  static constexpr float kLowestSampleRate = 10.0f;
+  static constexpr float kHighestSampleRate = 1e8f;
+  void setSampleRate(float rate) override;
   void sampleRateChanged() override;
   void resetState() override;
   bool processBlock(bool paramsChanged, const PlugCore::TransportInfo& transport,

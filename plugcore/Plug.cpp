@@ -141,6 +141,7 @@ void Plug::setSampleRate(float rate) {
 }
 
 void Plug::resume() {
+  pendingEvents.store(nullptr);
   if (sampleRateDirty) {
     sampleRateChanged();
     sampleRateDirty = false;
@@ -149,6 +150,8 @@ void Plug::resume() {
   resetState();
   cEffect.initialDelay = getLatency();
 }
+
+void Plug::suspend() { pendingEvents.store(nullptr); }
 
 // --- host facts ---
 

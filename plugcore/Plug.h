@@ -60,7 +60,7 @@ class Plug : public AudioEffectX, public IParamCook {
   // Lifecycle.
   void setSampleRate(float rate) override;
   void resume() override;
-  void suspend() override {}
+  void suspend() override;
 
   // The processing frame: every entry ends in processBlock on 64-bit samples.
   void setBlockSize(VstInt32 size) override;
@@ -126,7 +126,10 @@ class Plug : public AudioEffectX, public IParamCook {
   int32_t inputPairs;
   int32_t outputPairs;
   bool sampleRateDirty = true;
-  VstEvents* pendingEvents = nullptr;
+  // The host's list from effProcessEvents, taken by the next processing call; suspend and resume
+  // (host's main thread) drop it, since the host may free it once processing stops.
+  std::atomic<VstEvents*> pendingEvents{nullptr};
+  VstEvents* callEvents = nullptr;  // the list the running processing call dispatches from
   double beatPosition = 0.0;
   uint16_t registeredParameter = 0;
   uint16_t pitchBendRange = 256;  // semitones in bits 7 and up, hundredths in bits 0 to 6
@@ -139,9 +142,17 @@ class Plug : public AudioEffectX, public IParamCook {
   std::unique_ptr<ProgramTable> programs;
 
  private:
+  struct CallState;
   bool ensureWorkBlock();
-  void processStretch(double* const* outputs, int32_t start, int32_t length, float tempo,
-                      bool playing);
+  template <typename Sample>
+  int32_t playableFrames(Sample** inputs, Sample** outputs, VstInt32 frames, bool replacing);
+  CallState beginCall(int32_t frames);
+  int32_t pieceLength(int32_t frames, int32_t offset) const;
+  void processFloat(float** inputs, float** outputs, VstInt32 frames, bool accumulating);
+  void processPiece(CallState& call, int32_t offset, int32_t length, double* const* outputs,
+                    int32_t outputOffset);
+  void processStretch(const CallState& call, double* const* outputs, int32_t outputStart,
+                      int32_t start, int32_t length);
   void dispatchMidiEvent(const VstEvent* event);
   void learnController(int32_t key);
   void reportChunkError(const char* reason);

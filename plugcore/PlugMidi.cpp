@@ -19,19 +19,19 @@ int32_t controllerKey(int32_t controller) {
 }  // namespace
 
 VstInt32 Plug::processEvents(VstEvents* events) {
-  pendingEvents = events;
+  pendingEvents.store(events);
   return 1;
 }
 
 int32_t Plug::dispatchMidiEvents(int32_t start) {
-  const int32_t count = pendingEvents ? pendingEvents->numEvents : 0;
+  const int32_t count = callEvents ? callEvents->numEvents : 0;
   if (start < 0 || start >= count) return count;
-  const VstEvent* first = pendingEvents->events[start];
+  const VstEvent* first = callEvents->events[start];
   dispatchMidiEvent(first);
   int32_t next = start + 1;
   if (first) {
     for (; next < count; ++next) {
-      const VstEvent* event = pendingEvents->events[next];
+      const VstEvent* event = callEvents->events[next];
       if (event && event->deltaFrames > first->deltaFrames) break;
       dispatchMidiEvent(event);
     }

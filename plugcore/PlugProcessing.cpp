@@ -1,6 +1,7 @@
 // The processing frame: the host's three audio entries become calls of processBlock on 64-bit
 // samples, split at the time stamps of pending MIDI events. Runs on the audio thread; nothing
 // here allocates once the work block exists.
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -52,8 +53,8 @@ void Plug::setBlockSize(VstInt32 size) {
   ensureWorkBlock();
 }
 
-// A block size the memory cannot hold leaves the effect without a work block: it then ignores
-// audio instead of letting the failure escape into the host.
+// A block size the memory cannot hold leaves the effect without a work block: it then gives
+// silence instead of letting the failure escape into the host.
 bool Plug::ensureWorkBlock() {
   if (workBlock) return true;
   if (blockSize < 0) return false;
@@ -67,78 +68,147 @@ bool Plug::ensureWorkBlock() {
   return true;
 }
 
+// What a host call hands on to its pieces: the host's tempo and transport, asked once per call,
+// and the next event of the list the call took.
+struct Plug::CallState {
+  int32_t frames;
+  float tempo;
+  bool playing;
+  int32_t nextEvent;
+  int32_t eventCount;
+};
+
+// The frames a call can play. A negative count or missing buffers are no audio (the events are
+// still dispatched); without a usable work block the replacing entries give silence.
+template <typename Sample>
+int32_t Plug::playableFrames(Sample** inputs, Sample** outputs, VstInt32 frames, bool replacing) {
+  if (frames <= 0 || !inputs || !outputs) return 0;
+  if (blockSize > 0 && ensureWorkBlock()) return frames;
+  if (replacing)
+    for (std::size_t c = 0; c < workOutputs.size(); ++c)
+      std::fill(outputs[c], outputs[c] + frames, Sample(0));
+  return 0;
+}
+
+// The time query and the event list belong to the whole call, which is played in pieces of at
+// most the announced block size, each as if the host had called with it.
+Plug::CallState Plug::beginCall(int32_t frames) {
+  CallState call;
+  call.frames = frames;
+  callEvents = pendingEvents.exchange(nullptr);
+  call.nextEvent = 0;
+  call.eventCount = callEvents ? callEvents->numEvents : 0;
+
+  const VstTimeInfo* time = getTimeInfo(kVstTempoValid | kVstPpqPosValid | kVstTransportPlaying);
+  call.tempo = time && (time->flags & kVstTempoValid) ? static_cast<float>(time->tempo) : 120.0f;
+  call.playing = time && (time->flags & kVstTransportPlaying);
+  if (call.playing && (time->flags & kVstPpqPosValid)) beatPosition = time->ppqPos;
+  return call;
+}
+
+// A call with frames has a positive block size (playableFrames), so the pieces always move on.
+int32_t Plug::pieceLength(int32_t frames, int32_t offset) const {
+  const int32_t remaining = frames - offset;
+  return remaining > blockSize && blockSize > 0 ? blockSize : remaining;
+}
+
 void Plug::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
-  if (frames < 0 || frames > blockSize || !inputs || !outputs || !ensureWorkBlock()) return;
-  for (std::size_t c = 0; c < workInputs.size(); ++c) convert(inputs[c], workInputs[c], frames);
-  processDoubleReplacing(workInputs.data(), workOutputs.data(), frames);
-  for (std::size_t c = 0; c < workOutputs.size(); ++c) convert(workOutputs[c], outputs[c], frames);
+  processFloat(inputs, outputs, frames, false);
 }
 
 void Plug::process(float** inputs, float** outputs, VstInt32 frames) {
-  if (frames < 0 || frames > blockSize || !inputs || !outputs || !ensureWorkBlock()) return;
-  for (std::size_t c = 0; c < workInputs.size(); ++c) convert(inputs[c], workInputs[c], frames);
-  processDoubleReplacing(workInputs.data(), workOutputs.data(), frames);
-  for (std::size_t c = 0; c < workOutputs.size(); ++c)
-    accumulate(workOutputs[c], outputs[c], frames);
+  processFloat(inputs, outputs, frames, true);
+}
+
+// The float entries widen each piece into the work block, clean it there, and narrow the result
+// into the host's outputs (or add it to them).
+void Plug::processFloat(float** inputs, float** outputs, VstInt32 frames, bool accumulating) {
+  frames = playableFrames(inputs, outputs, frames, !accumulating);
+  CallState call = beginCall(frames);
+  int32_t offset = 0;
+  do {  // a call without frames may come without buffers: only its events are handled
+    const int32_t length = pieceLength(frames, offset);
+    for (std::size_t c = 0; length > 0 && c < workInputs.size(); ++c) {
+      double* work = workInputs[c];
+      convert(inputs[c] + offset, work, length);
+      for (int32_t i = 0; i < length; ++i) work[i] = clean(work[i]);
+    }
+    processPiece(call, offset, length, workOutputs.data(), 0);
+    for (std::size_t c = 0; length > 0 && c < workOutputs.size(); ++c) {
+      if (accumulating)
+        accumulate(workOutputs[c], outputs[c] + offset, length);
+      else
+        convert(workOutputs[c], outputs[c] + offset, length);
+    }
+    offset += length;
+  } while (offset < frames);
+  callEvents = nullptr;
 }
 
 void Plug::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
-  if (frames < 0 || frames > blockSize || !inputs || !outputs || !ensureWorkBlock()) return;
+  frames = playableFrames(inputs, outputs, frames, true);
+  CallState call = beginCall(frames);
+  int32_t offset = 0;
+  do {  // a call without frames may come without buffers: only its events are handled
+    const int32_t length = pieceLength(frames, offset);
+    for (std::size_t c = 0; length > 0 && c < workInputs.size(); ++c) {
+      const double* source = inputs[c] + offset;
+      double* target = workInputs[c];
+      for (int32_t i = 0; i < length; ++i) target[i] = clean(source[i]);
+    }
+    processPiece(call, offset, length, outputs, offset);
+    offset += length;
+  } while (offset < frames);
+  callEvents = nullptr;
+}
+
+// The piece of the call from offset on, its input clean in the work block; its output goes to
+// outputs + outputOffset.
+// Stretches end where events fall. An event whose time lies before the current stretch start
+// (the list should not go backwards, but may) is dispatched at once and never makes a negative
+// stretch; an event at or after the piece's end waits for the next piece, and the last piece
+// dispatches those beyond the call before its last stretch.
+void Plug::processPiece(CallState& call, int32_t offset, int32_t length, double* const* outputs,
+                        int32_t outputOffset) {
+  const bool last = offset + length == call.frames;
   paramsPending = true;
-
-  for (std::size_t c = 0; c < workInputs.size(); ++c) {
-    const double* source = inputs[c];
-    double* target = workInputs[c];
-    for (int32_t i = 0; i < frames; ++i) target[i] = clean(source[i]);
-  }
-
-  const VstTimeInfo* time = getTimeInfo(kVstTempoValid | kVstPpqPosValid | kVstTransportPlaying);
-  const float tempo =
-      time && (time->flags & kVstTempoValid) ? static_cast<float>(time->tempo) : 120.0f;
-  const bool playing = time && (time->flags & kVstTransportPlaying);
-  if (playing && (time->flags & kVstPpqPosValid)) beatPosition = time->ppqPos;
-
-  // Stretches end where events fall. An event whose time lies before the current stretch start
-  // (the list should not go backwards, but may) is dispatched at once and never makes a negative
-  // stretch; events beyond the block are dispatched before its last stretch.
   int32_t start = 0;
-  const int32_t eventCount = pendingEvents ? pendingEvents->numEvents : 0;
-  int32_t next = 0;
-  while (next < eventCount) {
-    const VstEvent* event = pendingEvents->events[next];
-    const int32_t at = event ? event->deltaFrames : start;
-    if (at > frames) {
-      while (next < eventCount) next = dispatchMidiEvents(next);
+  while (call.nextEvent < call.eventCount) {
+    const VstEvent* event = callEvents->events[call.nextEvent];
+    const int64_t at = event ? static_cast<int64_t>(event->deltaFrames) - offset : start;
+    if (at >= length && !last) break;
+    if (at > length) {
+      while (call.nextEvent < call.eventCount) call.nextEvent = dispatchMidiEvents(call.nextEvent);
       break;
     }
     if (at > start) {
-      processStretch(outputs, start, at - start, tempo, playing);
-      start = at;
+      processStretch(call, outputs, outputOffset + start, start, static_cast<int32_t>(at) - start);
+      start = static_cast<int32_t>(at);
     }
-    next = dispatchMidiEvents(next);
+    call.nextEvent = dispatchMidiEvents(call.nextEvent);
   }
-  if (start < frames) processStretch(outputs, start, frames - start, tempo, playing);
-  pendingEvents = nullptr;
+  if (start < length) processStretch(call, outputs, outputOffset + start, start, length - start);
 }
 
-void Plug::processStretch(double* const* outputs, int32_t start, int32_t length, float tempo,
-                          bool playing) {
+void Plug::processStretch(const CallState& call, double* const* outputs, int32_t outputStart,
+                          int32_t start, int32_t length) {
   for (std::size_t c = 0; c < workInputs.size(); ++c) stretchInputs[c] = workInputs[c] + start;
-  for (std::size_t c = 0; c < stretchOutputs.size(); ++c) stretchOutputs[c] = outputs[c] + start;
+  for (std::size_t c = 0; c < stretchOutputs.size(); ++c)
+    stretchOutputs[c] = outputs[c] + outputStart;
   const bool paramsChanged = paramsPending ? deliverParameters() : false;
 
   TransportInfo transport;
-  transport.tempo = tempo;
+  transport.tempo = call.tempo;
   transport.beatPosition = beatPosition;
   transport.quarterNotesPerSample =
-      static_cast<double>(tempo) / (static_cast<double>(sampleRate) * 60.0);
+      static_cast<double>(call.tempo) / (static_cast<double>(sampleRate) * 60.0);
   transport.sampleRate = sampleRate;
 
   paramsPending = false;
   const bool keepRunning =
       processBlock(paramsChanged, transport, stretchInputs.data(), stretchOutputs.data(), length);
-  if (keepRunning || playing)
-    beatPosition += static_cast<float>(length) * tempo / (sampleRate * 60.0f);
+  if (keepRunning || call.playing)
+    beatPosition += static_cast<float>(length) * call.tempo / (sampleRate * 60.0f);
   else
     beatPosition = 0.0;
 }

@@ -1,6 +1,9 @@
 // What a host meets when it calls the module's entry point.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "FakeHost.h"
 #include "MessageBoxRecorder.h"
 #include "plugcore/Djb2.h"
@@ -79,6 +82,38 @@ TEST(Entry, ProcessorWithoutSse2IsToldAndGetsTheSilentStandIn) {
   float left[4] = {1, 2, 3, 4}, right[4] = {1, 2, 3, 4};
   float* channels[2] = {left, right};
   effect->processReplacing(effect, channels, channels, 4);
+  EXPECT_EQ(dispatch(effect, effClose), 1);
+}
+
+TEST(Entry, StandInWritesSilenceOnEveryEntry) {
+  FakeHost host;
+  MessageBoxRecorder boxes;
+  // A freed block of the work block's size, full of garbage, so that an uninitialised work block
+  // would show.
+  constexpr int kBlock = 16;
+  { std::vector<double>(4 * kBlock + 1, NAN); }
+  AEffect* effect = PlugCore::pluginMain(host.callback(), false);
+  ASSERT_NE(effect, nullptr);
+  dispatch(effect, effSetBlockSize, 0, kBlock);
+  dispatch(effect, effMainsChanged, 0, 1);
+
+  std::vector<float> input(kBlock, 0.5f), left(kBlock, NAN), right(kBlock, 7.0f);
+  float* inputs[2] = {input.data(), input.data()};
+  float* outputs[2] = {left.data(), right.data()};
+  effect->processReplacing(effect, inputs, outputs, kBlock);
+  EXPECT_EQ(left, std::vector<float>(kBlock, 0.0f));
+  EXPECT_EQ(right, std::vector<float>(kBlock, 0.0f));
+
+  right.assign(kBlock, 7.0f);
+  effect->process(effect, inputs, outputs, kBlock);  // accumulating: adds nothing
+  EXPECT_EQ(right, std::vector<float>(kBlock, 7.0f));
+
+  std::vector<double> inputD(kBlock, 0.5), leftD(kBlock, NAN), rightD(kBlock, 7.0);
+  double* inputsD[2] = {inputD.data(), inputD.data()};
+  double* outputsD[2] = {leftD.data(), rightD.data()};
+  effect->processDoubleReplacing(effect, inputsD, outputsD, kBlock);
+  EXPECT_EQ(leftD, std::vector<double>(kBlock, 0.0));
+  EXPECT_EQ(rightD, std::vector<double>(kBlock, 0.0));
   EXPECT_EQ(dispatch(effect, effClose), 1);
 }
 

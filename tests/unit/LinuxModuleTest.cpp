@@ -12,6 +12,7 @@ TEST(LinuxModule, EntryNamesAreOneFunctionThatMakesTheEffect) {
   void* entry = dlsym(module, "VSTPluginMain");
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(dlsym(module, "main"), entry);
+  EXPECT_EQ(dlsym(module, "MAIN"), entry);
   EXPECT_EQ(dlsym(module, "DllMain"), nullptr);  // nothing else leaks out of the module
   EXPECT_EQ(dlsym(module, "_ZN8PlugCore4PlugD0Ev"), nullptr);
 

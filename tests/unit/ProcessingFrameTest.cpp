@@ -2,6 +2,7 @@
 // delivery, the host's transport, and no allocation while processing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -88,9 +89,9 @@ class ProcessingFrame : public ::testing::Test {
     plug.resume();
     plug.log.clear();
     for (int c = 0; c < 2; ++c) {
-      in[c].resize(65);
-      out[c].assign(65, -7.0);
-      for (int i = 0; i < 65; ++i) in[c][i] = i;
+      in[c].resize(kRoom);
+      out[c].assign(kRoom, -7.0);
+      for (int i = 0; i < kRoom; ++i) in[c][i] = i;
     }
   }
   void run(int frames) {
@@ -102,22 +103,106 @@ class ProcessingFrame : public ::testing::Test {
     plug.getAeffect()->dispatcher(plug.getAeffect(), effProcessEvents, 0, 0, events.build(), 0);
   }
 
+  static constexpr int kRoom = 200;
   FakeHost host;
   RecordingPlug plug{host.callback()};
   std::vector<double> in[2], out[2];
 };
 
-TEST_F(ProcessingFrame, BlockSizeIsTheLimit) {
+bool operator==(const RecordingPlug::Stretch& a, const RecordingPlug::Stretch& b) {
+  return a.start == b.start && a.length == b.length && a.paramsChanged == b.paramsChanged &&
+         a.beat == b.beat && a.tempo == b.tempo;
+}
+
+TEST_F(ProcessingFrame, LongBlocksArePlayedInPiecesOfTheBlockSize) {
   run(64);
   ASSERT_EQ(plug.stretches.size(), 1u);
   EXPECT_EQ(plug.stretches[0].length, 64);
-  EXPECT_EQ(out[0][63], 126.0);
 
-  out[0].assign(65, -7.0);
-  run(65);
+  plug.stretches.clear();
+  run(150);
+  ASSERT_EQ(plug.stretches.size(), 3u);
+  EXPECT_EQ(plug.stretches[1].start, 64);
+  EXPECT_EQ(plug.stretches[2].start, 128);
+  EXPECT_EQ(plug.stretches[2].length, 22);
+  for (int i = 0; i < 150; ++i) ASSERT_EQ(out[0][i], 2.0 * i) << i;
+  EXPECT_EQ(out[0][150], -7.0);  // nothing beyond the call
+
+  // The float entries too, replacing and accumulating.
+  std::vector<float> inF(150), left(150, -7.0f), right(150, -7.0f);
+  for (int i = 0; i < 150; ++i) inF[i] = static_cast<float>(i);
+  float* inputs[2] = {inF.data(), inF.data()};
+  float* outputs[2] = {left.data(), right.data()};
+  AEffect* effect = plug.getAeffect();
+  effect->processReplacing(effect, inputs, outputs, 150);
+  for (int i = 0; i < 150; ++i) ASSERT_EQ(left[i], static_cast<float>(2 * i)) << i;
+  effect->process(effect, inputs, outputs, 150);
+  for (int i = 0; i < 150; ++i) ASSERT_EQ(right[i], static_cast<float>(2 * i)) << i;
+}
+
+TEST_F(ProcessingFrame, LongBlockIsPlayedAsTheHostSplittingItWouldBe) {
+  VstTimeInfo time{};
+  time.tempo = 90.0;
+  time.ppqPos = 16.0;
+  time.flags = kVstTempoValid | kVstPpqPosValid | kVstTransportPlaying;
+  host.timeInfo = &time;
+  host.calls.clear();
+  EventList events;
+  events.add(10, 0x90, 1, 1);
+  events.add(70, 0x90, 2, 1);
+  events.add(128, 0x90, 3, 1);  // on a piece boundary
+  events.add(140, 0x90, 4, 1);
+  events.add(500, 0x90, 5, 1);  // beyond the call
+  send(events);
+  plug.setParameter(0, 0.25f);
+  run(150);
+  EXPECT_EQ(host.callsWith(audioMasterGetTime).size(), 1u);
+
+  // The same call cut into blocks of 64 by a host whose song position moves on with them.
+  RecordingPlug split(host.callback());
+  split.setSampleRate(48000.0f);
+  split.setBlockSize(64);
+  split.resume();
+  split.log.clear();
+  split.setParameter(0, 0.25f);
+  EventList pieceEvents[3];
+  pieceEvents[0].add(10, 0x90, 1, 1);
+  pieceEvents[1].add(6, 0x90, 2, 1);
+  pieceEvents[2].add(0, 0x90, 3, 1);
+  pieceEvents[2].add(12, 0x90, 4, 1);
+  pieceEvents[2].add(372, 0x90, 5, 1);
+  std::vector<double> splitOut[2] = {std::vector<double>(kRoom, -7.0),
+                                     std::vector<double>(kRoom, -7.0)};
+  for (int piece = 0; piece < 3; ++piece) {
+    const int offset = piece * 64;
+    time.ppqPos = piece == 0 ? 16.0 : split.getBeatPosition();
+    split.processEvents(pieceEvents[piece].build());
+    double* inputs[2] = {in[0].data() + offset, in[1].data() + offset};
+    double* outputs[2] = {splitOut[0].data() + offset, splitOut[1].data() + offset};
+    split.processDoubleReplacing(inputs, outputs, std::min(64, 150 - offset));
+  }
+
+  EXPECT_EQ(plug.log, split.log);
+  EXPECT_EQ(plug.log, (std::vector<std::string>{"stretch 0", "on 1 1", "stretch 10", "stretch 64",
+                                                "on 2 1", "stretch 70", "on 3 1", "stretch 128",
+                                                "on 4 1", "on 5 1", "stretch 140"}));
+  ASSERT_EQ(plug.stretches, split.stretches);
+  EXPECT_GT(plug.stretches[3].beat, 16.0);  // the song position moved on with the pieces
+  EXPECT_EQ(plug.cooked, split.cooked);
+  EXPECT_EQ(out[0], splitOut[0]);
+  EXPECT_EQ(out[1], splitOut[1]);
+}
+
+TEST_F(ProcessingFrame, NegativeFrameCountIsNoAudio) {
+  EventList events;
+  events.add(0, 0x90, 1, 1);
+  send(events);
   run(-1);
-  EXPECT_EQ(plug.stretches.size(), 1u);
-  EXPECT_EQ(out[0][0], -7.0);  // nothing written
+  EXPECT_TRUE(plug.stretches.empty());
+  EXPECT_EQ(out[0][0], -7.0);
+  EXPECT_EQ(plug.log, (std::vector<std::string>{"on 1 1"}));  // dispatched, and the list dropped
+  run(8);
+  EXPECT_EQ(plug.log, (std::vector<std::string>{"on 1 1", "stretch 0"}));
 }
 
 TEST_F(ProcessingFrame, InputIsCleanedBeforeTheEffectSeesIt) {
@@ -182,14 +267,17 @@ TEST_F(ProcessingFrame, ZeroFramesStillDispatchesAndDropsTheList) {
   EXPECT_EQ(plug.log.size(), 2u);
 }
 
-TEST_F(ProcessingFrame, LongBlocksKeepTheirEventsPending) {
+// A host may free its list once it stops processing; the list must not outlive suspend or resume.
+TEST_F(ProcessingFrame, SuspendAndResumeDropThePendingEvents) {
   EventList events;
   events.add(3, 0x90, 1, 1);
-  send(events);
-  run(65);  // ignored, events stay
-  EXPECT_TRUE(plug.log.empty());
-  run(8);
-  EXPECT_EQ(plug.log, (std::vector<std::string>{"stretch 0", "on 1 1", "stretch 3"}));
+  for (VstIntPtr mains : {0, 1}) {
+    send(events);
+    plug.getAeffect()->dispatcher(plug.getAeffect(), effMainsChanged, 0, mains, nullptr, 0);
+    plug.log.clear();
+    run(8);
+    EXPECT_EQ(plug.log, (std::vector<std::string>{"stretch 0"})) << mains;
+  }
 }
 
 TEST_F(ProcessingFrame, ParametersAreDeliveredAtCallStartAndAfterMappedControllers) {
@@ -254,13 +342,17 @@ TEST_F(ProcessingFrame, FloatEntriesWidenReplaceAndAccumulate) {
   EXPECT_EQ(outL[3], 12.0f);
 }
 
-TEST(ProcessingFrameMemory, UnaffordableBlockSizeIsRefusedQuietly) {
+TEST(ProcessingFrameMemory, UnaffordableOrEmptyBlockSizeGivesSilence) {
   RecordingPlug plug(nullptr);
-  plug.setBlockSize(0x7FFFFFFF);  // 16 GiB of work block: more than any test machine gives
   std::vector<double> buffer(16, 1.0);
   double* channels[2] = {buffer.data(), buffer.data() + 8};
-  plug.processDoubleReplacing(channels, channels, 8);
-  EXPECT_TRUE(plug.stretches.empty());
+  for (VstInt32 size : {0x7FFFFFFF, 0, -5}) {  // 16 GiB of work block is more than a test machine
+    plug.setBlockSize(size);
+    buffer.assign(16, 1.0);
+    plug.processDoubleReplacing(channels, channels, 8);
+    EXPECT_TRUE(plug.stretches.empty());
+    EXPECT_EQ(buffer, std::vector<double>(16, 0.0)) << size;
+  }
   plug.setBlockSize(8);
   plug.processDoubleReplacing(channels, channels, 8);
   EXPECT_EQ(plug.stretches.size(), 1u);

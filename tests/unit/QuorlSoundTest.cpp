@@ -4,6 +4,7 @@
 #include <xmmintrin.h>
 
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
 #include "AllocationCounter.h"
@@ -219,6 +220,60 @@ TEST(QuorlSound, InstancesAndBothPathsAgree) {
   for (int i = 0; i < 300; ++i) ASSERT_NEAR(left[i], outA[i], 1e-6) << i;
 }
 
+enum class Entry { kDouble, kFloat, kAccumulating };
+
+// Plays 700 samples in host calls of the given lengths (block size 256), with a learnt controller
+// moving the cutoff at sample 300; returns both channels.
+template <typename Sample>
+std::vector<Sample> playInCalls(Entry entry, const std::vector<int>& calls) {
+  Quorl effect(nullptr);
+  effect.setBlockSize(256);
+  effect.setParameter(2, 0.8f);
+  effect.resume();
+  effect.startLearn(1);
+  VstMidiEvent controller{};
+  controller.type = kVstMidiType;
+  controller.byteSize = sizeof controller;
+  controller.midiData[0] = static_cast<char>(0xB0);
+  controller.midiData[1] = 7;
+  controller.midiData[2] = 20;
+  VstEvents list{};
+  list.numEvents = 1;
+  list.events[0] = reinterpret_cast<VstEvent*>(&controller);
+
+  std::vector<Sample> in(2 * 700), out(2 * 700, Sample(0.25));
+  for (int i = 0; i < 700; ++i) {
+    in[i] = static_cast<Sample>(0.5 * std::sin(kTwoPi * 220.0 * i / 44100.0));
+    in[700 + i] = static_cast<Sample>(0.3 * std::sin(kTwoPi * 330.0 * i / 44100.0));
+  }
+  int offset = 0;
+  for (int frames : calls) {
+    if (offset <= 300 && 300 < offset + frames) {
+      controller.deltaFrames = 300 - offset;
+      effect.processEvents(&list);
+    }
+    Sample* inputs[2] = {&in[offset], &in[700 + offset]};
+    Sample* outputs[2] = {&out[offset], &out[700 + offset]};
+    if constexpr (std::is_same_v<Sample, double>)
+      effect.processDoubleReplacing(inputs, outputs, frames);
+    else if (entry == Entry::kFloat)
+      effect.processReplacing(inputs, outputs, frames);
+    else
+      effect.process(inputs, outputs, frames);
+    offset += frames;
+  }
+  return out;
+}
+
+TEST(QuorlSound, LongCallsSoundAsTheHostSplittingThem) {
+  const std::vector<int> whole = {700}, split = {256, 256, 188};
+  const auto wholeDouble = playInCalls<double>(Entry::kDouble, whole);
+  EXPECT_EQ(wholeDouble, playInCalls<double>(Entry::kDouble, split));
+  EXPECT_GT(QuorlTestRig::peak(wholeDouble, 600), 0.01);  // processed, not left as it was
+  for (Entry entry : {Entry::kFloat, Entry::kAccumulating})
+    EXPECT_EQ(playInCalls<float>(entry, whole), playInCalls<float>(entry, split));
+}
+
 TEST(QuorlSound, LowSampleRatesStayFiniteAndBounded) {
   for (float rate : {26000.0f, 22050.0f, 8000.0f}) {
     QuorlTestRig rig(rate);
@@ -230,6 +285,34 @@ TEST(QuorlSound, LowSampleRatesStayFiniteAndBounded) {
     auto out = rig.render(static_cast<int>(rate), sine(100.0, 0.9, rate));
     for (double v : out) ASSERT_TRUE(std::isfinite(v)) << rate;
     EXPECT_LT(QuorlTestRig::peak(out), 20.0) << rate;
+  }
+}
+
+TEST(QuorlSound, ProcessingBeforeTheFirstResumeSoundsAsAfterOneAtTheDefaultRate) {
+  QuorlTestRig never, resumed;
+  resumed.resume();
+  const auto withoutResume = never.render(4410, sine(100.0, 0.5));
+  EXPECT_EQ(withoutResume, resumed.render(4410, sine(100.0, 0.5)));
+  EXPECT_GT(QuorlTestRig::peak(withoutResume, 2205), 0.4);
+}
+
+// Below 10 Hz the 5 Hz output high-pass has no stable settings (at 1, 2.5 and 5 Hz not even
+// finite ones); far above any real rate its settings lose their last bits and stop being finite.
+TEST(QuorlSound, SampleRatesWithoutFiniteOutputAreRefused) {
+  for (float rate : {1.0f, 2.5f, 5.0f, std::nextafter(10.0f, 0.0f), 3e9f, 1e20f}) {
+    QuorlTestRig rig(rate);
+    EXPECT_EQ(rig.effect.getSampleRate(), 44100.0f) << rate;  // the previous rate stays
+    rig.resume();
+    for (double v : rig.render(2048, sine(1.0, 0.5, rate))) ASSERT_TRUE(std::isfinite(v)) << rate;
+  }
+  for (float rate : {10.0f, 1e8f}) {
+    QuorlTestRig rig(rate);
+    EXPECT_EQ(rig.effect.getSampleRate(), rate);
+    rig.set(0, 1.0f);
+    rig.set(2, 1.0f);
+    rig.set(7, 1.0f);
+    rig.resume();
+    for (double v : rig.render(20000, sine(1.0, 0.9, rate))) ASSERT_TRUE(std::isfinite(v)) << rate;
   }
 }
 
@@ -277,12 +360,22 @@ TEST(QuorlSound, ProcessingAllocatesNothing) {
   float* inF[2] = {&floats[0], &floats[256]};
   float* outF[2] = {&floats[512], &floats[768]};
 
+  std::vector<double> longBuffer(4 * 600, 0.25);
+  std::vector<float> longFloats(4 * 600, 0.25f);
+  double* longIn[2] = {&longBuffer[0], &longBuffer[600]};
+  double* longOut[2] = {&longBuffer[1200], &longBuffer[1800]};
+  float* longInF[2] = {&longFloats[0], &longFloats[600]};
+  float* longOutF[2] = {&longFloats[1200], &longFloats[1800]};
+
   const auto before = AllocationCounter::count();
   effect.processEvents(&list);
   effect.processDoubleReplacing(in, out, 256);  // learns, maps and moves the cutoff mid-block
   effect.setParameter(3, 0.7f);
   effect.processReplacing(inF, outF, 256);
   effect.process(inF, outF, 256);
+  effect.processDoubleReplacing(longIn, longOut, 600);  // longer than the block: in pieces
+  effect.processReplacing(longInF, longOutF, 600);
+  effect.process(longInF, longOutF, 600);
   EXPECT_EQ(AllocationCounter::count(), before);
   EXPECT_EQ(effect.getMapping(1), static_cast<int16_t>(0xB007));
 }
