@@ -103,4 +103,8 @@ float PlugEditVST::cachedValue(int32_t index) const {
   return values[index];
 }
 
+void PlugEditVST::refreshValue(int32_t index, float value) {
+  if (index >= 0 && static_cast<uint32_t>(index) < description->numParams) values[index] = value;
+}
+
 }  // namespace Mintwerk

@@ -40,6 +40,9 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
 
   const EditorDescription& getDescription() const { return *description; }
   float cachedValue(int32_t index) const;
+  // Puts a value into the cache without asking for a repaint: for a frame being built inside
+  // open, which holds the lock already and whose window paints it whole anyway.
+  void refreshValue(int32_t index, float value);
   PlugFrame* getFrame() const { return frame; }
 
  private:
