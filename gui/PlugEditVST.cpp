@@ -92,10 +92,10 @@ bool PlugEditVST::paramChanged(int32_t index, float value) {
 }
 
 void PlugEditVST::mappingChanged(int32_t) {
-  // Nothing to update: the knob shows its mapping at the next paint. Taking the lock keeps
-  // this from overlapping an open or close.
-  if (!tryLock()) return;
-  freeLock();
+  // A learnt controller whose value equals the parameter's changes no value, so the poll alone
+  // would never repaint the knob that still says it is learning. Invalidating the window here
+  // would be a system call on the audio thread; the poll does it at its next tick instead.
+  mappingNotice.store(true, std::memory_order_release);
 }
 
 float PlugEditVST::cachedValue(int32_t index) const {

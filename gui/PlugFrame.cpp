@@ -112,6 +112,7 @@ void PlugFrame::showLiveValues() {
     editor.refreshValue(static_cast<int32_t>(i), std::fabs(v));
     params[i].lastShown = v;
   }
+  learningShown = p->learningIndex();
 }
 
 void PlugFrame::onTimer() {
@@ -124,6 +125,13 @@ void PlugFrame::onTimer() {
     if ((v < shown || v > shown) && editor.paramChanged(static_cast<int32_t>(i), v))
       params[i].lastShown = v;
   }
+  // A learn that completes on the audio thread may change no value. The audio thread notifies
+  // before it ends the learn, so the learn state is watched as well: a tick between the two
+  // would otherwise paint "..learning.." once more and never again.
+  const int32_t learning = p->learningIndex();
+  const bool learnMoved = learning != learningShown;
+  learningShown = learning;
+  if (editor.takeMappingNotice() || learnMoved) redraw();
 }
 
 // --- drawing ---

@@ -61,6 +61,7 @@ class PlugFrame : public Container, public IPlugData, public ITimerController {
   Font* smallFont = nullptr;
   Font* largeFont = nullptr;
   bool showLogo = true;
+  int32_t learningShown = -1;  // the learning parameter as the last poll saw it
 };
 
 }  // namespace Mintwerk

@@ -224,6 +224,35 @@ TEST_F(EditorControls, FirstFrameShowsTheLiveValuesAndDragsStartFromThem) {
   frame->releaseResources();
 }
 
+TEST_F(EditorControls, ALearnThatMovesNoValueStillRepaintsTheKnob) {
+  const int32_t cc74 = static_cast<int16_t>(0xB04A);
+  effect.setParameter(QuorlParams::kCutoff, 64 * 0.007874016f);  // what controller value 64 sets
+  frame->onTimer();
+  Control* knob = frame->getChildren().front();
+  knob->menuCommand(1);  // MIDI learn: the knob now says "..learning.."
+  frame->onTimer();
+  const int learning = window->redraws;
+  effect.handleController(cc74, 64);
+  EXPECT_EQ(effect.getMapping(QuorlParams::kCutoff), cc74);
+  EXPECT_FALSE(effect.isLearning(QuorlParams::kCutoff));
+  frame->onTimer();
+  EXPECT_GT(window->redraws, learning);
+  const int learnt = window->redraws;
+  frame->onTimer();
+  EXPECT_EQ(window->redraws, learnt);  // one repaint per change
+
+  // The audio thread tells the editor before it ends the learn; a tick in between repaints while
+  // the knob still learns, so the end of the learn must bring another.
+  knob->menuCommand(1);
+  frame->onTimer();
+  editor->mappingChanged(QuorlParams::kCutoff);
+  frame->onTimer();
+  const int between = window->redraws;
+  effect.cancelLearn();  // the learn ends as the audio thread ends it
+  frame->onTimer();
+  EXPECT_GT(window->redraws, between);
+}
+
 TEST_F(EditorControls, CornerMenuAndItsConfirmations) {
   window->mouseDown(250, 160, 1, 0);  // (W - 90, H - 30) itself: no menu
   EXPECT_TRUE(window->menuLog.empty());
