@@ -54,7 +54,8 @@ Font* createFont(DXBlit::Context& context, const char* name, float pointSize) {
   Platform::ResourceBytes resource;
   if (!name || !Platform::findModuleResource("TTF", name, resource)) return nullptr;
   try {
-    std::unique_ptr<Font> font(new Font());
+    // Whatever fails from here on, the font goes with its atlas, if it has one yet.
+    std::unique_ptr<Font, void (*)(Font*)> font(new Font(), destroyFont);
     font->device = &context.getDevice();
 
     FreeTypeSession ft;
@@ -127,8 +128,7 @@ Font* createFont(DXBlit::Context& context, const char* name, float pointSize) {
       }
     }
 
-    font->atlas = font->device->createStaticTexture(atlasWidth, atlasHeight);
-    font->atlas->update(atlas.data(), atlasWidth, 0, 0, atlasWidth, atlasHeight);
+    font->atlas = DXBlit::createFilledTexture(*font->device, atlas.data(), atlasWidth, atlasHeight);
     currentTextMode() = decideTextMode(Platform::queryTextSmoothing());
     return font.release();
   } catch (...) {

@@ -150,4 +150,17 @@ TEST(ModuleFontMissing, AnUnknownFontResourceGivesNull) {
   EXPECT_EQ(device.liveTextures, 0);
 }
 
+// Filling a texture throws when the GL fails; the texture made for it must not outlive the
+// failure, or the device reports a leak when it goes.
+TEST(FailedTextureFill, LeavesNoTextureBehind) {
+  RecordingDevice device;
+  device.failTextureUpdates = true;
+  EXPECT_EQ(Mintwerk::createFont(device, "Vera", 8.0f), nullptr);
+  EXPECT_EQ(device.liveTextures, 0);
+  const Image* sheet = Mintwerk::cachedImageResource("commonTextures");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_THROW(sheet->createTexture(device), DXBlit::Exception);
+  EXPECT_EQ(device.liveTextures, 0);
+}
+
 }  // namespace
