@@ -115,8 +115,12 @@ Font* createFont(DXBlit::Context& context, const char* name, float pointSize) {
       if (width > cellW - 6 || rows > cellH - 2) return nullptr;
       g.width = static_cast<float>(width + 6);
       g.height = static_cast<float>(rows + 2);
-      g.advanceX = static_cast<float>(slot->advance.x / 64);
-      g.advanceY = static_cast<float>(slot->advance.y / 64);
+      // The advance is 26.6 fixed point and is taken exactly, fraction and all: the hinter's
+      // whole-pixel advance in the 48-times-wide outline comes out of the 1/16 transform in
+      // sixteenths of a third, and dropping them would set every glyph up to a third of a pixel
+      // too close to the next.
+      g.advanceX = static_cast<float>(slot->advance.x) / 64.0f;
+      g.advanceY = static_cast<float>(slot->advance.y) / 64.0f;
       g.left = static_cast<float>(slot->bitmap_left);
       g.top = static_cast<float>(slot->bitmap_top);
       for (int j = 0; j < rows && width > 0; ++j) {
