@@ -103,6 +103,15 @@ float PlugEditVST::cachedValue(int32_t index) const {
   return values[index];
 }
 
+bool PlugEditVST::showMappingChanges(bool learnStateMoved) {
+  if (!tryLock()) return false;
+  // A closed editor leaves the notice for the next frame, and its window is not repainted.
+  if (frame && (mappingNotice.exchange(false, std::memory_order_acquire) || learnStateMoved))
+    frame->redraw();
+  freeLock();
+  return true;
+}
+
 void PlugEditVST::refreshValue(int32_t index, float value) {
   if (index >= 0 && static_cast<uint32_t>(index) < description->numParams) values[index] = value;
 }

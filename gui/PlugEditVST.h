@@ -45,8 +45,10 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   // Puts a value into the cache without asking for a repaint: for a frame being built inside
   // open, which holds the lock already and whose window paints it whole anyway.
   void refreshValue(int32_t index, float value);
-  // True once after any number of mapping changes.
-  bool takeMappingNotice() { return mappingNotice.exchange(false, std::memory_order_acquire); }
+  // Called by the poll: repaints an open editor when a mapping changed since the last repaint
+  // for one, or when the learn state moved. Only tries the lock, as paramChanged; false when it
+  // was busy, and the poll asks again.
+  bool showMappingChanges(bool learnStateMoved);
   PlugFrame* getFrame() const { return frame; }
 
  private:

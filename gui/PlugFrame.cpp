@@ -129,9 +129,7 @@ void PlugFrame::onTimer() {
   // before it ends the learn, so the learn state is watched as well: a tick between the two
   // would otherwise paint "..learning.." once more and never again.
   const int32_t learning = p->learningIndex();
-  const bool learnMoved = learning != learningShown;
-  learningShown = learning;
-  if (editor.takeMappingNotice() || learnMoved) redraw();
+  if (editor.showMappingChanges(learning != learningShown)) learningShown = learning;
 }
 
 // --- drawing ---

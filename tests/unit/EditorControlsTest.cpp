@@ -251,6 +251,13 @@ TEST_F(EditorControls, ALearnThatMovesNoValueStillRepaintsTheKnob) {
   effect.cancelLearn();  // the learn ends as the audio thread ends it
   frame->onTimer();
   EXPECT_GT(window->redraws, between);
+
+  // Closed with its window still there: nothing is repainted.
+  editor->close();
+  const int closed = window->redraws;
+  editor->mappingChanged(QuorlParams::kCutoff);
+  frame->onTimer();
+  EXPECT_EQ(window->redraws, closed);
 }
 
 TEST_F(EditorControls, CornerMenuAndItsConfirmations) {
