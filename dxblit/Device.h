@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "dxblit/NonCopyable.h"
+#include "dxblit/Texture.h"
 
 namespace DXBlit {
 
@@ -20,5 +22,19 @@ class Device : public NonCopyable {
   // Draws one frame of the scene and presents it.
   virtual void render(Scene& scene) = 0;
 };
+
+// A static texture holding `pixels` (rows of `width` words). A fill that throws releases the new
+// texture on its way out: otherwise it would live until its device reports it as a leak.
+inline StaticTexture* createFilledTexture(Device& device, const uint32_t* pixels, unsigned width,
+                                          unsigned height) {
+  StaticTexture* texture = device.createStaticTexture(width, height);
+  try {
+    texture->update(pixels, width, 0, 0, width, height);
+  } catch (...) {
+    texture->release();
+    throw;
+  }
+  return texture;
+}
 
 }  // namespace DXBlit

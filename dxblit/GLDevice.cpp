@@ -158,9 +158,7 @@ StaticTexture* GLDevice::createTextureFromPNG(const unsigned char* bytes, std::s
     pixels[i] = static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[0]) << 16 |
                 static_cast<uint32_t>(p[1]) << 8 | p[2];
   }
-  StaticTexture* texture = createStaticTexture(width, height);
-  texture->update(pixels.data(), width, 0, 0, width, height);
-  return texture;
+  return createFilledTexture(*this, pixels.data(), width, height);
 }
 
 void GLTexture::release() {

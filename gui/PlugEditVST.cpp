@@ -92,15 +92,28 @@ bool PlugEditVST::paramChanged(int32_t index, float value) {
 }
 
 void PlugEditVST::mappingChanged(int32_t) {
-  // Nothing to update: the knob shows its mapping at the next paint. Taking the lock keeps
-  // this from overlapping an open or close.
-  if (!tryLock()) return;
-  freeLock();
+  // A learnt controller whose value equals the parameter's changes no value, so the poll alone
+  // would never repaint the knob that still says it is learning. Invalidating the window here
+  // would be a system call on the audio thread; the poll does it at its next tick instead.
+  mappingNotice.store(true, std::memory_order_release);
 }
 
 float PlugEditVST::cachedValue(int32_t index) const {
   if (index < 0 || static_cast<uint32_t>(index) >= description->numParams) return 0.0f;
   return values[index];
+}
+
+bool PlugEditVST::showMappingChanges(bool learnStateMoved) {
+  if (!tryLock()) return false;
+  // A closed editor leaves the notice for the next frame, and its window is not repainted.
+  if (frame && (mappingNotice.exchange(false, std::memory_order_acquire) || learnStateMoved))
+    frame->redraw();
+  freeLock();
+  return true;
+}
+
+void PlugEditVST::refreshValue(int32_t index, float value) {
+  if (index >= 0 && static_cast<uint32_t>(index) < description->numParams) values[index] = value;
 }
 
 }  // namespace Mintwerk

@@ -33,13 +33,22 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   bool canClose() override { return true; }
   void windowDestroyed() override;
 
-  // Both only try the lock: the window's timer and the audio thread never wait for an open or
-  // close in progress. A refused change is offered again on the next poll.
+  // The window's timer only tries the lock and never waits for an open or close in progress; a
+  // refused change is offered again on the next poll.
   bool paramChanged(int32_t index, float value) override;
+  // Comes from the audio thread: it leaves a notice for the poll, which repaints on the window's
+  // thread, and takes no lock at all.
   void mappingChanged(int32_t index) override;
 
   const EditorDescription& getDescription() const { return *description; }
   float cachedValue(int32_t index) const;
+  // Puts a value into the cache without asking for a repaint: for a frame being built inside
+  // open, which holds the lock already and whose window paints it whole anyway.
+  void refreshValue(int32_t index, float value);
+  // Called by the poll: repaints an open editor when a mapping changed since the last repaint
+  // for one, or when the learn state moved. Only tries the lock, as paramChanged; false when it
+  // was busy, and the poll asks again.
+  bool showMappingChanges(bool learnStateMoved);
   PlugFrame* getFrame() const { return frame; }
 
  private:
@@ -52,6 +61,7 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   NativeWindowFactory windowFactory;
   PlugFrame* frame = nullptr;
   std::atomic<int32_t> openLock{0};
+  std::atomic<bool> mappingNotice{false};
   ERect rect;
   std::unique_ptr<PlugCore::Relaxed<float>[]> values;
   std::unique_ptr<unsigned char[]> state;

@@ -21,7 +21,9 @@ const char* const kSpriteSheet = "commonTextures";
 PlugFrame::PlugFrame(Container* window, PlugEditVST& bridge)
     : Container(window, 0, 0, static_cast<uint32_t>(bridge.getDescription().width),
                 static_cast<uint32_t>(bridge.getDescription().height)),
-      editor(bridge) {}
+      editor(bridge) {
+  showLiveValues();
+}
 
 PlugFrame::~PlugFrame() {
   releaseResources();
@@ -96,6 +98,23 @@ uint32_t PlugFrame::getTextColour() { return editor.getDescription().colour; }
 
 // --- the poll ---
 
+// The poll offers only what differs from lastShown, and lastShown may not match the cache when a
+// frame is born: it starts at 0 while the cache holds whatever the effect had when the editor
+// object was made, and values move while no frame polls. A value that is now 0, or back at the
+// last one shown, would then be drawn and dragged from the stale cache. So a new frame takes
+// every live value first; each is read once, so a change racing with this is seen by the poll.
+void PlugFrame::showLiveValues() {
+  PlugCore::Plug* p = plug();
+  if (!p) return;
+  PlugCore::ParamSet& params = p->parameters();
+  for (uint32_t i = 0; i < params.count(); ++i) {
+    const float v = params[i].value;
+    editor.refreshValue(static_cast<int32_t>(i), std::fabs(v));
+    params[i].lastShown = v;
+  }
+  learningShown = p->learningIndex();
+}
+
 void PlugFrame::onTimer() {
   PlugCore::Plug* p = plug();
   if (!p) return;
@@ -106,6 +125,11 @@ void PlugFrame::onTimer() {
     if ((v < shown || v > shown) && editor.paramChanged(static_cast<int32_t>(i), v))
       params[i].lastShown = v;
   }
+  // A learn that completes on the audio thread may change no value. The audio thread notifies
+  // before it ends the learn, so the learn state is watched as well: a tick between the two
+  // would otherwise paint "..learning.." once more and never again.
+  const int32_t learning = p->learningIndex();
+  if (editor.showMappingChanges(learning != learningShown)) learningShown = learning;
 }
 
 // --- drawing ---
@@ -153,9 +177,25 @@ void PlugFrame::draw(DXBlit::Context& context) {
   Container::draw(context);
 }
 
+// --- gestures ---
+
+// Drags, wheel steps and the switch's toggle start from the value shown. The cache may be up to a
+// tick behind a host, automation or MIDI change, so it catches up first: a gesture starts where
+// the parameter is, without a jump at its first step.
+bool PlugFrame::mouseDoubleClick(int32_t x, int32_t y, int button, int modifiers) {
+  onTimer();
+  return Container::mouseDoubleClick(x, y, button, modifiers);
+}
+
+bool PlugFrame::mouseWheel(int32_t x, int32_t y, float delta, int modifiers) {
+  onTimer();
+  return Container::mouseWheel(x, y, delta, modifiers);
+}
+
 // --- the defaults menu ---
 
 bool PlugFrame::mouseDown(int32_t x, int32_t y, int button, int modifiers) {
+  onTimer();  // catches up as above before a child sees the press
   if (Container::mouseDown(x, y, button, modifiers)) return true;
   const int32_t w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
   if (!(x > w - 90 && y > h - 30)) return false;

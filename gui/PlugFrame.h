@@ -25,6 +25,8 @@ class PlugFrame : public Container, public IPlugData, public ITimerController {
 
   bool hitTest(int32_t, int32_t) override { return true; }
   bool mouseDown(int32_t x, int32_t y, int button, int modifiers) override;
+  bool mouseDoubleClick(int32_t x, int32_t y, int button, int modifiers) override;
+  bool mouseWheel(int32_t x, int32_t y, float delta, int modifiers) override;
   void menuCommand(int id) override;
   void releaseResources() override;
   void draw(DXBlit::Context& context) override;
@@ -51,6 +53,7 @@ class PlugFrame : public Container, public IPlugData, public ITimerController {
  private:
   PlugCore::Plug* plug() const;
   float defaultOf(int32_t index) const;
+  void showLiveValues();
 
   PlugEditVST& editor;
   DXBlit::StaticTexture* backgroundTexture = nullptr;
@@ -58,6 +61,7 @@ class PlugFrame : public Container, public IPlugData, public ITimerController {
   Font* smallFont = nullptr;
   Font* largeFont = nullptr;
   bool showLogo = true;
+  int32_t learningShown = -1;  // the learning parameter as the last poll saw it
 };
 
 }  // namespace Mintwerk

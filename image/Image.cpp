@@ -25,9 +25,7 @@ Image::Image(const unsigned char* bytes, std::size_t size) {
 }
 
 DXBlit::StaticTexture* Image::createTexture(DXBlit::Device& device) const {
-  DXBlit::StaticTexture* texture = device.createStaticTexture(width, height);
-  texture->update(pixels.get(), width, 0, 0, width, height);
-  return texture;
+  return DXBlit::createFilledTexture(device, pixels.get(), width, height);
 }
 
 Image* loadImageResource(const char* name) {

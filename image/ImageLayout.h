@@ -12,8 +12,6 @@ namespace PngImage {
 // No header may make us allocate more than this for the RGBA output, the unfiltered image or the
 // inflated scanlines: 256 MiB is a 8192 x 8192 RGBA picture, far beyond any editor bitmap.
 constexpr uint64_t kMaxImageBytes = 256u << 20;
-// Inflating may run this far past the scanlines' size before we call it too much data.
-constexpr size_t kInflateSlack = 1024;
 
 struct ImageLayout {
   unsigned bitsPerPixel = 0;

@@ -1,5 +1,7 @@
 #include "image/Inflate.h"
 
+#include <cstdint>
+
 #include "image/BitReader.h"
 #include "image/HuffmanTree.h"
 #include "image/PngErrors.h"
@@ -24,43 +26,46 @@ constexpr unsigned kEndOfBlock = 256;
 constexpr unsigned kLastLengthSymbol = 285;
 constexpr unsigned kDistanceSymbols = 30;
 
-// The inflated bytes so far. Grows by doubling (plus 2, so that it starts at all) but never past
-// the caller's limit.
+// The inflated bytes. The first `keep` of them are kept, growing by doubling (plus 2, so that it
+// starts at all) but never past `keep`. What comes after is still decoded, so the stream is
+// checked to its end, but only counted: those bytes are dropped, and a match among them only
+// ever copies dropped bytes. However much a stream claims, memory stays within `keep`.
 class Output {
  public:
-  Output(std::vector<unsigned char>& buffer, size_t limit) : buffer_(buffer), limit_(limit) {
+  Output(std::vector<unsigned char>& buffer, size_t keep) : buffer_(buffer), keep_(keep) {
     buffer_.clear();
   }
 
-  size_t size() const { return size_; }
+  uint64_t size() const { return size_; }
 
-  bool push(unsigned char byte) {
-    if (size_ == buffer_.size() && !grow()) return false;
-    buffer_[size_++] = byte;
-    return true;
+  void push(unsigned char byte) {
+    if (size_ < keep_) {
+      if (size_ == buffer_.size()) grow();
+      buffer_[static_cast<size_t>(size_)] = byte;
+    }
+    ++size_;
   }
 
-  // Byte by byte, so that a distance shorter than the length repeats what it just wrote.
-  bool copyMatch(size_t distance, unsigned length) {
-    for (unsigned i = 0; i < length; ++i)
-      if (!push(buffer_[size_ - distance])) return false;
-    return true;
+  // Byte by byte, so that a distance shorter than the length repeats what it just wrote. The
+  // caller has checked that the distance stays within what was produced.
+  void copyMatch(size_t distance, unsigned length) {
+    unsigned i = 0;
+    for (; i < length && size_ < keep_; ++i) push(buffer_[static_cast<size_t>(size_ - distance)]);
+    size_ += length - i;
   }
 
-  void finish() { buffer_.resize(size_); }
+  void finish() { buffer_.resize(static_cast<size_t>(size_ < keep_ ? size_ : keep_)); }
 
  private:
-  bool grow() {
-    if (size_ >= limit_) return false;
-    size_t next = size_ * 2 + 2;
-    if (next > limit_) next = limit_;
+  void grow() {
+    size_t next = buffer_.size() * 2 + 2;
+    if (next > keep_) next = keep_;
     buffer_.resize(next);
-    return true;
   }
 
   std::vector<unsigned char>& buffer_;
-  size_t limit_;
-  size_t size_ = 0;
+  size_t keep_;
+  uint64_t size_ = 0;
 };
 
 int copyStored(BitReader& bits, Output& out) {
@@ -73,8 +78,7 @@ int copyStored(BitReader& bits, Output& out) {
   bits.skipBytes(4);
   if (length > bits.byteLength() - bits.bytePosition()) return PngError::kStoredPastEnd;
   const unsigned char* data = bits.bytesAt();
-  for (unsigned i = 0; i < length; ++i)
-    if (!out.push(data[i])) return PngError::kTooMuchImageData;
+  for (unsigned i = 0; i < length; ++i) out.push(data[i]);
   bits.skipBytes(length);
   return 0;
 }
@@ -143,7 +147,7 @@ int inflateCodes(BitReader& bits, Output& out, const HuffmanTree& literals,
     unsigned symbol = 0;
     if (int error = literals.decode(bits, symbol)) return error;
     if (symbol < kEndOfBlock) {
-      if (!out.push(static_cast<unsigned char>(symbol))) return PngError::kTooMuchImageData;
+      out.push(static_cast<unsigned char>(symbol));
       continue;
     }
     if (symbol == kEndOfBlock) return 0;
@@ -160,7 +164,7 @@ int inflateCodes(BitReader& bits, Output& out, const HuffmanTree& literals,
     const size_t distance =
         kDistanceBase[distanceSymbol] + bits.readBits(kDistanceExtra[distanceSymbol]);
     if (distance > out.size()) return PngError::kDistanceBeforeStart;
-    if (!out.copyMatch(distance, length)) return PngError::kTooMuchImageData;
+    out.copyMatch(distance, length);
   }
 }
 
@@ -194,23 +198,22 @@ int inflateBlocks(BitReader& bits, Output& out) {
 
 }  // namespace
 
-int inflate(std::vector<unsigned char>& out, const unsigned char* in, size_t length,
-            size_t maxOutput) {
+int inflate(std::vector<unsigned char>& out, const unsigned char* in, size_t length, size_t keep) {
   BitReader bits(in, length);
-  Output output(out, maxOutput);
+  Output output(out, keep);
   const int error = inflateBlocks(bits, output);
   output.finish();
   return error;
 }
 
 int zlibDecompress(std::vector<unsigned char>& out, const unsigned char* in, size_t length,
-                   size_t maxOutput) {
+                   size_t keep) {
   if (length < 2) return PngError::kZlibTooShort;
   if ((in[0] * 256u + in[1]) % 31 != 0) return PngError::kZlibCheck;
   const unsigned method = in[0] & 15u, windowBits = in[0] >> 4;
   if (method != 8 || windowBits >= 8) return PngError::kZlibMethod;
   if (in[1] & 0x20u) return PngError::kZlibDictionary;
-  return inflate(out, in + 2, length - 2, maxOutput);
+  return inflate(out, in + 2, length - 2, keep);
 }
 
 }  // namespace PngImage

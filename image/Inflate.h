@@ -6,15 +6,15 @@
 
 namespace PngImage {
 
-// Decompresses a zlib stream into out (resized to what came out). The Adler-32 trailer is not
-// checked: a damaged checksum on otherwise good data still gives the picture. Producing more than
-// maxOutput bytes stops with PngError::kTooMuchImageData, so the caller bounds the memory used.
+// Decompresses a zlib stream into out: its first `keep` bytes, or all of them when fewer came
+// out. The Adler-32 trailer is not checked: a damaged checksum on otherwise good data still gives
+// the picture. Data beyond `keep` is decoded and checked like the rest, then dropped, so the
+// caller bounds the memory used whatever the stream holds.
 // Returns 0 or an error number.
 int zlibDecompress(std::vector<unsigned char>& out, const unsigned char* in, size_t length,
-                   size_t maxOutput);
+                   size_t keep);
 
 // The same for a bare deflate stream.
-int inflate(std::vector<unsigned char>& out, const unsigned char* in, size_t length,
-            size_t maxOutput);
+int inflate(std::vector<unsigned char>& out, const unsigned char* in, size_t length, size_t keep);
 
 }  // namespace PngImage

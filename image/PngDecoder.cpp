@@ -117,9 +117,10 @@ int decode(std::vector<unsigned char>& out, unsigned& width, unsigned& height,
 
   std::vector<unsigned char> compressed;
   if (int error = readPngChunks(in, inLength, info, compressed)) return error;
+  // Data beyond what the rows need is allowed and dropped; only what they use is kept.
   std::vector<unsigned char> scanlines;
-  if (int error = zlibDecompress(scanlines, compressed.data(), compressed.size(),
-                                 layout.scanlineBytes + kInflateSlack))
+  if (int error =
+          zlibDecompress(scanlines, compressed.data(), compressed.size(), layout.scanlineBytes))
     return error;
   compressed = std::vector<unsigned char>();
 

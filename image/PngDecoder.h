@@ -12,9 +12,9 @@
 // follow one another with no padding between them.
 //
 // Memory caps: an image whose RGBA output, unfiltered image or inflated scanlines would exceed
-// 256 MiB is refused from its header alone (error 100), and inflating stops as soon as it passes
-// what the scanlines need plus 1 KiB (error 101), so no input makes us allocate much more than
-// the picture it describes.
+// 256 MiB is refused from its header alone (error 100). Inflated data beyond what the scanlines
+// need is checked and dropped as it comes, so no input makes us allocate much more than the
+// picture it describes.
 #pragma once
 
 #include <cstddef>

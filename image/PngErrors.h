@@ -63,9 +63,7 @@ constexpr int kNoEndOfBlockCode = 64;      // literal/length code gives symbol 2
 // scanlines the compressed data must inflate to. Every size computed from a header that would
 // overflow 32 bits is far beyond that cap, so this one number covers overflow too.
 constexpr int kImageTooLarge = 100;
-// Inflating produced more than the scanlines need plus kInflateSlack: inflate stops there, so a
-// small stream claiming gigabytes never grows the output beyond what the image can use.
-constexpr int kTooMuchImageData = 101;
+// 101 is not used: inflated data longer than the scanlines need is valid, its surplus dropped.
 // The inflated data is shorter than the scanlines need (checked per pass when interlaced).
 constexpr int kNotEnoughImageData = 102;
 // A match's distance reaches back before the first byte of the output.

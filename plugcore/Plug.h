@@ -82,6 +82,7 @@ class Plug : public AudioEffectX, public IParamCook {
   void startLearn(int32_t index);
   void cancelLearn() { learnIndex.store(-1); }
   bool isLearning(int32_t index) const { return index == learnIndex.load(); }
+  int32_t learningIndex() const { return learnIndex.load(); }  // -1 when none
   int32_t getMapping(int32_t index) const;
   void unlearn(int32_t index);
 

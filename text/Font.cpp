@@ -54,7 +54,8 @@ Font* createFont(DXBlit::Context& context, const char* name, float pointSize) {
   Platform::ResourceBytes resource;
   if (!name || !Platform::findModuleResource("TTF", name, resource)) return nullptr;
   try {
-    std::unique_ptr<Font> font(new Font());
+    // Whatever fails from here on, the font goes with its atlas, if it has one yet.
+    std::unique_ptr<Font, void (*)(Font*)> font(new Font(), destroyFont);
     font->device = &context.getDevice();
 
     FreeTypeSession ft;
@@ -114,8 +115,12 @@ Font* createFont(DXBlit::Context& context, const char* name, float pointSize) {
       if (width > cellW - 6 || rows > cellH - 2) return nullptr;
       g.width = static_cast<float>(width + 6);
       g.height = static_cast<float>(rows + 2);
-      g.advanceX = static_cast<float>(slot->advance.x / 64);
-      g.advanceY = static_cast<float>(slot->advance.y / 64);
+      // The advance is 26.6 fixed point and is taken exactly, fraction and all: the hinter's
+      // whole-pixel advance in the 48-times-wide outline comes out of the 1/16 transform in
+      // sixteenths of a third, and dropping them would set every glyph up to a third of a pixel
+      // too close to the next.
+      g.advanceX = static_cast<float>(slot->advance.x) / 64.0f;
+      g.advanceY = static_cast<float>(slot->advance.y) / 64.0f;
       g.left = static_cast<float>(slot->bitmap_left);
       g.top = static_cast<float>(slot->bitmap_top);
       for (int j = 0; j < rows && width > 0; ++j) {
@@ -127,8 +132,7 @@ Font* createFont(DXBlit::Context& context, const char* name, float pointSize) {
       }
     }
 
-    font->atlas = font->device->createStaticTexture(atlasWidth, atlasHeight);
-    font->atlas->update(atlas.data(), atlasWidth, 0, 0, atlasWidth, atlasHeight);
+    font->atlas = DXBlit::createFilledTexture(*font->device, atlas.data(), atlasWidth, atlasHeight);
     currentTextMode() = decideTextMode(Platform::queryTextSmoothing());
     return font.release();
   } catch (...) {

@@ -12,7 +12,7 @@ struct Glyph {
   float cellX, cellY;        // the glyph's cell in the atlas, plus 1
   float width;               // bitmap width + 6, in atlas texels (thirds of a pixel)
   float height;              // bitmap rows + 2, in pixels
-  float advanceX, advanceY;  // thirds of a pixel, pixels
+  float advanceX, advanceY;  // thirds of a pixel, pixels; not rounded
   float left;                // bitmap left bearing, thirds of a pixel
   float top;                 // bitmap top bearing, pixels up from the baseline
 };

@@ -4,6 +4,7 @@
 
 #include "LibpngReference.h"
 #include "PngBuilder.h"
+#include "image/Inflate.h"
 #include "image/PngDecoder.h"
 
 namespace {
@@ -39,6 +40,45 @@ TEST(PngTolerates, SizeWrittenEvenOnError) {
   EXPECT_EQ(32, decodePngBuffer(out, w, h, png.data(), png.size(), true));
   EXPECT_EQ(5u, w);
   EXPECT_EQ(7u, h);
+}
+
+// A fixed block: literal 0, then `count` matches of 258 bytes at distance 1, 13 bits each.
+Bytes zeroThenMatches(int count) {
+  BitWriter w;
+  w.bits(1, 1), w.bits(1, 2);
+  w.fixedLiteral(0);
+  for (int i = 0; i < count; ++i) w.fixedLiteral(285), w.code(0, 5);
+  w.fixedLiteral(256);
+  return w.bytes();
+}
+
+TEST(PngTolerates, ImageDataLongerThanTheRowsNeed) {
+  Bytes out;
+  // 2 x 1 RGB, then 4 KiB that no row uses.
+  Bytes data = {0, 1, 2, 3, 4, 5, 6};
+  data.resize(data.size() + 4096, 9);
+  ASSERT_EQ(0, decode(makePng(ihdr(2, 1, 8, 2), {{"IDAT", zlibStored(data)}}), out));
+  EXPECT_EQ(Bytes({1, 2, 3, 255, 4, 5, 6, 255}), out);
+
+  // 3 x 3 grey, interlaced: the passes take 15 bytes, 2 KiB follow.
+  Bytes passes = {0, 10, 0, 30, 0, 70, 90, 0, 20, 0, 80, 0, 40, 50, 60};
+  passes.resize(passes.size() + 2048, 1);
+  ASSERT_EQ(0, decode(makePng(ihdr(3, 3, 8, 0, 1), {{"IDAT", zlibStored(passes)}}), out));
+  ASSERT_EQ(36u, out.size());
+  for (unsigned i = 0; i < 9; ++i) EXPECT_EQ(10 * (i + 1), out[i * 4]) << i;
+
+  // A 1 x 1 picture whose stream goes on for 2.5 MB of matches.
+  ASSERT_EQ(0,
+            decode(makePng(ihdr(1, 1, 8, 0), {{"IDAT", zlibWrap(zeroThenMatches(10000))}}), out));
+  EXPECT_EQ(Bytes({0, 0, 0, 255}), out);
+}
+
+TEST(PngInflate, SurplusNeverGrowsTheOutputPastWhatIsKept) {
+  const Bytes stream = zeroThenMatches(100000);  // 25.8 MB from 160 KB
+  Bytes out;
+  ASSERT_EQ(0, PngImage::inflate(out, stream.data(), stream.size(), 16));
+  EXPECT_EQ(Bytes(16, 0), out);
+  EXPECT_LE(out.capacity(), 32u);
 }
 
 TEST(PngTolerates, EmptyImages) {

@@ -119,11 +119,11 @@ TEST_F(EditorControls, DraggingTheCutoffDownHalvesItInOneGesture) {
 }
 
 TEST_F(EditorControls, WheelDoubleClickAndRightPressDuringADrag) {
+  // Set as a host would: the wheel steps from the live value, not yet polled.
   effect.setParameter(QuorlParams::kDrive, 0.97f);
-  editor->paramChanged(QuorlParams::kDrive, 0.97f);
   window->mouseWheel(210, 40, 1.0f, 0);
   EXPECT_EQ(effect.getParameter(QuorlParams::kDrive), 1.0f);
-  editor->paramChanged(QuorlParams::kDrive, 0.97f);
+  effect.setParameter(QuorlParams::kDrive, 0.97f);
   window->mouseWheel(210, 40, 1.0f, kShift);
   EXPECT_NEAR(effect.getParameter(QuorlParams::kDrive), 0.975f, 1e-6);
 
@@ -154,10 +154,9 @@ TEST_F(EditorControls, KnobMenuOffersResetLearnAndUnlearn) {
 
 TEST_F(EditorControls, SwitchTogglesAroundOneHalf) {
   effect.setParameter(QuorlParams::kQRange, 0.5f);
-  editor->paramChanged(QuorlParams::kQRange, 0.5f);
   window->mouseDown(290, 40, 1, 0);
   EXPECT_EQ(effect.getParameter(QuorlParams::kQRange), 1.0f);
-  editor->paramChanged(QuorlParams::kQRange, 0.6f);
+  effect.setParameter(QuorlParams::kQRange, 0.6f);
   window->mouseDoubleClick(290, 40, 1, 0);  // a second press
   EXPECT_EQ(effect.getParameter(QuorlParams::kQRange), 0.0f);
 }
@@ -171,6 +170,94 @@ TEST_F(EditorControls, PollPushesOnlyChangedValues) {
   frame->onTimer();
   EXPECT_EQ(editor->cachedValue(QuorlParams::kMorph), 0.25f);
   EXPECT_EQ(window->redraws, after + 1);
+}
+
+// The cutoff knob's sprite batch in a recorded frame, or null.
+const RecordedBatch* cutoffKnob(const RecordingDevice& device) {
+  for (const RecordedBatch& batch : device.batches)
+    if (batch.combine == DXBlit::CombineCrossfade && batch.quads[0].x0 == 10.0f &&
+        batch.quads[0].y0 == -4.0f)
+      return &batch;
+  return nullptr;
+}
+
+// The editor object is made with the effect, long before it first opens; a chunk may set a
+// parameter to exactly 0 in between, and the host may move it just before a press.
+TEST_F(EditorControls, FirstFrameShowsTheLiveValuesAndDragsStartFromThem) {
+  editor->close();
+  delete window;
+  window = nullptr;
+  delete effect.getEditor();
+  effect.setEditor(nullptr);
+  editor = new PlugEditVST(&effect, &effect, &description, makeWindow);  // caches cutoff 1
+
+  Quorl other{host.callback()};
+  other.setParameter(QuorlParams::kCutoff, 0.0f);
+  void* data = nullptr;
+  const VstInt32 size = other.getChunk(&data, true);
+  std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+  effect.setChunk(chunk.data(), size, true);
+  ASSERT_EQ(effect.getParameter(QuorlParams::kCutoff), 0.0f);
+
+  int parent = 0;
+  editor->open(&parent);
+  frame = editor->getFrame();
+  RecordingDevice device;
+  frame->draw(device);  // painted before the first tick
+  const RecordedBatch* knob = cutoffKnob(device);
+  ASSERT_NE(knob, nullptr);
+  EXPECT_EQ(knob->quads[1].s0, 0.0f);  // frame 0, not 95
+  EXPECT_EQ(knob->quads[1].t0, 0.0f);
+  char text[40] = {};
+  EXPECT_EQ(frame->getValue(QuorlParams::kCutoff, text), 0.0f);
+  EXPECT_STREQ(text, "20.0 Hz");
+  frame->onTimer();
+  EXPECT_EQ(editor->cachedValue(QuorlParams::kCutoff), 0.0f);
+
+  drag(50, 40, -40);  // a tenth of the range up from 0
+  EXPECT_NEAR(effect.getParameter(QuorlParams::kCutoff), 0.1f, 1e-6);
+
+  // Automation moves it and the user presses before the next tick.
+  effect.setParameter(QuorlParams::kCutoff, 0.5f);
+  drag(50, 40, -40);
+  EXPECT_NEAR(effect.getParameter(QuorlParams::kCutoff), 0.6f, 1e-6);
+  frame->releaseResources();
+}
+
+TEST_F(EditorControls, ALearnThatMovesNoValueStillRepaintsTheKnob) {
+  const int32_t cc74 = static_cast<int16_t>(0xB04A);
+  effect.setParameter(QuorlParams::kCutoff, 64 * 0.007874016f);  // what controller value 64 sets
+  frame->onTimer();
+  Control* knob = frame->getChildren().front();
+  knob->menuCommand(1);  // MIDI learn: the knob now says "..learning.."
+  frame->onTimer();
+  const int learning = window->redraws;
+  effect.handleController(cc74, 64);
+  EXPECT_EQ(effect.getMapping(QuorlParams::kCutoff), cc74);
+  EXPECT_FALSE(effect.isLearning(QuorlParams::kCutoff));
+  frame->onTimer();
+  EXPECT_GT(window->redraws, learning);
+  const int learnt = window->redraws;
+  frame->onTimer();
+  EXPECT_EQ(window->redraws, learnt);  // one repaint per change
+
+  // The audio thread tells the editor before it ends the learn; a tick in between repaints while
+  // the knob still learns, so the end of the learn must bring another.
+  knob->menuCommand(1);
+  frame->onTimer();
+  editor->mappingChanged(QuorlParams::kCutoff);
+  frame->onTimer();
+  const int between = window->redraws;
+  effect.cancelLearn();  // the learn ends as the audio thread ends it
+  frame->onTimer();
+  EXPECT_GT(window->redraws, between);
+
+  // Closed with its window still there: nothing is repainted.
+  editor->close();
+  const int closed = window->redraws;
+  editor->mappingChanged(QuorlParams::kCutoff);
+  frame->onTimer();
+  EXPECT_EQ(window->redraws, closed);
 }
 
 TEST_F(EditorControls, CornerMenuAndItsConfirmations) {

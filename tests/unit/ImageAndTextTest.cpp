@@ -125,6 +125,17 @@ TEST_F(ModuleFont, SubpixelTextDrawsThreeShiftedChannelCopies) {
   EXPECT_FLOAT_EQ(quads[2].x0, quads[1].x0 + 0.25f);
 }
 
+// Glyphs advance by FreeType's advance with its fraction: at 8 points 'a' advances 1260/64
+// thirds of a pixel, not the 19 whole thirds a truncated division would give.
+TEST(ModuleFontAdvance, KeepsTheFractionOfAThird) {
+  RecordingDevice device;
+  Font* small = Mintwerk::createFont(device, "Vera", 8.0f);
+  ASSERT_NE(small, nullptr);
+  EXPECT_EQ(small->glyphs['a' - 32].advanceX, 19.6875f);
+  EXPECT_EQ(Mintwerk::measureText(small, "aaa", -1), 19.6875f);
+  Mintwerk::destroyFont(small);
+}
+
 TEST(TextMode, SystemSettingsAndTheChord) {
   Platform::TextSmoothingQuery query;
   EXPECT_FALSE(Mintwerk::decideTextMode(query).subpixelText);
@@ -147,6 +158,19 @@ TEST(TextMode, SystemSettingsAndTheChord) {
 TEST(ModuleFontMissing, AnUnknownFontResourceGivesNull) {
   RecordingDevice device;
   EXPECT_EQ(Mintwerk::createFont(device, "NoSuchFont", 10.0f), nullptr);
+  EXPECT_EQ(device.liveTextures, 0);
+}
+
+// Filling a texture throws when the GL fails; the texture made for it must not outlive the
+// failure, or the device reports a leak when it goes.
+TEST(FailedTextureFill, LeavesNoTextureBehind) {
+  RecordingDevice device;
+  device.failTextureUpdates = true;
+  EXPECT_EQ(Mintwerk::createFont(device, "Vera", 8.0f), nullptr);
+  EXPECT_EQ(device.liveTextures, 0);
+  const Image* sheet = Mintwerk::cachedImageResource("commonTextures");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_THROW(sheet->createTexture(device), DXBlit::Exception);
   EXPECT_EQ(device.liveTextures, 0);
 }
 

@@ -7,13 +7,18 @@
 
 #include "dxblit/Context.h"
 #include "dxblit/Device.h"
+#include "dxblit/Exception.h"
 #include "dxblit/Shader.h"
 #include "dxblit/Texture.h"
 
 class RecordingTexture : public DXBlit::StaticTexture {
  public:
-  RecordingTexture(unsigned width, unsigned height, int& live)
-      : width(width), height(height), pixels(static_cast<size_t>(width) * height), live(live) {
+  RecordingTexture(unsigned width, unsigned height, int& live, const bool& failUpdates)
+      : width(width),
+        height(height),
+        pixels(static_cast<size_t>(width) * height),
+        live(live),
+        failUpdates(failUpdates) {
     ++live;
   }
   void release() override {
@@ -22,6 +27,7 @@ class RecordingTexture : public DXBlit::StaticTexture {
   }
   void update(const uint32_t* source, unsigned pitch, unsigned x, unsigned y, unsigned w,
               unsigned h) override {
+    if (failUpdates) throw DXBlit::Exception();  // as a GL whose context is lost
     for (unsigned row = 0; row < h && y + row < height; ++row)
       for (unsigned col = 0; col < w && x + col < width; ++col)
         pixels[(y + row) * width + x + col] = source[row * pitch + col];
@@ -31,6 +37,7 @@ class RecordingTexture : public DXBlit::StaticTexture {
 
  private:
   int& live;
+  const bool& failUpdates;
 };
 
 struct RecordedBatch {
@@ -47,7 +54,7 @@ class RecordingDevice : public DXBlit::Device, public DXBlit::Context {
     return nullptr;
   }
   DXBlit::StaticTexture* createStaticTexture(unsigned width, unsigned height) override {
-    return new RecordingTexture(width, height, liveTextures);
+    return new RecordingTexture(width, height, liveTextures, failTextureUpdates);
   }
   void render(DXBlit::Scene&) override {}
 
@@ -70,6 +77,7 @@ class RecordingDevice : public DXBlit::Device, public DXBlit::Context {
 
   std::vector<RecordedBatch> batches;
   int liveTextures = 0;
+  bool failTextureUpdates = false;
 
  private:
   DXBlit::Shader* current = nullptr;
