@@ -145,12 +145,13 @@ __attribute__((noinline)) size_t bytesSurvivingFree(unsigned char fill, unsigned
 bool freedMemoryIsOverwritten(std::string& how) {
   unsigned char found = 0;
   const size_t surviving = bytesSurvivingFree(0x5A, found);
-  char text[96];
+  char text[128];
   if (surviving == 0) {
     std::snprintf(text, sizeof text, "freed memory is overwritten (with 0x%02X)", found);
   } else {
     std::snprintf(text, sizeof text,
-                  "freed memory keeps its bytes (set MALLOC_PERTURB_ to overwrite it)");
+                  "freed memory keeps its bytes (set GLIBC_TUNABLES="
+                  "glibc.malloc.tcache_count=0:glibc.malloc.perturb=165)");
   }
   how = text;
   return surviving == 0;

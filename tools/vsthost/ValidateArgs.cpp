@@ -32,7 +32,8 @@ const char* const kValidateUsage =
     "                           then ends the run\n"
     "      --require-freed-fill fail unless memory freed in this process is overwritten at\n"
     "                           once, so a dangling pointer cannot pass by luck: under Wine\n"
-    "                           run with WINEDEBUG=warn+heap, on Linux with MALLOC_PERTURB_\n"
+    "                           run with WINEDEBUG=warn+heap, on Linux with GLIBC_TUNABLES=\n"
+    "                           glibc.malloc.tcache_count=0:glibc.malloc.perturb=165\n"
     "      --list               name every check and what it proves; run none\n"
     "      Exit status 8 when a check failed.\n";
 
