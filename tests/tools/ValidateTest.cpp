@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "CommandLine.h"
@@ -43,6 +44,9 @@ struct FaultCase {
   const char* only;
   const char* line;  // the FAIL line's beginning
 };
+
+// Named by its fault in test listings, not dumped as bytes.
+void PrintTo(const FaultCase& fault, std::ostream* out) { *out << fault.fault; }
 
 class ValidatorFault : public Validator, public ::testing::WithParamInterface<FaultCase> {};
 

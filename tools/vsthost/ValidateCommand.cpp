@@ -12,6 +12,9 @@
 
 namespace {
 
+constexpr VstInt32 kMaxChannels = 1024;
+constexpr VstInt32 kMaxCount = 100000;
+
 struct Tally {
   int passed = 0;
   int failed = 0;
@@ -67,6 +70,17 @@ ExitCode readFacts(const std::string& path, ModuleFacts& facts, std::string& nam
     return record ? kBadMagic : kNullEffect;
   }
   const AEffect& record = *instance.record();
+  // Buffers and loops are sized by these; a record that claims absurd counts is no effect.
+  const bool sane = record.numInputs >= 0 && record.numInputs <= kMaxChannels &&
+                    record.numOutputs >= 0 && record.numOutputs <= kMaxChannels &&
+                    record.numParams >= 0 && record.numParams <= kMaxCount &&
+                    record.numPrograms >= 0 && record.numPrograms <= kMaxCount;
+  if (!sane) {
+    error = "the effect record claims " + std::to_string(record.numInputs) + " inputs, " +
+            std::to_string(record.numOutputs) + " outputs, " + std::to_string(record.numParams) +
+            " parameters and " + std::to_string(record.numPrograms) + " programs";
+    return kBadMagic;
+  }
   facts.flags = record.flags;
   facts.numInputs = record.numInputs;
   facts.numOutputs = record.numOutputs;
