@@ -7,16 +7,24 @@
 //   allocates   allocates and frees in every process call
 //   shared      keeps the filter state in one place for all instances
 //   resumeOnly  silent until the first resume
+//   underrun    writes the sample before output 1
+//   writesInput clears the first sample of input 0 after reading it
+//   slow        takes 20 ms over every process call
 //   overread    reads four bytes past the end of every chunk it is given
 //   hang        never returns from a chunk shorter than 8 bytes
+//   drifting    reads every value from a chunk a little lower than it was written
+//   namesLost   reads a bank without its program names
+//   unclamped   takes values from chunks as they come, 0..1 or not
 // On Windows it has an editor, a child window with a timer, and two more faults:
 //   editorStays    effEditClose leaves the window, so reopening adds one
 //   editorDangles  effClose leaves the window, whose timer then reaches the deleted effect
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "plugcore/VstAbi.h"
 
@@ -86,6 +94,7 @@ void run(Plugin& plugin, Sample** inputs, Sample** outputs, VstInt32 frames, boo
     for (int c = 0; c < 2; ++c) std::memset(outputs[c], 0, sizeof(Sample) * frames);
     return;
   }
+  if (plugin.faulty("slow")) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   const double gain = 2 * plugin.current().values[0];
   plugin.setUp();  // the rate or the cutoff may have changed since the last call
   for (int c = 0; c < 2; ++c) {
@@ -101,7 +110,9 @@ void run(Plugin& plugin, Sample** inputs, Sample** outputs, VstInt32 frames, boo
       outputs[c][i] = add ? static_cast<Sample>(outputs[c][i] + y) : y;
     }
     if (c == 0 && plugin.faulty("overrun")) outputs[c][frames] = 0;
+    if (c == 1 && plugin.faulty("underrun")) outputs[c][-1] = 0;
   }
+  if (plugin.faulty("writesInput")) inputs[0][0] = 0;
 }
 
 void processFloat(AEffect* effect, float** in, float** out, VstInt32 frames) {
@@ -136,6 +147,9 @@ void readChunk(Plugin& plugin, bool isBank, const uint8_t* data, VstIntPtr size)
     Bank bank;
     std::memcpy(&bank, data, sizeof bank);
     if (bank.current < 0 || bank.current >= kPrograms) return;
+    if (plugin.faulty("namesLost"))
+      for (VstInt32 p = 0; p < kPrograms; ++p)
+        std::memcpy(bank.programs[p].name, plugin.bank.programs[p].name, kVstMaxProgNameLen);
     plugin.bank = bank;
   } else if (!isBank && size == static_cast<VstIntPtr>(sizeof(Program))) {
     std::memcpy(&plugin.current(), data, sizeof(Program));
@@ -144,7 +158,10 @@ void readChunk(Plugin& plugin, bool isBank, const uint8_t* data, VstIntPtr size)
   }
   for (Program& program : plugin.bank.programs) {
     program.name[kVstMaxProgNameLen - 1] = '\0';
-    for (float& value : program.values) value = clampValue(value);
+    for (float& value : program.values) {
+      if (plugin.faulty("drifting")) value *= 0.999f;
+      if (!plugin.faulty("unclamped")) value = clampValue(value);
+    }
   }
 }
 

@@ -74,7 +74,20 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"shared", "processing.twoInstancesAgree",
                   "FAIL processing.twoInstancesAgree: float: block 1 differs, sample 0:"},
         FaultCase{"resumeOnly", "lifecycle",
-                  "FAIL lifecycle.processBeforeResume: float: silent until the first resume"}),
+                  "FAIL lifecycle.processBeforeResume: float: silent until the first resume"},
+        FaultCase{"underrun", "processing.blockSizes",
+                  "FAIL processing.blockSizes: block of 1 (float): output 1 written before its "
+                  "first sample"},
+        FaultCase{"writesInput", "processing.blockSizes",
+                  "FAIL processing.blockSizes: block of 1 (float): input 0 changed by the "
+                  "plug-in"},
+        FaultCase{"slow", "audioPath.time", "FAIL audioPath.time: slowest block "},
+        FaultCase{"drifting", "state.chunkRoundTrip",
+                  "FAIL state.chunkRoundTrip: the bank chunk differs at byte "},
+        FaultCase{"namesLost", "state.parametersSurvive",
+                  "FAIL state.parametersSurvive: through a bank chunk: program 0 was named "
+                  "\"Check 0-"},
+        FaultCase{"unclamped", "state.randomChunks", "FAIL state.randomChunks: after chunk "}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.fault); });
 
 TEST_F(Validator, CrashFailsItsCheckAndTheRunGoesOn) {
@@ -118,15 +131,18 @@ TEST_F(Validator, FreedMemoryFillIsRequiredOnlyWhenAsked) {
 }
 
 // The host tool's own test plug-in keeps one global state and logs every call into a string,
-// from both threads; its NaN goes through its gain. That is what must be found, nothing else.
+// from both threads; its NaN goes through its gain, and it takes a chunk of the right size
+// without looking at the values in it. That is what must be found, nothing else.
 TEST_F(Validator, TestPlugInsKnownFaultsAreFoundAndNothingElse) {
   // Its log is not safe against two threads at once, so whether that crashes is luck.
   EXPECT_EQ(run("validate " TEST_PLUGIN " --skip threads"), 8) << out_ << err_;
   EXPECT_THAT(out_, HasSubstr("FAIL processing.badInput: NaN in: block of 512 (float): output 0 "
                               "not finite at sample 0 (nan)"));
   EXPECT_THAT(out_, HasSubstr("FAIL audioPath.allocations: "));
+  EXPECT_THAT(out_, HasSubstr("FAIL state.randomChunks: after chunk 5 (a damaged chunk, 32 "
+                              "bytes), parameter 1 reads "));
   EXPECT_THAT(out_, HasSubstr("PASS state.chunkRoundTrip: 32-byte program, 100-byte bank"));
-  EXPECT_THAT(out_, HasSubstr("validate: 21 passed, 2 failed, 7 skipped\n"));
+  EXPECT_THAT(out_, HasSubstr("validate: 20 passed, 3 failed, 7 skipped\n"));
 
   EXPECT_EQ(run("validate " TEST_PLUGIN_PARAMS " --only state"), 0) << out_ << err_;
   EXPECT_THAT(out_, HasSubstr("PASS state.parametersSurvive: 3 programs as names and values\n"));

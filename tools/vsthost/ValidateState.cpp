@@ -239,16 +239,24 @@ CheckResult truncatedChunks(CheckContext& context) {
   auto target = newInstance(module, result);
   if (!target) return result;
   size_t tried = 0;
+  std::string problem;
   {
     validateplatform::QuietStderr quiet;
-    for (int bank = 0; bank < 2; ++bank) {
+    for (int bank = 0; bank < 2 && problem.empty(); ++bank) {
       for (size_t length : cutLengths(chunks[bank].size())) {
         target->setChunk(bank != 0, chunks[bank], length);
         ++tried;
+        problem = valuesProblem(*target);
+        if (!problem.empty()) {
+          problem = "after the " + std::string(bank ? "bank" : "program") + " chunk cut to " +
+                    std::to_string(length) + " bytes, " + problem;
+          break;
+        }
       }
     }
   }
-  const std::string problem = afterGarbage(*target, chunks[1], expected, context.random);
+  if (!problem.empty()) return CheckResult::fail(problem);
+  problem = afterGarbage(*target, chunks[1], expected, context.random);
   if (!problem.empty())
     return CheckResult::fail("after " + std::to_string(tried) + " cut chunks, " + problem);
   return CheckResult::pass(std::to_string(tried) + " cut chunks" + boxesText());
@@ -268,6 +276,8 @@ CheckResult randomChunks(CheckContext& context) {
   auto target = newInstance(module, result);
   if (!target) return result;
   Random& random = context.random;
+  const char* const kinds[] = {"random bytes", "a damaged chunk", "a chunk with bytes after it"};
+  std::string problem;
   {
     validateplatform::QuietStderr quiet;
     for (int i = 0; i < kRandomChunks; ++i) {
@@ -289,9 +299,16 @@ CheckResult randomChunks(CheckContext& context) {
           break;
       }
       target->setChunk(bank, bytes);
+      problem = valuesProblem(*target);
+      if (!problem.empty()) {
+        problem = "after chunk " + std::to_string(i + 1) + " (" + kinds[i % 3] + ", " +
+                  std::to_string(bytes.size()) + " bytes), " + problem;
+        break;
+      }
     }
   }
-  const std::string problem = afterGarbage(*target, chunks[1], expected, context.random);
+  if (!problem.empty()) return CheckResult::fail(problem);
+  problem = afterGarbage(*target, chunks[1], expected, context.random);
   if (!problem.empty()) return CheckResult::fail("after random chunks, " + problem);
   return CheckResult::pass(std::to_string(kRandomChunks) + " random chunks" + boxesText());
 }
