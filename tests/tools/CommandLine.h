@@ -23,10 +23,11 @@ class HostCommandLine : public ::testing::Test {
 
   std::string path(const char* name) const { return dir_ + "/" + name; }
 
-  // The exit status; stdout and stderr are kept in out_ and err_.
-  int run(const std::string& args) {
-    const std::string command =
-        std::string(VSTHOST) + " " + args + " >'" + path("stdout") + "' 2>'" + path("stderr") + "'";
+  // The exit status; stdout and stderr are kept in out_ and err_. `environment` is put before
+  // the command: "NAME=VALUE ...".
+  int run(const std::string& args, const std::string& environment = "") {
+    const std::string command = environment + " " + std::string(VSTHOST) + " " + args + " >'" +
+                                path("stdout") + "' 2>'" + path("stderr") + "'";
     const int status = std::system(command.c_str());
     std::vector<uint8_t> bytes;
     std::string error;

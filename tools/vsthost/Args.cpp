@@ -112,7 +112,7 @@ const char* usageText() {
           "      --no-version  answer audioMasterVersion with 0 instead of 2400\n"
           "      --preset FILE load a .fxp or .fxb right after opening\n"
           "\n") +
-      kRenderUsage + "\n" + kPresetUsage + "\n" + kEditorUsage +
+      kRenderUsage + "\n" + kPresetUsage + "\n" + kEditorUsage + "\n" + kValidateUsage +
       "\n"
       "  vsthost --help   show this text\n"
       "\n"
@@ -124,7 +124,8 @@ const char* usageText() {
       "\n"
       "exit status: 0 ok, 1 usage error, 2 module not loadable or without entry,\n"
       "3 entry returned null, 4 bad magic, 5 input file unreadable or unsupported,\n"
-      "6 output not writable or screenshot not taken, 7 no editor to show\n";
+      "6 output not writable or screenshot not taken, 7 no editor to show,\n"
+      "8 a validate check failed\n";
   return text.c_str();
 }
 
@@ -154,6 +155,11 @@ bool parseArgs(int argc, char** argv, Options& options, std::string& error) {
   if (std::strcmp(command, "editor") == 0) {
     if (!parseEditorArgs(count, rest, options.editor, help, error)) return false;
     options.command = help ? Options::Command::help : Options::Command::editor;
+    return true;
+  }
+  if (std::strcmp(command, "validate") == 0) {
+    if (!parseValidateArgs(count, rest, options.validate, help, error)) return false;
+    options.command = help ? Options::Command::help : Options::Command::validate;
     return true;
   }
   if (std::strcmp(command, "info") == 0) return parseInfoArgs(count, rest, options, error);

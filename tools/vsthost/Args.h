@@ -9,6 +9,7 @@
 #include "Platform.h"
 #include "PresetArgs.h"
 #include "RenderArgs.h"
+#include "ValidateArgs.h"
 #include "plugcore/VstAbi.h"
 
 struct ParameterSet {
@@ -17,7 +18,7 @@ struct ParameterSet {
 };
 
 struct Options {
-  enum class Command { help, info, render, preset, editor };
+  enum class Command { help, info, render, preset, editor, validate };
   Command command = Command::help;
   MessageBoxButton answer = kNoAnswer;
   std::string module;
@@ -28,6 +29,7 @@ struct Options {
   RenderOptions render;
   PresetOptions presetCommand;
   EditorOptions editor;
+  ValidateOptions validate;
 };
 
 // False on a usage error, with the reason in `error`.

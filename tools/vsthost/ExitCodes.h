@@ -10,4 +10,5 @@ enum ExitCode {
   kBadInput = 5,
   kCannotWrite = 6,  // also a screenshot that could not be taken
   kNoEditor = 7,
+  kValidationFailed = 8,  // validate: at least one check failed
 };

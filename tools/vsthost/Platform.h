@@ -22,6 +22,8 @@ class Module {
   bool load(const std::string& path, std::string& error);
   // Looks only inside this module, never in the host program.
   Symbol find(const char* name) const;
+  // The system's handle (HMODULE, or what dlopen gave); null before a load.
+  void* handle() const { return handle_; }
 
  private:
   void* handle_ = nullptr;
@@ -79,6 +81,12 @@ class EditorHost {
 
   // Our window goes; the editor must be closed first.
   void destroy();
+
+  // Lets every window of this thread handle what it has been sent (paints, timers, destruction)
+  // for `ms` milliseconds.
+  static void pump(int ms);
+  // The windows directly inside ours: one per open editor at most.
+  int childCount() const;
 
  private:
   void* window_ = nullptr;

@@ -350,3 +350,13 @@ void EditorHost::destroy() {
   if (window_) DestroyWindow(static_cast<HWND>(window_));
   window_ = nullptr;
 }
+
+void EditorHost::pump(int ms) { pumpFor(static_cast<DWORD>(ms)); }
+
+int EditorHost::childCount() const {
+  int count = 0;
+  for (HWND child = window_ ? GetWindow(static_cast<HWND>(window_), GW_CHILD) : nullptr; child;
+       child = GetWindow(child, GW_HWNDNEXT))
+    ++count;
+  return count;
+}

@@ -1,5 +1,6 @@
-// vsthost: loads a VST 2.4 module the way a host does and prints what it finds, or runs audio
-// through it, for tests and for looking at a build by hand.
+// vsthost: loads a VST 2.4 module the way a host does and prints what it finds, runs audio
+// through it or puts it through the validator's checks, for tests and for looking at a build by
+// hand.
 #include <cstdio>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "PresetCommand.h"
 #include "PresetLoad.h"
 #include "RenderCommand.h"
+#include "ValidateCommand.h"
 
 namespace {
 
@@ -72,6 +74,8 @@ int run(int argc, char** argv) {
       return runPreset(options.presetCommand);
     case Options::Command::editor:
       return runEditor(options.editor);
+    case Options::Command::validate:
+      return runValidate(options.validate);
   }
   return kUsage;
 }

@@ -1,0 +1,325 @@
+// A plug-in for the validator's tests: a stereo low-pass with gain that does everything a host
+// may ask of it right, unless VALIDATE_FAULT names one fault to commit, so each check can be seen
+// to fail for the fault it is about:
+//   unwritten   leaves output 1 unwritten in blocks of an odd length
+//   overrun     writes one sample past the end of output 0
+//   nan         lets NaN and huge input through to the output
+//   allocates   allocates and frees in every process call
+//   shared      keeps the filter state in one place for all instances
+//   resumeOnly  silent until the first resume
+//   underrun    writes the sample before output 1
+//   writesInput clears the first sample of input 0 after reading it
+//   slow        takes 20 ms over every process call
+//   overread    reads four bytes past the end of every chunk it is given
+//   hang        never returns from a chunk shorter than 8 bytes
+//   drifting    reads every value from a chunk a little lower than it was written
+//   namesLost   reads a bank without its program names
+//   unclamped   takes values from chunks as they come, 0..1 or not
+// On Windows it has an editor, a child window with a timer, and two more faults:
+//   editorStays    effEditClose leaves the window, so reopening adds one
+//   editorDangles  effClose leaves the window, whose timer then reaches the deleted effect
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "plugcore/VstAbi.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#define FAULTY_PLUGIN_EXPORT extern "C" __attribute__((dllexport))
+#else
+#define FAULTY_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace {
+
+constexpr VstInt32 kParams = 2;  // gain, cutoff
+constexpr VstInt32 kPrograms = 4;
+constexpr double kInputLimit = 1e6;
+
+struct Program {
+  char name[kVstMaxProgNameLen];
+  float values[kParams];
+};
+
+struct Bank {
+  VstInt32 current;
+  Program programs[kPrograms];
+};
+
+double gSharedState[2];  // what the `shared` fault uses instead of each instance's own
+
+struct Plugin {
+  AEffect effect;
+  std::string fault;
+  Bank bank;
+  double rate = 44100;
+  double coefficient = 0;
+  double ownState[2] = {0, 0};
+  double* state = ownState;
+  bool resumed = false;
+  Bank chunk;  // what effGetChunk hands out
+  void* editorWindow = nullptr;
+
+  bool faulty(const char* name) const { return fault == name; }
+  Program& current() { return bank.programs[bank.current]; }
+
+  void setUp() {
+    const double cutoff = 200 + 15000 * current().values[1];
+    const double rateUsed = rate > 0 ? rate : 44100;
+    coefficient = std::exp(-2 * 3.14159265358979 * std::fmin(cutoff, rateUsed / 2) / rateUsed);
+  }
+};
+
+Plugin* of(AEffect* effect) { return static_cast<Plugin*>(effect->object); }
+
+float clampValue(float value) {
+  if (!(value >= 0)) return 0;  // NaN too
+  return value > 1 ? 1 : value;
+}
+
+template <typename Sample>
+void run(Plugin& plugin, Sample** inputs, Sample** outputs, VstInt32 frames, bool add) {
+  if (frames <= 0) return;
+  if (plugin.faulty("allocates")) {
+    char* volatile scratch = new char[64];  // volatile: the pair must not be optimised away
+    scratch[0] = 1;
+    delete[] scratch;
+  }
+  if (plugin.faulty("resumeOnly") && !plugin.resumed) {
+    for (int c = 0; c < 2; ++c) std::memset(outputs[c], 0, sizeof(Sample) * frames);
+    return;
+  }
+  if (plugin.faulty("slow")) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const double gain = 2 * plugin.current().values[0];
+  plugin.setUp();  // the rate or the cutoff may have changed since the last call
+  for (int c = 0; c < 2; ++c) {
+    if (c == 1 && plugin.faulty("unwritten") && frames % 2 == 1) continue;
+    double& state = plugin.state[c];
+    for (VstInt32 i = 0; i < frames; ++i) {
+      double x = inputs[c][i];
+      if (!plugin.faulty("nan"))
+        x = std::isnan(x) ? 0 : std::fmax(-kInputLimit, std::fmin(kInputLimit, x));
+      state = x + plugin.coefficient * (state - x);
+      if (std::fabs(state) < 1e-30) state = 0;  // no denormals in the feedback
+      const Sample y = static_cast<Sample>(state * gain);
+      outputs[c][i] = add ? static_cast<Sample>(outputs[c][i] + y) : y;
+    }
+    if (c == 0 && plugin.faulty("overrun")) outputs[c][frames] = 0;
+    if (c == 1 && plugin.faulty("underrun")) outputs[c][-1] = 0;
+  }
+  if (plugin.faulty("writesInput")) inputs[0][0] = 0;
+}
+
+void processFloat(AEffect* effect, float** in, float** out, VstInt32 frames) {
+  run(*of(effect), in, out, frames, false);
+}
+void processDouble(AEffect* effect, double** in, double** out, VstInt32 frames) {
+  run(*of(effect), in, out, frames, false);
+}
+void processAdding(AEffect* effect, float** in, float** out, VstInt32 frames) {
+  run(*of(effect), in, out, frames, true);
+}
+
+void setParameter(AEffect* effect, VstInt32 index, float value) {
+  if (index >= 0 && index < kParams) of(effect)->current().values[index] = clampValue(value);
+}
+
+float getParameter(AEffect* effect, VstInt32 index) {
+  return index >= 0 && index < kParams ? of(effect)->current().values[index] : 0.0f;
+}
+
+// A program chunk is the current program; a bank chunk the current index and every program.
+// Anything else is refused whole.
+void readChunk(Plugin& plugin, bool isBank, const uint8_t* data, VstIntPtr size) {
+  volatile bool spin = plugin.faulty("hang");
+  while (spin && size < 8) {
+  }
+  if (plugin.faulty("overread")) {
+    volatile uint8_t check = 0;
+    for (VstIntPtr i = 0; i < size + 4; ++i) check = static_cast<uint8_t>(check ^ data[i]);
+  }
+  if (isBank && size == static_cast<VstIntPtr>(sizeof(Bank))) {
+    Bank bank;
+    std::memcpy(&bank, data, sizeof bank);
+    if (bank.current < 0 || bank.current >= kPrograms) return;
+    if (plugin.faulty("namesLost"))
+      for (VstInt32 p = 0; p < kPrograms; ++p)
+        std::memcpy(bank.programs[p].name, plugin.bank.programs[p].name, kVstMaxProgNameLen);
+    plugin.bank = bank;
+  } else if (!isBank && size == static_cast<VstIntPtr>(sizeof(Program))) {
+    std::memcpy(&plugin.current(), data, sizeof(Program));
+  } else {
+    return;
+  }
+  for (Program& program : plugin.bank.programs) {
+    program.name[kVstMaxProgNameLen - 1] = '\0';
+    for (float& value : program.values) {
+      if (plugin.faulty("drifting")) value *= 0.999f;
+      if (!plugin.faulty("unclamped")) value = clampValue(value);
+    }
+  }
+}
+
+#if defined(_WIN32)
+HINSTANCE gModule = nullptr;
+const char kEditorClass[] = "FaultyPluginEditor";
+ERect gEditorRect = {0, 0, 120, 200};
+
+LRESULT CALLBACK editorProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* plugin = reinterpret_cast<Plugin*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_TIMER:
+      // Through a pointer the effect holds: once it is deleted and its memory overwritten,
+      // this is where a dangling window crashes.
+      if (plugin) plugin->state[0] += 0;
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_NCDESTROY:
+      if (plugin && plugin->editorWindow == window) plugin->editorWindow = nullptr;
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void openEditor(Plugin& plugin, HWND parent) {
+  if (plugin.editorWindow) return;
+  HWND window = CreateWindowExA(0, kEditorClass, "", WS_CHILD | WS_VISIBLE, 0, 0, gEditorRect.right,
+                                gEditorRect.bottom, parent, nullptr, gModule, nullptr);
+  if (!window) return;
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&plugin));
+  SetTimer(window, 1, 10, nullptr);
+  plugin.editorWindow = window;
+}
+
+void closeEditor(Plugin& plugin, bool keepWindow) {
+  HWND window = static_cast<HWND>(plugin.editorWindow);
+  plugin.editorWindow = nullptr;
+  if (window && !keepWindow) DestroyWindow(window);
+}
+#endif
+
+VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                     float opt) {
+  Plugin& plugin = *of(effect);
+  switch (opcode) {
+    case effClose:
+#if defined(_WIN32)
+      closeEditor(plugin, plugin.faulty("editorDangles"));
+#endif
+      delete &plugin;
+      return 1;
+#if defined(_WIN32)
+    case effEditGetRect:
+      *static_cast<ERect**>(ptr) = &gEditorRect;
+      return 1;
+    case effEditOpen:
+      openEditor(plugin, static_cast<HWND>(ptr));
+      return 1;
+    case effEditClose:
+      closeEditor(plugin, plugin.faulty("editorStays"));
+      return 0;
+#endif
+    case effSetProgram:
+      if (value >= 0 && value < kPrograms) plugin.bank.current = static_cast<VstInt32>(value);
+      return 0;
+    case effGetProgram:
+      return plugin.bank.current;
+    case effSetProgramName:
+      std::strncpy(plugin.current().name, static_cast<const char*>(ptr), kVstMaxProgNameLen - 1);
+      return 0;
+    case effGetProgramName:
+      std::memcpy(ptr, plugin.current().name, kVstMaxProgNameLen);
+      return 0;
+    case effGetEffectName:
+      std::strcpy(static_cast<char*>(ptr), "Faulty");
+      return 1;
+    case effSetSampleRate:
+      plugin.rate = opt;
+      return 0;
+    case effMainsChanged:
+      if (value) {
+        plugin.resumed = true;
+        plugin.state[0] = plugin.state[1] = 0;
+      }
+      return 0;
+    case effGetChunk:
+      plugin.chunk = plugin.bank;
+      *static_cast<void**>(ptr) = index == 0 ? static_cast<void*>(&plugin.chunk)
+                                             : &plugin.chunk.programs[plugin.bank.current];
+      return index == 0 ? sizeof(Bank) : sizeof(Program);
+    case effSetChunk:
+      readChunk(plugin, index == 0, static_cast<const uint8_t*>(ptr), value);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+FAULTY_PLUGIN_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
+  if (!host || !host(nullptr, audioMasterVersion, 0, 0, nullptr, 0)) return nullptr;
+  auto* plugin = new Plugin();
+  const char* fault = std::getenv("VALIDATE_FAULT");
+  plugin->fault = fault ? fault : "";
+  if (plugin->faulty("shared")) plugin->state = gSharedState;
+  for (VstInt32 p = 0; p < kPrograms; ++p) {
+    Program& program = plugin->bank.programs[p];
+    std::memset(program.name, 0, sizeof program.name);
+    std::strcpy(program.name, "Init");
+    program.values[0] = 0.5f;
+    program.values[1] = 1.0f;
+  }
+  plugin->bank.current = 0;
+  AEffect& effect = plugin->effect;
+  std::memset(&effect, 0, sizeof effect);
+  effect.magic = kEffectMagic;
+  effect.dispatcher = dispatcher;
+  effect.process = processAdding;
+  effect.setParameter = setParameter;
+  effect.getParameter = getParameter;
+  effect.numPrograms = kPrograms;
+  effect.numParams = kParams;
+  effect.numInputs = 2;
+  effect.numOutputs = 2;
+  effect.flags = effFlagsCanReplacing | effFlagsProgramChunks | effFlagsCanDoubleReplacing;
+#if defined(_WIN32)
+  effect.flags |= effFlagsHasEditor;
+#endif
+  effect.ioRatio = 1;
+  effect.object = plugin;
+  effect.uniqueID = 0x51466C74;  // 'QFlt'
+  effect.version = 1;
+  effect.processReplacing = processFloat;
+  effect.processDoubleReplacing = processDouble;
+  return &effect;
+}
+
+#if defined(_WIN32)
+// The editor's window class lives exactly as long as the module.
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    gModule = module;
+    WNDCLASSEXA description = {};
+    description.cbSize = sizeof description;
+    description.lpfnWndProc = editorProcedure;
+    description.hInstance = module;
+    description.lpszClassName = kEditorClass;
+    RegisterClassExA(&description);
+  } else if (reason == DLL_PROCESS_DETACH) {
+    UnregisterClassA(kEditorClass, module);
+  }
+  return TRUE;
+}
+#endif

@@ -1,0 +1,96 @@
+// What `validate` needs from the system beyond Platform.h: each check in a process of its own, so
+// that a crash or a hang in the plug-in becomes a failed check; the allocations made on the audio
+// thread; memory that faults right behind a buffer; and a plug-in's chatter kept off stderr.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "Platform.h"
+
+// How one check's run ends; a check run in its own process exits with it.
+enum CheckCode { kCheckPassed = 0, kCheckFailed = 1, kCheckSkipped = 2, kCheckCrashed = 3 };
+
+namespace validateplatform {
+
+// From now on a crash (or an exception nobody caught) prints `FAIL NAME: crashed (WHAT)` for the
+// check last named by setCurrentCheck, and ends the process with `exitCode`.
+void installCrashReport(int exitCode);
+void setCurrentCheck(const std::string& name);
+// What the check is doing, added to a crash report as "while STEP"; empty for nothing.
+void setCurrentStep(const char* step);
+
+// Runs one check in a process of its own: on Linux a fork that calls `body`; on Windows this
+// program again, with `--run-one NAME` added to its command line (`body` is not used there). The
+// child prints its own line and exits with a CheckCode. A crash the child could not report, or a
+// run longer than `timeoutSeconds`, gives kCheckCrashed with the reason in `failure` for the
+// caller to print.
+int runInOwnProcess(const std::string& name, const std::function<int()>& body,
+                    double timeoutSeconds, std::string& failure);
+
+// Ends this process after `seconds` unless disarmed: a hung check run in the validator's own
+// process still reports itself.
+void armWatchdog(const std::string& name, double seconds);
+void disarmWatchdog();
+
+// Counts the allocations (malloc and its relatives; operator new goes through them) and frees
+// made by the calling thread between start and stop. Linux counts every module's calls; Windows
+// counts those of the modules given to watchModule.
+bool allocationCountingSupported();
+void startCountingAllocations();
+void stopCountingAllocations(size_t& allocations, size_t& frees);
+
+// To call right after loading a plug-in: on Windows its imported allocation functions are routed
+// through the counter, and its message boxes are answered at once without being shown (No, else
+// Cancel, else OK). Elsewhere nothing happens: the plug-in prints its boxes itself.
+void watchModule(const Module& module);
+size_t messageBoxesAnswered();
+
+// `size` bytes whose last one lies right before memory that cannot be read, so a reader that runs
+// one byte past them crashes rather than reading garbage.
+class GuardedBytes {
+ public:
+  GuardedBytes(const uint8_t* data, size_t size);
+  ~GuardedBytes();
+  GuardedBytes(const GuardedBytes&) = delete;
+  GuardedBytes& operator=(const GuardedBytes&) = delete;
+  uint8_t* data() const { return data_; }
+
+ private:
+  void* mapping_ = nullptr;
+  size_t mappingSize_ = 0;
+  uint8_t* data_ = nullptr;
+};
+
+// While alive, stderr goes nowhere: a plug-in that prints a line per refused chunk would bury the
+// report under thousands of them.
+class QuietStderr {
+ public:
+  QuietStderr();
+  ~QuietStderr();
+  QuietStderr(const QuietStderr&) = delete;
+  QuietStderr& operator=(const QuietStderr&) = delete;
+
+ private:
+  int saved_ = -1;
+};
+
+// True when memory this process frees is overwritten at once, so that a dangling pointer into it
+// cannot pass by luck; `how` says what was found.
+bool freedMemoryIsOverwritten(std::string& how);
+
+// A module's address range and handle, kept to recognise its windows once it is unloaded.
+struct ModuleSpan {
+  void* handle = nullptr;
+  uintptr_t base = 0;
+  size_t size = 0;
+};
+ModuleSpan spanOf(const Module& module);
+
+// The windows of this thread whose class or window procedure belongs to the module, which may be
+// unloaded already: after FreeLibrary any such window is a crash waiting for its next message.
+int windowsOfModule(const ModuleSpan& span);
+
+}  // namespace validateplatform
