@@ -86,7 +86,7 @@ strip --remove-section=.comment --remove-section=.note --strip-unneeded "$so"
 strip --remove-section=.comment --remove-section=.note "$host"
 
 # The licence of the font the plug-in carries, from its package's copyright file.
-veraLicence=$(awk '/^License: Bitstream$/ { on = 1; next } on && /^$/ { exit } on' \
+veraLicence=$(awk -v RS= '/^License: Bitstream\n / { sub(/^[^\n]*\n/, ""); print; exit }' \
   /usr/share/doc/ttf-bitstream-vera/copyright)
 [ -n "$veraLicence" ] || { echo "release: no Bitstream licence in ttf-bitstream-vera's copyright" >&2; exit 1; }
 
