@@ -11,7 +11,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   libpng-dev zlib1g-dev
   clang libclang-rt-14-dev llvm
-  dpkg-dev
+  dpkg-dev zip unzip lintian
 )
 
 missing=()
