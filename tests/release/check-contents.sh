@@ -66,10 +66,11 @@ grep -q '^License: Bitstream$' "$work/deb/usr/share/doc/quorl/copyright" || fail
 
 # Every library the binaries load comes from a package the .deb depends on.
 depends=$(dpkg-deb -f "$dir/$deb" Depends)
+libraries=$(ldconfig -p)
 echo "Depends: $depends"
 for binary in "$work/deb/usr/lib/vst/Quorl.so" "$work/deb/usr/bin/vsthost"; do
   for soname in $(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-    path=$(ldconfig -p | awk -v n="$soname" '$1 == n && /x86-64/ { print $NF; exit }')
+    path=$(awk -v n="$soname" '$1 == n && /x86-64/ { print $NF }' <<<"$libraries" | head -n 1)
     [ -n "$path" ] || fail "$soname (needed by $binary) is not installed here"
     package=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(realpath "$path")" 2>/dev/null ||
       dpkg -S "/usr$path" 2>/dev/null) || fail "no package owns $path"
