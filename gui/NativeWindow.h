@@ -18,7 +18,8 @@ class NativeWindow : public Container {
   virtual void dispose() = 0;
 };
 
-// Makes the editor's window as a child of the host's window.
+// Makes the editor's window as a child of the host's window; null when the window cannot be
+// made, and then nothing is left behind.
 using NativeWindowFactory = NativeWindow* (*)(IFrameController* controller, uint32_t width,
                                               uint32_t height, void* parentWindow);
 // Null where the platform has no window layer.

@@ -66,8 +66,9 @@ bool PlugEditVST::open(void* parentWindow) {
       made->setTimer(frame);
     }
   }
+  const bool opened = frame != nullptr;
   freeLock();
-  return true;
+  return opened;
 }
 
 NativeWindow* PlugEditVST::detachWindow() {

@@ -26,6 +26,7 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   ~PlugEditVST() override;
 
   bool getRect(ERect** rect) override;
+  // False when no window could be made; nothing is left open then.
   bool open(void* parentWindow) override;
   // Ends the window with the editor: nothing of it runs on after a close.
   void close() override;

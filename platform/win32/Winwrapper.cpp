@@ -150,7 +150,10 @@ struct WindowClassRelease {
 
 NativeWindow* createWinwrapper(IFrameController* controller, uint32_t width, uint32_t height,
                                void* parentWindow) {
-  return new Winwrapper(controller, 0, 0, width, height, parentWindow);
+  auto* window = new Winwrapper(controller, 0, 0, width, height, parentWindow);
+  if (window->getHandle()) return window;
+  delete window;  // the error box has said so; no window means no editor
+  return nullptr;
 }
 
 }  // namespace
@@ -231,6 +234,7 @@ void Winwrapper::setTimer(ITimerController* controller) {
     timerController = nullptr;
     return;
   }
+  if (!window) return;  // SetTimer would tick the whole thread instead
   if (SetTimer(window, 0, 10, nullptr))
     timerController = controller;
   else

@@ -28,6 +28,7 @@ FakeWindow* lastWindow = nullptr;
 NativeWindow* makeFakeWindow(IFrameController*, uint32_t w, uint32_t h, void*) {
   return lastWindow = new FakeWindow(w, h);
 }
+NativeWindow* failToMakeWindow(IFrameController*, uint32_t, uint32_t, void*) { return nullptr; }
 
 void FakeWindow::dispose() {
   ++disposals;
@@ -106,6 +107,19 @@ TEST_F(EditorBridge, ChangesRedrawAnOpenEditorAndAWindowGoingAwayClosesIt) {
   EXPECT_FALSE(editor->isOpen());
   EXPECT_EQ(releases, 1);
   EXPECT_EQ(disposals, 0);  // the window is going already
+}
+
+TEST_F(EditorBridge, OpenWithoutAWindowAnswersFalseAndLeavesNothingOpen) {
+  delete editor;
+  effect.setEditor(nullptr);
+  editor = new PlugEditVST(&effect, &builder, &description, failToMakeWindow);
+  int parent = 0;
+  AEffect* record = effect.getAeffect();
+  EXPECT_EQ(record->dispatcher(record, effEditOpen, 0, 0, &parent, 0), 0);
+  EXPECT_FALSE(editor->isOpen());
+  EXPECT_EQ(builder.builds, 0);
+  editor->close();
+  EXPECT_EQ(releases + disposals, 0);
 }
 
 // Open and close in a loop on one thread while the window's poll and the audio thread notify:

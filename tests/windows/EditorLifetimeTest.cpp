@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "../unit/MessageBoxRecorder.h"
 #include "FreedMemory.h"
 #include "plugcore/VstAbi.h"
 
@@ -239,6 +240,36 @@ TEST_F(EditorLifetime, ModuleUnloadedWhileTheEditorIsStillOpen) {
   EXPECT_EQ(editorWindowsIn(host), 0);
   destroyHost();
   pumpMessages(30);
+}
+
+// Counts the thread timer messages (no window) that arrive while pumping.
+int threadTimerTicks(int milliseconds) {
+  int ticks = 0;
+  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+  MSG message;
+  do {
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_TIMER && !message.hwnd) ++ticks;
+      DispatchMessageA(&message);
+    }
+    Sleep(5);
+  } while (GetTickCount() < end);
+  return ticks;
+}
+
+TEST_F(EditorLifetime, OpenWithAParentThatIsNotAWindowFailsAndLeavesNothing) {
+  MessageBoxRecorder boxes;
+  HWND notAWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7FF00010));
+  ASSERT_FALSE(IsWindow(notAWindow));
+  EXPECT_EQ(dispatch(effEditOpen, notAWindow), 0);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "Failed to create a control.");
+  EXPECT_EQ(boxes.shown[0].caption, "Error!");
+  EXPECT_EQ(threadTimerTicks(100), 0);
+  // Nothing counts as open: the next open with a real window builds the editor.
+  EXPECT_EQ(dispatch(effEditOpen, host), 1);
+  EXPECT_EQ(editorWindowsIn(host), 1);
+  dispatch(effEditClose);
 }
 
 }  // namespace
