@@ -295,6 +295,41 @@ TEST_F(X11Editor, RealPointerDragKeepsGoingPastTheWindowsEdge) {
   pump(30);
 }
 
+// A knob's menu runs inside the idle call that delivered the right click; a second thread
+// answers it with the keyboard, as a user would.
+TEST_F(X11Editor, KnobMenuDismissedOrAnsweredWithItsAccessKey) {
+  Window editor = openAndShow();
+  send(editor, ButtonPress, 1, kOutputKnobX, kOutputKnobY, 0, 1000);
+  send(editor, MotionNotify, 0, kOutputKnobX, kOutputKnobY - 60, Button1Mask, 1010);
+  send(editor, ButtonRelease, 1, kOutputKnobX, kOutputKnobY - 60, Button1Mask, 1020);
+  pump(60);
+  const float moved = output();
+  const int gestures = gesturesBegun;
+
+  auto answerAfter = [](const char* keys) {
+    return std::thread([keys] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(600));
+      xdotool(std::string("key ") + keys);
+    });
+  };
+  std::thread escape = answerAfter("Escape");
+  click(editor, 3, kOutputKnobX, kOutputKnobY, 5000);
+  pump(100);
+  escape.join();
+  pump(100);
+  EXPECT_EQ(output(), moved);  // nothing chosen, nothing done
+  EXPECT_EQ(gesturesBegun, gestures);
+
+  std::thread reset = answerAfter("r");  // "&Reset to default"
+  click(editor, 3, kOutputKnobX, kOutputKnobY, 9000);
+  pump(100);
+  reset.join();
+  pump(100);
+  EXPECT_NE(output(), moved);
+  EXPECT_EQ(gesturesBegun, gestures + 1);  // the reset is one gesture for the host
+  EXPECT_EQ(childrenOf(host).size(), 1u);
+}
+
 TEST_F(X11Editor, HostWindowDestroyedBeforeEditorClose) {
   openAndShow();
   XDestroyWindow(display, host);
