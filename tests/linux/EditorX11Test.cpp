@@ -330,6 +330,28 @@ TEST_F(X11Editor, KnobMenuDismissedOrAnsweredWithItsAccessKey) {
   EXPECT_EQ(childrenOf(host).size(), 1u);
 }
 
+// Hosts that draw with GL themselves find their own context current after every call.
+TEST_F(X11Editor, HostsGlContextIsCurrentAgainAfterOpenIdleAndClose) {
+  int found = 0;
+  const int wanted[] = {GLX_DRAWABLE_TYPE, GLX_PBUFFER_BIT, None};
+  GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), wanted, &found);
+  ASSERT_GT(found, 0);
+  GLXContext hosts = glXCreateNewContext(display, configs[0], GLX_RGBA_TYPE, nullptr, True);
+  const int size[] = {GLX_PBUFFER_WIDTH, 8, GLX_PBUFFER_HEIGHT, 8, None};
+  GLXPbuffer surface = glXCreatePbuffer(display, configs[0], size);
+  XFree(configs);
+  ASSERT_NE(hosts, nullptr);
+  ASSERT_TRUE(glXMakeContextCurrent(display, surface, surface, hosts));
+  openAndShow();
+  EXPECT_EQ(glXGetCurrentContext(), hosts);
+  EXPECT_EQ(glXGetCurrentDrawable(), surface);
+  dispatch(effEditClose);
+  EXPECT_EQ(glXGetCurrentContext(), hosts);
+  glXMakeContextCurrent(display, None, None, nullptr);
+  glXDestroyPbuffer(display, surface);
+  glXDestroyContext(display, hosts);
+}
+
 TEST_F(X11Editor, HostWindowDestroyedBeforeEditorClose) {
   openAndShow();
   XDestroyWindow(display, host);
