@@ -291,8 +291,28 @@ TEST_F(X11Editor, RealPointerDragKeepsGoingPastTheWindowsEdge) {
   xdotool("mouseup 1");
   pump(60);
   EXPECT_NEAR(output() - start, std::min(0.375f, 1.0f - start), 0.01f);
+
+  // A real double click resets the knob.
+  xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) +
+          " click --repeat 2 --delay 120 1");
+  pump(100);
+  EXPECT_NEAR(output(), start, 1e-6f);
   xdotool("mousemove 0 0");
-  pump(30);
+  pump(60);
+}
+
+TEST_F(X11Editor, HoverLookEndsWhenThePointerLeaves) {
+  Window editor = openAndShow();
+  xdotool("mousemove 0 0");
+  pump(60);
+  const std::vector<uint32_t> away = capture(editor);
+  xdotool("mousemove " + std::to_string(kHostX + kOutputKnobX) + " " +
+          std::to_string(kHostY + kOutputKnobY));
+  pump(100);
+  EXPECT_NE(capture(editor), away);  // the knob under the pointer looks hovered
+  xdotool("mousemove 0 0");
+  pump(100);
+  EXPECT_EQ(capture(editor), away);
 }
 
 // A knob's menu runs inside the idle call that delivered the right click; a second thread
