@@ -48,12 +48,14 @@ constexpr int kOutputParameter = 6;
 constexpr int kHostX = 100, kHostY = 120;
 
 bool closeEditorOnGesture = false;
+bool idleOnGesture = false;
 int gesturesBegun = 0, gesturesEnded = 0;
 
 VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
   if (opcode == audioMasterBeginEdit) {
     ++gesturesBegun;
     if (closeEditorOnGesture && effect) effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0);
+    if (idleOnGesture && effect) effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0);
   }
   if (opcode == audioMasterEndEdit) ++gesturesEnded;
   return opcode == audioMasterVersion ? 2400 : 0;
@@ -68,7 +70,7 @@ int countHostError(Display*, XErrorEvent*) {
 class X11Editor : public ::testing::Test {
  protected:
   void SetUp() override {
-    closeEditorOnGesture = false;
+    closeEditorOnGesture = idleOnGesture = false;
     gesturesBegun = gesturesEnded = 0;
     baselineConnections = liveDisplayConnections();
     baselineContexts = liveGlContexts();
@@ -434,6 +436,20 @@ TEST_F(X11Editor, HostClosingTheEditorFromAGestureCallback) {
   EXPECT_TRUE(childrenOf(host).empty());
   openAndShow();
   EXPECT_EQ(childrenOf(host).size(), 1u);
+}
+
+TEST_F(X11Editor, HostIdlingFromAGestureCallbackLosesNoMove) {
+  Window editor = openAndShow();
+  const float start = output();
+  idleOnGesture = true;
+  // All three queued at once: the host's idle inside the press must not take the move.
+  send(editor, ButtonPress, 1, kOutputKnobX, kOutputKnobY, 0, 1000);
+  send(editor, MotionNotify, 0, kOutputKnobX, kOutputKnobY - 40, Button1Mask, 1010);
+  send(editor, ButtonRelease, 1, kOutputKnobX, kOutputKnobY - 40, Button1Mask, 1020);
+  XSync(display, False);
+  pump(100);
+  idleOnGesture = false;
+  EXPECT_NEAR(output() - start, 0.1f, 0.003f);
 }
 
 TEST_F(X11Editor, EditorClosedFromAnotherThread) {
