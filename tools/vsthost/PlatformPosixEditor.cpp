@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <thread>
@@ -33,6 +34,8 @@ constexpr int kMapWaitMs = 2000;
 // Apart by more than any double-click time, so that separate clicks stay separate.
 constexpr unsigned long kClickSpacingMs = 1000;
 constexpr unsigned kWheelUp = 4, kWheelDown = 5;
+constexpr int kOpenAttempts = 10;
+constexpr int kOpenRetryMs = 50;
 
 Display* gDisplay = nullptr;
 bool gTriedDisplay = false;
@@ -62,6 +65,19 @@ Time stamp(unsigned long after = 0) {
   if (now < gLastStamp + after) now = gLastStamp + after;
   gLastStamp = now;
   return now;
+}
+
+// A server that has just seen many connections come and go refuses some at once (its queue of
+// connections to accept is full); a moment later it takes them.
+Display* openDisplay() {
+  const char* name = std::getenv("DISPLAY");
+  if (!name || !*name) return nullptr;
+  Display* display = nullptr;
+  for (int attempt = 0; attempt < kOpenAttempts && !display; ++attempt) {
+    if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(kOpenRetryMs));
+    display = XOpenDisplay(nullptr);
+  }
+  return display;
 }
 
 Window asWindow(void* handle) { return static_cast<Window>(reinterpret_cast<uintptr_t>(handle)); }
@@ -305,7 +321,7 @@ Display* display() {
   if (!gTriedDisplay) {
     gTriedDisplay = true;
     XSetErrorHandler(onXError);
-    gDisplay = XOpenDisplay(nullptr);
+    gDisplay = openDisplay();
     if (gDisplay) gDeleteWindow = XInternAtom(gDisplay, "WM_DELETE_WINDOW", False);
   }
   return gDisplay;
@@ -343,8 +359,15 @@ int openSockets() {
 
 }  // namespace x11host
 
-// Only with a display to open windows on.
-bool EditorHost::supported() { return x11host::display() != nullptr; }
+// Only with a display to open windows on. The validator asks before it forks a process per check,
+// so the connection tried here is not kept: a child that wrote to an inherited connection would
+// leave the next child's requests out of step with the server.
+bool EditorHost::supported() {
+  if (gDisplay) return true;
+  Display* display = openDisplay();
+  if (display) XCloseDisplay(display);
+  return display != nullptr;
+}
 
 bool EditorHost::realInputSupported() {
   Display* display = x11host::display();
