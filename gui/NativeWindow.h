@@ -13,12 +13,16 @@ class NativeWindow : public Container {
   NativeWindow(uint32_t width, uint32_t height) : Container(nullptr, 0, 0, width, height) {}
   // Ticks the controller every 10 ms from now on (null: no more ticks).
   virtual void setTimer(ITimerController* controller) = 0;
+  // Ends the window for its owner: from here on it ticks no controller and tells its owner
+  // nothing, and the native window goes, taking this object and its tree with it.
+  virtual void dispose() = 0;
 };
 
-// Makes the editor's window as a child of the host's window; null where the platform has no
-// window layer.
+// Makes the editor's window as a child of the host's window; null when the window cannot be
+// made, and then nothing is left behind.
 using NativeWindowFactory = NativeWindow* (*)(IFrameController* controller, uint32_t width,
                                               uint32_t height, void* parentWindow);
+// Null where the platform has no window layer.
 NativeWindowFactory platformWindowFactory();
 
 }  // namespace Mintwerk
