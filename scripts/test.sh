@@ -14,7 +14,7 @@ cmake --preset windows >/dev/null
 cmake --build build/windows -j"$jobs"
 echo "== building: sanitize"
 cmake --preset sanitize >/dev/null
-cmake --build build/sanitize -j"$jobs" --target quorl_tests
+cmake --build build/sanitize -j"$jobs" --target quorl_tests x11dialog_tests
 echo "== building: tsan"
 cmake --preset tsan >/dev/null
 cmake --build build/tsan -j"$jobs" --target quorl_tests

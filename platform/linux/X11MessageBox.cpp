@@ -10,6 +10,8 @@
 #include <atomic>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -28,12 +30,16 @@ using Mintwerk::MnemonicText;
 using Mintwerk::X11Canvas;
 
 constexpr float kPointSize = 9.0f;
+// The sign inside the icon: as large as the atlas cells, sized for small text, allow.
+constexpr float kMarkPointSize = 11.0f;
 constexpr int kMargin = 16;
 constexpr int kIconSize = 32;
 constexpr int kLineHeight = 15;
 constexpr float kMaxTextWidth = 420.0f;
 constexpr int kButtonWidth = 75, kButtonHeight = 23, kButtonGap = 8, kBandHeight = 43;
 constexpr int kMinWidth = 180;
+constexpr int kOpenAttempts = 4;
+constexpr long kOpenRetryNs = 25 * 1000 * 1000;
 constexpr uint32_t kTextArea = 0xFFFFFF, kBand = 0xF0F0F0, kText = 0x000000;
 constexpr uint32_t kButtonFace = 0xE1E1E1, kButtonFrame = 0xADADAD, kButtonFocus = 0x0078D7;
 constexpr uint32_t kButtonPressed = 0xCCE4F7;
@@ -163,6 +169,7 @@ class MessageWindow {
     float widest = 0.0f;
     for (const std::string& line : lines) widest = std::max(widest, measure(line));
     icon = flags & kIconMask;
+    haveMarkFont = icon && Mintwerk::renderGlyphAtlas("Vera", kMarkPointSize, markFont);
     textX = kMargin + (icon ? kIconSize + 12 : 0);
     const int textHeight = static_cast<int>(lines.size()) * kLineHeight;
     const int areaHeight = std::max(textHeight, icon ? kIconSize : 0);
@@ -362,9 +369,10 @@ class MessageWindow {
                                                    : 0x1A73D9;
     canvas.fillCircle(cx, cy, kIconSize / 2.0f - 1.0f, colour);
     if (icon == kIconInformation) mark = "i";
-    if (!haveFont) return;
-    const float w = X11Canvas::measureText(font, mark);
-    canvas.drawText(font, mark, cx - w / 2.0f, cy + 4.0f, 0xFFFFFF);
+    if (!haveMarkFont && !haveFont) return;
+    const GlyphAtlas& sign = haveMarkFont ? markFont : font;
+    const float w = X11Canvas::measureText(sign, mark);
+    canvas.drawText(sign, mark, std::round(cx - w / 2.0f), cy + 5.0f, 0xFFFFFF);
   }
 
   void paint() {
@@ -394,8 +402,8 @@ class MessageWindow {
   Display* display;
   unsigned flags;
   std::vector<DialogButton> buttons;
-  GlyphAtlas font;
-  bool haveFont = false;
+  GlyphAtlas font, markFont;
+  bool haveFont = false, haveMarkFont = false;
   std::vector<std::string> lines;
   unsigned icon = 0;
   int textX = 0, textY = 0, width = 0, height = 0;
@@ -410,7 +418,15 @@ class MessageWindow {
 }  // namespace
 
 int showX11MessageBox(const char* text, const char* caption, unsigned flags, unsigned long owner) {
+  // A busy server may turn a connection away for a moment; a box the user should see is worth a
+  // few tries before the text goes to stderr instead.
   Display* display = XOpenDisplay(nullptr);
+  const char* name = std::getenv("DISPLAY");
+  for (int attempt = 0; !display && name && *name && attempt < kOpenAttempts; ++attempt) {
+    timespec pause{0, kOpenRetryNs};
+    nanosleep(&pause, nullptr);
+    display = XOpenDisplay(nullptr);
+  }
   if (!display) return -1;
   int answer = -1;
   ErrorTrap trap(display);

@@ -2,10 +2,12 @@
 // collide with the host's.
 #pragma once
 
-#include <X11/Xlib.h>
-
 #include <string>
 #include <vector>
+
+// Xlib's own name for a connection, declared without Xlib's macros (None, Bool, Status...).
+struct _XDisplay;
+typedef struct _XDisplay Display;
 
 namespace Mintwerk {
 
