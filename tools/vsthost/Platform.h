@@ -36,8 +36,9 @@ void useUnixLineEndings();
 enum MessageBoxButton { kNoAnswer = 0, kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
 
 // From now on every modal message box shown on this thread is printed as `messageBox "caption"
-// "text"` and closed with `button`, so an unattended run never waits for a user. Only Windows has
-// such boxes; elsewhere the plug-in answers its own and this does nothing.
+// "text"` and closed with `button`, so an unattended run never waits for a user. On Linux: the
+// plug-in's own X11 dialogs, on any thread, found on the display by a watcher of ours; without a
+// display the plug-in answers its own and this does nothing.
 void answerMessageBoxes(MessageBoxButton button);
 
 // Our top-level window with the plug-in's editor inside, its message loop, and what a test does to

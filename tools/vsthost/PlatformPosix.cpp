@@ -24,5 +24,3 @@ Module::Symbol Module::find(const char* name) const {
 }
 
 void useUnixLineEndings() {}
-
-void answerMessageBoxes(MessageBoxButton) {}

@@ -35,6 +35,8 @@ constexpr int kMapWaitMs = 2000;
 constexpr unsigned long kClickSpacingMs = 1000;
 constexpr unsigned kWheelUp = 4, kWheelDown = 5;
 constexpr int kOpenAttempts = 10;
+constexpr int kDialogAnswerDelayMs = 100;
+constexpr int kDialogPollMs = 20;
 constexpr int kOpenRetryMs = 50;
 
 Display* gDisplay = nullptr;
@@ -313,7 +315,81 @@ int shiftOf(unsigned long mask) {
   return shift;
 }
 
+// A property of the window as text (8-bit), or empty.
+std::string textProperty(Display* display, Window window, const char* name) {
+  const Atom property = XInternAtom(display, name, True);
+  if (property == None) return "";
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, left = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, property, 0, 1 << 16, False, AnyPropertyType, &type,
+                         &format, &count, &left, &data) != Success ||
+      !data)
+    return "";
+  std::string text(reinterpret_cast<char*>(data), format == 8 ? count : 0);
+  XFree(data);
+  return text;
+}
+
+// The dialog keeps its text as UTF-8; the plug-in gave it in Latin-1, as the system's boxes show.
+std::string latin1(const std::string& utf8) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(utf8[i]);
+    if ((byte == 0xC2 || byte == 0xC3) && i + 1 < utf8.size()) {
+      out +=
+          static_cast<char>(((byte & 0x03) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+    } else {
+      out += static_cast<char>(byte);
+    }
+  }
+  return out;
+}
+
+// The plug-in's dialogs are top-level windows that carry their message as a property. Each shown
+// one is printed and answered by its keys (Y, N, or Return for OK), sent to the dialog itself so
+// that no focus or pointer position matters.
+void answerDialogs(std::string displayName, MessageBoxButton button) {
+  Display* display = XOpenDisplay(displayName.c_str());
+  if (!display) return;
+  std::set<Window> answered;
+  for (;;) {
+    for (Window window : childrenOf(display, DefaultRootWindow(display))) {
+      if (answered.count(window)) continue;
+      XWindowAttributes attributes;
+      if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
+        continue;
+      const Atom marker = XInternAtom(display, "_MINTWERK_MESSAGE_TEXT", True);
+      if (marker == None) continue;
+      int count = 0;
+      Atom* properties = XListProperties(display, window, &count);
+      const bool isDialog =
+          properties && std::find(properties, properties + count, marker) != properties + count;
+      if (properties) XFree(properties);
+      if (!isDialog) continue;
+      answered.insert(window);
+      // As the system's boxes do, a moment for the dialog to take its first events.
+      std::this_thread::sleep_for(std::chrono::milliseconds(kDialogAnswerDelayMs));
+      printFact("messageBox",
+                quoted(textProperty(display, window, "WM_NAME")) + " " +
+                    quoted(latin1(textProperty(display, window, "_MINTWERK_MESSAGE_TEXT"))));
+      const KeySym key = button == kAnswerYes ? XK_y : button == kAnswerNo ? XK_n : XK_Return;
+      pressKey(display, window, key, false);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kDialogPollMs));
+  }
+}
+
 }  // namespace
+
+void answerMessageBoxes(MessageBoxButton button) {
+  static bool watching = false;
+  const char* name = std::getenv("DISPLAY");
+  if (button == kNoAnswer || watching || !name || !*name) return;
+  watching = true;
+  std::thread(answerDialogs, std::string(name), button).detach();
+}
 
 namespace x11host {
 
