@@ -166,6 +166,14 @@ class MessageWindow {
       return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
     };
     lines = wrapText(text ? text : "", kMaxTextWidth, measure);
+    // The buttons must stay on the screen, whatever the text's length.
+    const int room =
+        (DisplayHeight(display, DefaultScreen(display)) - 4 * kMargin - kBandHeight - kIconSize) /
+        kLineHeight;
+    if (static_cast<int>(lines.size()) > std::max(room, 1)) {
+      lines.resize(static_cast<std::size_t>(std::max(room, 1)));
+      lines.back() += "...";
+    }
     float widest = 0.0f;
     for (const std::string& line : lines) widest = std::max(widest, measure(line));
     icon = flags & kIconMask;

@@ -202,6 +202,19 @@ TEST_F(MessageBox, SeveralThreadsShowBoxesAtOnce) {
   EXPECT_EQ(answer(), kIdCancel);
 }
 
+TEST_F(MessageBox, ALongTextKeepsTheButtonsOnTheScreen) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "Error loading chunk: Chunk appears corrupted.\n";
+  Window box = show(text.c_str(), "Quorl error", kError);
+  ASSERT_NE(box, 0u);
+  const Geometry g = geometryOf(driver.display, box);
+  EXPECT_GE(g.y, 0);
+  EXPECT_LE(g.y + g.height, DisplayHeight(driver.display, DefaultScreen(driver.display)));
+  EXPECT_EQ(buttons(box).size(), 1u);
+  xdotool("key Return");
+  EXPECT_EQ(answer(), kIdOk);
+}
+
 std::atomic<int> otherErrors{0};
 int countOtherErrors(Display*, XErrorEvent*) {
   ++otherErrors;
