@@ -18,7 +18,9 @@ while :; do
   while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
     display=$((display + 1))
   done
-  Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp "${xvfbOptions[@]}" </dev/null \
+  # -noreset: the server would otherwise start over whenever its last client leaves, and refuse
+  # the next test's connection meanwhile.
+  Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp -noreset "${xvfbOptions[@]}" </dev/null \
     >/dev/null 2>&1 &
   server=$!
   for _ in $(seq 50); do

@@ -38,9 +38,11 @@ TreePointerEvent PointerTranslator::translate(const XPointerEvent& event) {
       }
       out.button = treeButton(event.button);
       if (!out.button) return out;
-      // Server time wraps after about 49 days; unsigned subtraction keeps the interval right.
+      // Server time is 32 bits and wraps after about 49 days; the difference in 32 bits keeps
+      // the interval right across the wrap.
+      const uint32_t interval = static_cast<uint32_t>(event.time - lastTime);
       const bool second = armed && event.button == lastButton &&
-                          event.time - lastTime <= kDoubleClickMilliseconds &&
+                          interval <= kDoubleClickMilliseconds &&
                           distance(event.x, lastX) <= kDoubleClickDistance &&
                           distance(event.y, lastY) <= kDoubleClickDistance;
       out.kind = second ? TreePointerEvent::kDoubleClick : TreePointerEvent::kDown;

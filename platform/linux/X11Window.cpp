@@ -130,7 +130,9 @@ void X11Window::idle(void (*unlockEditor)(void*), void* editor) {
   // Held now: a close on another thread waits for this round instead of freeing the window.
   unlockEditor(editor);
   ++holds;
-  if (!disposed) {
+  // A host that calls idle again from one of our callbacks (a gesture's start, say) gets
+  // nothing handled in the middle of the control that called it.
+  if (!disposed && holds == 1) {
     Platform::CursorTarget* previous = Platform::setCursorTarget(this);
     handlePending();
     Platform::setCursorTarget(previous);
