@@ -16,6 +16,11 @@ class NativeWindow : public Container {
   // Ends the window for its owner: from here on it ticks no controller and tells its owner
   // nothing, and the native window goes, taking this object and its tree with it.
   virtual void dispose() = 0;
+  // Handles what has queued up for the window where the host's idle calls drive it (X11); where
+  // the system delivers to the window itself there is nothing to do. Called with the editor's
+  // lock held: the window lets go of it through `unlockEditor` once a close on another thread
+  // can no longer free the window under this call, and before anything of the tree runs.
+  virtual void idle(void (*unlockEditor)(void*), void* editor) { unlockEditor(editor); }
 };
 
 // Makes the editor's window as a child of the host's window; null when the window cannot be

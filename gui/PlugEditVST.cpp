@@ -91,6 +91,16 @@ void PlugEditVST::close() {
   if (NativeWindow* closing = detachWindow()) closing->dispose();
 }
 
+void PlugEditVST::idle() {
+  takeLock();
+  if (!window) {
+    freeLock();
+    return;
+  }
+  // The window's events run outside the lock: they reach the host, which may call back in.
+  window->idle([](void* editor) { static_cast<PlugEditVST*>(editor)->freeLock(); }, this);
+}
+
 // Only the current window still tells its end; it is on its way out already.
 void PlugEditVST::windowDestroyed() { detachWindow(); }
 

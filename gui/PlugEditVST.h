@@ -31,6 +31,8 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   // Ends the window with the editor: nothing of it runs on after a close.
   void close() override;
   bool isOpen() override { return frame != nullptr; }
+  // Where the host's idle calls drive the window, its events, poll and painting run here.
+  void idle() override;
 
   bool canClose() override { return true; }
   void windowDestroyed() override;

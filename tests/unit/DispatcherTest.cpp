@@ -47,11 +47,7 @@ TEST_F(Dispatcher, RecordDescribesTheEffect) {
   EXPECT_EQ(effect->numParams, 8);
   EXPECT_EQ(effect->numInputs, 2);
   EXPECT_EQ(effect->numOutputs, 2);
-#if defined(_WIN32)
   EXPECT_EQ(effect->flags, 0x1031);  // with its editor
-#else
-  EXPECT_EQ(effect->flags, 0x1030);  // no window layer here yet: no editor
-#endif
   EXPECT_EQ(effect->initialDelay, 0);
   EXPECT_EQ(effect->realQualities, 0);
   EXPECT_EQ(effect->offQualities, 0);
