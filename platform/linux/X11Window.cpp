@@ -90,6 +90,7 @@ bool X11Window::build(Window parent) {
     return false;
   }
   drawable.window = window;
+  Platform::addWheelTarget(this);
   handCursor = XCreateFontCursor(display, XC_hand2);
   sizingCursor = XCreateFontCursor(display, XC_sb_v_double_arrow);
   XFlush(display);
@@ -97,6 +98,7 @@ bool X11Window::build(Window parent) {
 }
 
 X11Window::~X11Window() {
+  Platform::removeWheelTarget(this);
   deleteChildren();
   if (device) device->release();
   Display* display = drawable.display;
@@ -149,6 +151,8 @@ void X11Window::handlePending() {
     XNextEvent(display, &event);
     handleEvent(event);
   }
+  if (disposed) return;
+  deliverHostWheel();
   if (disposed) return;
   if (timerController) {
     const long long now = monotonicNanoseconds();
@@ -372,6 +376,37 @@ int X11Window::showMenu(const std::vector<PopupMenuEntry>& entries, Control* tar
   if (chosen >= 0) pendingCommand = chosen;
   --holds;  // the idle call that delivered the press still holds the window
   return chosen >= 0 ? chosen : 0;
+}
+
+bool X11Window::takeWheelUnderPointer(float delta) {
+  // Never waits for a window that is busy (a menu may be up): the turn is then simply not ours.
+  std::unique_lock<std::recursive_mutex> guard(busy, std::try_to_lock);
+  if (!guard.owns_lock() || disposed || drawable.gone) return false;
+  Display* display = drawable.display;
+  // The deepest window under the pointer must be this one: not a host window lying over it.
+  Window under = DefaultRootWindow(display), child = 0, root = 0;
+  int rootX = 0, rootY = 0, x = 0, y = 0;
+  unsigned state = 0;
+  while (XQueryPointer(display, under, &root, &child, &rootX, &rootY, &x, &y, &state) && child)
+    under = child;
+  if (Platform::syncAndTakeError(display) || under != drawable.window) return false;
+  hostWheel += delta;
+  hostWheelX = x;
+  hostWheelY = y;
+  hostWheelModifiers = ((state & ShiftMask) ? 1 : 0) | ((state & ControlMask) ? 2 : 0);
+  return true;
+}
+
+void X11Window::deliverHostWheel() {
+  if (hostWheel == 0.0f) return;
+  TreePointerEvent wheel;
+  wheel.kind = TreePointerEvent::kWheel;
+  wheel.x = hostWheelX;
+  wheel.y = hostWheelY;
+  wheel.delta = hostWheel;
+  wheel.modifiers = hostWheelModifiers;
+  hostWheel = 0.0f;
+  deliver(wheel);
 }
 
 void X11Window::showCursor(Platform::CursorShape shape) {

@@ -13,13 +13,16 @@
 #include "dxblit/Device.h"
 #include "gui/NativeWindow.h"
 #include "platform/linux/LinuxCursor.h"
+#include "platform/linux/LinuxWheelForwarding.h"
 #include "platform/linux/X11Drawable.h"
 #include "platform/linux/X11PointerInput.h"
 #include "platform/linux/X11PopupMenu.h"
 
 namespace Mintwerk {
 
-class X11Window : public NativeWindow, private Platform::CursorTarget {
+class X11Window : public NativeWindow,
+                  private Platform::CursorTarget,
+                  private Platform::WheelTarget {
  public:
   // Null when no window could be made (no display, a parent that is not a window, no GL
   // configuration); one line on stderr says why, and nothing is left behind. A null parent
@@ -59,6 +62,8 @@ class X11Window : public NativeWindow, private Platform::CursorTarget {
   bool noticeDestruction();
   void paint();
   void showCursor(Platform::CursorShape shape) override;
+  bool takeWheelUnderPointer(float delta) override;
+  void deliverHostWheel();
   void setCursorShape(int shape);
   void releaseGrab();
 
@@ -79,6 +84,10 @@ class X11Window : public NativeWindow, private Platform::CursorTarget {
   int pendingCommand = -1;
   bool needsPaint = true;
   PointerTranslator pointer;
+  // A wheel turn the host announced, waiting for the next idle call; 0 for none.
+  float hostWheel = 0.0f;
+  int32_t hostWheelX = 0, hostWheelY = 0;
+  int hostWheelModifiers = 0;
   // Serialises the window between the host's idle thread and a close from another thread.
   std::recursive_mutex busy;
   int holds = 0;          // idle calls on the stack

@@ -303,6 +303,33 @@ TEST_F(X11Editor, RealPointerDragKeepsGoingPastTheWindowsEdge) {
   pump(60);
 }
 
+// A host's wheel notification ('stCA', 'Whee') turns what is under the pointer, when that is
+// our window.
+TEST_F(X11Editor, HostsWheelNotificationTurnsTheKnobUnderThePointer) {
+  openAndShow();
+  auto notify = [this](float notches) {
+    return effect->dispatcher(effect, effVendorSpecific, 0x73744341, 0x57686565, nullptr, notches);
+  };
+  xdotool("mousemove 0 0");  // over no window of ours
+  pump(60);
+  const float start = output();
+  EXPECT_EQ(notify(1.0f), 0);
+  pump(60);
+  EXPECT_EQ(output(), start);
+
+  xdotool("mousemove " + std::to_string(kHostX + kOutputKnobX) + " " +
+          std::to_string(kHostY + kOutputKnobY));
+  pump(60);
+  EXPECT_EQ(notify(-1.0f), 1);
+  pump(60);
+  EXPECT_LT(output(), start);
+  EXPECT_EQ(notify(1.0f), 1);
+  pump(60);
+  EXPECT_NEAR(output(), start, 1e-6f);
+  xdotool("mousemove 0 0");
+  pump(30);
+}
+
 TEST_F(X11Editor, HoverLookEndsWhenThePointerLeaves) {
   Window editor = openAndShow();
   xdotool("mousemove 0 0");
