@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <mutex>
 #include <vector>
 
 namespace Platform {
 
 namespace {
+
+constexpr int kOpenAttempts = 4;
+constexpr long kOpenRetryNs = 25 * 1000 * 1000;
 
 struct OwnConnection {
   Display* display;
@@ -38,7 +43,14 @@ int handleError(Display* display, XErrorEvent* error) {
 }  // namespace
 
 Display* openOwnDisplay(const char* purpose) {
+  // A busy server may turn a connection away for a moment: a few tries before giving up.
   Display* display = XOpenDisplay(nullptr);
+  const char* name = std::getenv("DISPLAY");
+  for (int attempt = 0; !display && name && *name && attempt < kOpenAttempts; ++attempt) {
+    timespec pause{0, kOpenRetryNs};
+    nanosleep(&pause, nullptr);
+    display = XOpenDisplay(nullptr);
+  }
   if (!display) {
     std::fprintf(stderr, "%s: cannot open the X display \"%s\"\n", purpose, XDisplayName(nullptr));
     return nullptr;

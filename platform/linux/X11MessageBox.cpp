@@ -7,12 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,6 +17,7 @@
 #include "platform/linux/MessageBoxModel.h"
 #include "platform/linux/PopupMenuModel.h"
 #include "platform/linux/X11Canvas.h"
+#include "platform/linux/X11Connection.h"
 
 namespace Platform {
 
@@ -38,66 +36,11 @@ constexpr int kLineHeight = 15;
 constexpr float kMaxTextWidth = 420.0f;
 constexpr int kButtonWidth = 75, kButtonHeight = 23, kButtonGap = 8, kBandHeight = 43;
 constexpr int kMinWidth = 180;
-constexpr int kOpenAttempts = 4;
-constexpr long kOpenRetryNs = 25 * 1000 * 1000;
 constexpr uint32_t kTextArea = 0xFFFFFF, kBand = 0xF0F0F0, kText = 0x000000;
 constexpr uint32_t kButtonFace = 0xE1E1E1, kButtonFrame = 0xADADAD, kButtonFocus = 0x0078D7;
 constexpr uint32_t kButtonPressed = 0xCCE4F7;
 constexpr unsigned kIconMask = 0xF0, kIconError = 0x10, kIconQuestion = 0x20, kIconWarning = 0x30,
                    kIconInformation = 0x40;
-
-// Xlib has one error handler for the whole process. Ours answers for the connections of the boxes
-// showing now (an owner that has gone is no reason to end the host) and passes everything else to
-// the handler that was there before.
-constexpr int kMaxBoxes = 16;
-std::atomic<Display*> ourDisplays[kMaxBoxes];
-std::atomic<XErrorHandler> previousHandler{nullptr};
-std::mutex handlerLock;
-int handlerUsers = 0;
-
-int onXError(Display* display, XErrorEvent* error) {
-  for (auto& slot : ourDisplays)
-    if (slot.load() == display) return 0;
-  const XErrorHandler previous = previousHandler.load();
-  return previous ? previous(display, error) : 0;
-}
-
-// Our display in a slot and our handler in place while the box shows.
-class ErrorTrap {
- public:
-  explicit ErrorTrap(Display* display) : display(display) {
-    for (auto& slot : ourDisplays) {
-      Display* expected = nullptr;
-      if (slot.compare_exchange_strong(expected, display)) {
-        held = &slot;
-        break;
-      }
-    }
-    std::lock_guard<std::mutex> lock(handlerLock);
-    if (handlerUsers++ == 0) {
-      const XErrorHandler previous = XSetErrorHandler(onXError);
-      if (previous != onXError) previousHandler = previous;
-    }
-  }
-  ~ErrorTrap() {
-    {
-      std::lock_guard<std::mutex> lock(handlerLock);
-      if (--handlerUsers == 0) {
-        // Someone who set a handler after ours keeps theirs (it may call ours for its unknowns).
-        const XErrorHandler current = XSetErrorHandler(previousHandler.load());
-        if (current != onXError) XSetErrorHandler(current);
-      }
-    }
-    if (held) held->store(nullptr);
-  }
-  bool ok() const { return held != nullptr; }
-  ErrorTrap(const ErrorTrap&) = delete;
-  ErrorTrap& operator=(const ErrorTrap&) = delete;
-
- private:
-  Display* display;
-  std::atomic<Display*>* held = nullptr;
-};
 
 std::string latin1ToUtf8(const std::string& text) {
   std::string out;
@@ -426,24 +369,16 @@ class MessageWindow {
 }  // namespace
 
 int showX11MessageBox(const char* text, const char* caption, unsigned flags, unsigned long owner) {
-  // A busy server may turn a connection away for a moment; a box the user should see is worth a
-  // few tries before the text goes to stderr instead.
-  Display* display = XOpenDisplay(nullptr);
-  const char* name = std::getenv("DISPLAY");
-  for (int attempt = 0; !display && name && *name && attempt < kOpenAttempts; ++attempt) {
-    timespec pause{0, kOpenRetryNs};
-    nanosleep(&pause, nullptr);
-    display = XOpenDisplay(nullptr);
-  }
+  // A connection of our own, with the module's one error handler: an owner that has gone is no
+  // reason to end the host.
+  Display* display = openOwnDisplay("message box");
   if (!display) return -1;
   int answer = -1;
-  ErrorTrap trap(display);
-  if (trap.ok()) {
+  {
     MessageWindow box(display, text, caption, flags, owner);
     answer = box.run();
   }
-  // Still inside the trap: closing syncs, and a late error must not reach Xlib's default handler.
-  XCloseDisplay(display);
+  closeOwnDisplay(display);
   return answer;
 }
 

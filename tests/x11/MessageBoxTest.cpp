@@ -18,6 +18,7 @@
 
 #include "X11TestSupport.h"
 #include "platform/MessageBox.h"
+#include "platform/linux/X11Connection.h"
 #include "platform/linux/X11MessageBox.h"
 
 namespace {
@@ -236,6 +237,21 @@ TEST_F(MessageBox, AnOwnerThatIsNoWindowEndsNothingAndOtherConnectionsKeepTheirH
   sendKey(driver.display, box, XK_Escape);
   EXPECT_EQ(answer(), kIdCancel);
   // And the handler that was there before the box is there after it.
+  EXPECT_EQ(XSetErrorHandler(before), countOtherErrors);
+}
+
+// A box and an editor's connection overlapping in either order share one error handler: once both
+// have closed, the host's handler is back, and none of ours stays behind to be called after the
+// module is unloaded.
+TEST_F(MessageBox, OverlappingBoxAndEditorConnectionPutTheHostsHandlerBack) {
+  const XErrorHandler before = XSetErrorHandler(countOtherErrors);
+  Window box = show("Overlap", "Quorl", kConfirm);
+  ASSERT_NE(box, 0u);
+  Display* editor = Platform::openOwnDisplay("test editor");
+  ASSERT_NE(editor, nullptr);
+  sendKey(driver.display, box, XK_Escape);
+  EXPECT_EQ(answer(), kIdCancel);
+  Platform::closeOwnDisplay(editor);
   EXPECT_EQ(XSetErrorHandler(before), countOtherErrors);
 }
 
