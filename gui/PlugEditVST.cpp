@@ -53,35 +53,56 @@ bool PlugEditVST::getRect(ERect** out) {
 bool PlugEditVST::open(void* parentWindow) {
   takeLock();
   if (!frame) {
-    systemWindow = parentWindow;
-    NativeWindow* window =
+    NativeWindow* made =
         windowFactory ? windowFactory(this, static_cast<uint32_t>(description->width),
                                       static_cast<uint32_t>(description->height), parentWindow)
                       : nullptr;
-    if (window) {
+    if (made) {
+      systemWindow = parentWindow;
+      window = made;
       // The window owns the frame and the frame its controls; they go with the native window.
-      frame = new PlugFrame(window, *this);
+      frame = new PlugFrame(made, *this);
       if (builder) builder->build(*frame);
-      window->setTimer(frame);
+      made->setTimer(frame);
     }
   }
+  const bool opened = frame != nullptr;
   freeLock();
-  return true;
+  return opened;
 }
 
-void PlugEditVST::close() {
+NativeWindow* PlugEditVST::detachWindow() {
   takeLock();
+  NativeWindow* detached = nullptr;
   if (frame) {
-    if (Container* window = frame->getParent()) window->releaseResources();
+    window->releaseResources();  // while the native window still exists
+    detached = window;
+    window = nullptr;
     frame = nullptr;
     systemWindow = nullptr;
   }
   freeLock();
+  return detached;
 }
 
-void PlugEditVST::windowDestroyed() {
-  if (frame) close();
+void PlugEditVST::close() {
+  // Outside the lock: ending the tree may end a knob's gesture with the host, which may call
+  // back in.
+  if (NativeWindow* closing = detachWindow()) closing->dispose();
 }
+
+void PlugEditVST::idle() {
+  takeLock();
+  if (!window) {
+    freeLock();
+    return;
+  }
+  // The window's events run outside the lock: they reach the host, which may call back in.
+  window->idle([](void* editor) { static_cast<PlugEditVST*>(editor)->freeLock(); }, this);
+}
+
+// Only the current window still tells its end; it is on its way out already.
+void PlugEditVST::windowDestroyed() { detachWindow(); }
 
 bool PlugEditVST::paramChanged(int32_t index, float value) {
   if (!tryLock()) return false;

@@ -26,9 +26,13 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   ~PlugEditVST() override;
 
   bool getRect(ERect** rect) override;
+  // False when no window could be made; nothing is left open then.
   bool open(void* parentWindow) override;
+  // Ends the window with the editor: nothing of it runs on after a close.
   void close() override;
   bool isOpen() override { return frame != nullptr; }
+  // Where the host's idle calls drive the window, its events, poll and painting run here.
+  void idle() override;
 
   bool canClose() override { return true; }
   void windowDestroyed() override;
@@ -55,11 +59,15 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   void takeLock();
   bool tryLock();
   void freeLock();
+  // Lets go of the open editor's window after it has dropped its drawing resources; null when
+  // the editor was not open.
+  NativeWindow* detachWindow();
 
   const EditorDescription* description;
   IEditBuilder* builder;
   NativeWindowFactory windowFactory;
   PlugFrame* frame = nullptr;
+  NativeWindow* window = nullptr;  // the open editor's, which owns the frame
   std::atomic<int32_t> openLock{0};
   std::atomic<bool> mappingNotice{false};
   ERect rect;

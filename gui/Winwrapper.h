@@ -17,6 +17,10 @@ class Winwrapper : public NativeWindow {
   ~Winwrapper() override;
 
   void setTimer(ITimerController* controller) override;
+  // On the window's thread the window is destroyed at once. Another thread's window is handed to
+  // the system's default procedure, which closes it on its own thread; this object is then left
+  // behind rather than freed under that thread.
+  void dispose() override;
 
   bool confirm(const char* caption, const char* text) override;
   void redraw() override;
@@ -30,10 +34,16 @@ class Winwrapper : public NativeWindow {
   int showMenu(WinMenu& menu, Control* target, int x, int y);
 
   void* getHandle() const { return hwnd; }
-  // The message handling, reached from the window procedure.
+  // The window procedure's way in: finds the object of a native window and has it handle the
+  // message.
+  static intptr_t receive(void* hwnd, unsigned message, uintptr_t wParam, intptr_t lParam);
   intptr_t handleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
 
  private:
+  // Keeps the object while its code is on the stack: a window destroyed meanwhile (by the host
+  // from one of its callbacks, or inside a menu's loop) is deleted when the outermost hold ends.
+  class Hold;
+
   void paint();
   template <typename Deliver>
   void deliverMouse(intptr_t lParam, Deliver deliver);
@@ -45,6 +55,8 @@ class Winwrapper : public NativeWindow {
   Control* captureControl = nullptr;
   Control* menuTarget = nullptr;
   bool menuOpen = false;
+  int holds = 0;
+  bool windowGone = false;  // the native window is destroyed; the object awaits its last hold
 };
 
 }  // namespace Mintwerk

@@ -1,5 +1,5 @@
 // Modal message boxes without an owner window: the one way the plug-in tells the user that
-// something failed. On Windows this is the real system box; elsewhere tests answer it.
+// something failed. On Windows this is the real system box; on Linux a box of ours on X11.
 #pragma once
 
 namespace Platform {
@@ -25,9 +25,10 @@ enum MessageBoxAnswer : int {
 // answer that means yes (kIdYes, kIdOk) and take anything else as a refusal.
 int messageBox(const char* text, const char* caption, unsigned flags);
 
-// Where no system box exists, a handler may stand in (tests record and script the answers).
-// Passing null restores the default: the text goes to stderr, the answer is OK, or No for
-// questions.
+// Where the box is ours rather than the system's (Linux), a handler may stand in (tests record
+// and script the answers). Passing null restores the default: our own box, or, when no display
+// can be opened, the text on stderr and the answer that agrees to nothing unseen: No for
+// questions, Cancel for confirmations, OK for notices.
 using MessageBoxHandler = int (*)(void* context, const char* text, const char* caption,
                                   unsigned flags);
 void setMessageBoxHandler(MessageBoxHandler handler, void* context);

@@ -15,6 +15,9 @@ VstIntPtr dispatchEntry(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt
   AudioEffect* object = objectOf(effect);
   VstIntPtr result = object->dispatcher(opcode, index, value, ptr, opt);
   if (opcode == effClose) {
+    // The editor's window must not outlive the effect it shows: close it while the whole effect
+    // still exists, since ending the window's controls may still reach it.
+    if (AEffEditor* editor = object->getEditor()) editor->close();
     delete object;
     return 1;
   }

@@ -7,9 +7,11 @@ packages=(
   cmake g++ make pkg-config
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils imagemagick libgl1 libgl1-mesa-dri libglx-mesa0
+  libx11-dev libgl-dev
   libfreetype-dev ttf-bitstream-vera
   googletest libgtest-dev libbenchmark-dev
   libpng-dev zlib1g-dev
+  libx11-dev libxtst-dev
   clang libclang-rt-14-dev llvm
   dpkg-dev zip unzip lintian
 )

@@ -14,7 +14,9 @@ cmake --preset windows >/dev/null
 cmake --build build/windows -j"$jobs"
 echo "== building: sanitize"
 cmake --preset sanitize >/dev/null
-cmake --build build/sanitize -j"$jobs" --target quorl_tests
+# The sanitized host tool and plug-in run the Linux editor end to end.
+cmake --build build/sanitize -j"$jobs" --target quorl_tests x11dialog_tests x11_editor_tests vsthost \
+  Quorl
 echo "== building: tsan"
 cmake --preset tsan >/dev/null
 cmake --build build/tsan -j"$jobs" --target quorl_tests

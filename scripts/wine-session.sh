@@ -3,6 +3,8 @@
 # its own prefix inside the build tree. `start STATE_DIR` leaves env.sh in STATE_DIR for the tests
 # to source; `stop STATE_DIR` ends both.
 set -euo pipefail
+# shellcheck source=xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
 
 action=${1:?usage: wine-session.sh start|stop STATE_DIR}
 state=${2:?usage: wine-session.sh start|stop STATE_DIR}
@@ -12,17 +14,9 @@ state=$(cd "$state" && pwd)
 case "$action" in
 start)
   "$0" stop "$state" >/dev/null 2>&1 || true
-  display=90
-  while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
-    display=$((display + 1))
-  done
-  # Nothing started here may keep the caller's output open: ctest waits for every holder.
-  Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
-  echo $! >"$state/xvfb.pid"
-  for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X${display}" ] && break
-    sleep 0.1
-  done
+  startXvfb "$state/xvfb.log"
+  echo "$xvfbPid" >"$state/xvfb.pid"
+  display=${xvfbDisplay#:}
   cat >"$state/env.sh" <<ENV
 export DISPLAY=:$display
 export WINEPREFIX="$state/prefix"

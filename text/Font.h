@@ -5,17 +5,9 @@
 #include "dxblit/Context.h"
 #include "dxblit/Device.h"
 #include "dxblit/Texture.h"
+#include "text/GlyphAtlas.h"
 
 namespace Mintwerk {
-
-struct Glyph {
-  float cellX, cellY;        // the glyph's cell in the atlas, plus 1
-  float width;               // bitmap width + 6, in atlas texels (thirds of a pixel)
-  float height;              // bitmap rows + 2, in pixels
-  float advanceX, advanceY;  // thirds of a pixel, pixels; not rounded
-  float left;                // bitmap left bearing, thirds of a pixel
-  float top;                 // bitmap top bearing, pixels up from the baseline
-};
 
 struct Font {
   Glyph glyphs[96];  // character codes 32..127

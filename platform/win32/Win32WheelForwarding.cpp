@@ -6,6 +6,8 @@
 namespace Platform {
 
 bool postWheelToOwnWindowUnderPointer(float notches) {
+  int16_t delta;
+  if (!wheelDeltaFor(notches, delta)) return false;
   POINT pointer;
   if (!GetCursorPos(&pointer)) return false;
   HWND window = WindowFromPoint(pointer);
@@ -16,7 +18,6 @@ bool postWheelToOwnWindowUnderPointer(float notches) {
   WPARAM keys = 0;
   if (GetAsyncKeyState(VK_SHIFT)) keys |= MK_SHIFT;
   if (GetAsyncKeyState(VK_CONTROL)) keys |= MK_CONTROL;
-  const int delta = static_cast<int>(notches * 120.0f);
   const WPARAM wParam = (static_cast<WPARAM>(static_cast<WORD>(delta)) << 16) | keys;
   const LPARAM lParam =
       (static_cast<LPARAM>(static_cast<WORD>(pointer.y)) << 16) | static_cast<WORD>(pointer.x);

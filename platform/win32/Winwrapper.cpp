@@ -4,6 +4,9 @@
 // after windows.h, which it builds on
 #include <commctrl.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "dxblit/Exception.h"
 #include "dxblit/WindowDevice.h"
 #include "gui/WinMenu.h"
@@ -64,9 +67,47 @@ void initCommonControls() {
 void showError(const char* text, UINT icon) { Platform::messageBox(text, "Error!", icon); }
 
 LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* window = reinterpret_cast<Winwrapper*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!window) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return window->handleMessage(message, wParam, lParam);
+  return Winwrapper::receive(hwnd, message, wParam, lParam);
+}
+
+// The native windows of this module that exist, each with its object: their procedure lives in
+// the module, so none may outlive it.
+SRWLOCK liveWindowsLock = SRWLOCK_INIT;
+std::vector<HWND> liveWindows;
+
+void rememberWindow(HWND window) {
+  AcquireSRWLockExclusive(&liveWindowsLock);
+  liveWindows.push_back(window);
+  ReleaseSRWLockExclusive(&liveWindowsLock);
+}
+
+void forgetWindow(HWND window) {
+  AcquireSRWLockExclusive(&liveWindowsLock);
+  liveWindows.erase(std::remove(liveWindows.begin(), liveWindows.end(), window), liveWindows.end());
+  ReleaseSRWLockExclusive(&liveWindowsLock);
+}
+
+// From here on the system's default procedure handles the window, and nothing of ours runs for
+// it again.
+void handToSystem(HWND window) {
+  forgetWindow(window);
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+  SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+}
+
+bool isOnThisThread(HWND window) {
+  return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+}
+
+// True while the process ends, rather than the module being unloaded from a running host: the
+// host's windows then go anyway and must be sent nothing more.
+bool processIsEnding() {
+  using Query = BOOLEAN(NTAPI*)();
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  auto query = ntdll ? reinterpret_cast<Query>(reinterpret_cast<void*>(
+                           GetProcAddress(ntdll, "RtlDllShutdownInProgress")))
+                     : nullptr;
+  return query && query();
 }
 
 void registerWindowClass() {
@@ -84,21 +125,61 @@ void registerWindowClass() {
   initCommonControls();
 }
 
-// The class goes when the module does.
+// The class goes when the module does. A window still alive then belongs to an editor the host
+// never closed: it is handed to the system before its procedure is unmapped (its objects stay
+// behind, as their code goes), and destroyed where this thread may, so that the class can go
+// too. When the whole process ends, nothing is destroyed: the host's own windows would be told.
 struct WindowClassRelease {
   ~WindowClassRelease() {
+    AcquireSRWLockExclusive(&liveWindowsLock);
+    const std::vector<HWND> remaining = liveWindows;
+    ReleaseSRWLockExclusive(&liveWindowsLock);
+    const bool ending = processIsEnding();
+    for (HWND window : remaining) {
+      if (!IsWindow(window) || GetClassLongPtrA(window, GCW_ATOM) != windowClassAtom) continue;
+      handToSystem(window);
+      if (ending) continue;
+      if (isOnThisThread(window))
+        DestroyWindow(window);
+      else
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
     if (windowClassAtom) UnregisterClassA(MAKEINTATOM(windowClassAtom), moduleInstance());
   }
 } windowClassRelease;
 
 NativeWindow* createWinwrapper(IFrameController* controller, uint32_t width, uint32_t height,
                                void* parentWindow) {
-  return new Winwrapper(controller, 0, 0, width, height, parentWindow);
+  auto* window = new Winwrapper(controller, 0, 0, width, height, parentWindow);
+  if (window->getHandle()) return window;
+  delete window;  // the error box has said so; no window means no editor
+  return nullptr;
 }
 
 }  // namespace
 
 NativeWindowFactory platformWindowFactory() { return createWinwrapper; }
+
+class Winwrapper::Hold {
+ public:
+  explicit Hold(Winwrapper& held) : window(held) { ++window.holds; }
+  ~Hold() {
+    if (--window.holds == 0 && window.windowGone) delete &window;
+  }
+  Hold(const Hold&) = delete;
+  Hold& operator=(const Hold&) = delete;
+
+ private:
+  Winwrapper& window;
+};
+
+intptr_t Winwrapper::receive(void* handle, unsigned message, uintptr_t wParam, intptr_t lParam) {
+  HWND hwnd = static_cast<HWND>(handle);
+  auto* window = reinterpret_cast<Winwrapper*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!window) return DefWindowProcA(hwnd, message, wParam, lParam);
+  Hold hold(*window);
+  return window->handleMessage(message, wParam, lParam);
+}
 
 Winwrapper::Winwrapper(IFrameController* controller, int32_t, int32_t, uint32_t width,
                        uint32_t height, void* parentWindow)
@@ -112,37 +193,62 @@ Winwrapper::Winwrapper(IFrameController* controller, int32_t, int32_t, uint32_t 
                            static_cast<int>(width), static_cast<int>(height),
                            static_cast<HWND>(parentWindow), nullptr, moduleInstance(), nullptr);
   }
-  if (hwnd)
+  if (hwnd) {
     SetWindowLongPtrA(static_cast<HWND>(hwnd), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  else
+    rememberWindow(static_cast<HWND>(hwnd));
+  } else {
     showError("Failed to create a control.", MB_ICONERROR);
+  }
 }
 
 Winwrapper::~Winwrapper() {
   deleteChildren();
-  if (timerController) KillTimer(static_cast<HWND>(hwnd), 0);
+  HWND window = static_cast<HWND>(hwnd);
+  if (timerController && window) KillTimer(window, 0);
   if (device) device->release();
+  // Deleted while its window still exists: the window must not find this object any more.
+  if (window) handToSystem(window);
+}
+
+void Winwrapper::dispose() {
+  HWND window = static_cast<HWND>(hwnd);
+  frameController = nullptr;
+  setTimer(nullptr);
+  if (!window) {
+    if (!windowGone) delete this;  // never had a window; otherwise the last hold deletes it
+    return;
+  }
+  if (isOnThisThread(window)) {
+    DestroyWindow(window);  // its WM_NCDESTROY lets go of this object
+    return;
+  }
+  // That thread may be painting or ticking this window right now, and only it may destroy it.
+  handToSystem(window);
+  PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
 void Winwrapper::setTimer(ITimerController* controller) {
-  if (timerController) KillTimer(static_cast<HWND>(hwnd), 0);
+  HWND window = static_cast<HWND>(hwnd);
+  if (timerController && window) KillTimer(window, 0);
   if (!controller) {
     timerController = nullptr;
     return;
   }
-  if (SetTimer(static_cast<HWND>(hwnd), 0, 10, nullptr))
+  if (!window) return;  // SetTimer would tick the whole thread instead
+  if (SetTimer(window, 0, 10, nullptr))
     timerController = controller;
   else
     showError("Failed to create timer.", MB_ICONERROR);
 }
 
 bool Winwrapper::confirm(const char* caption, const char* text) {
+  if (!hwnd) return false;  // the window is gone: nobody to ask
   return MessageBoxA(static_cast<HWND>(hwnd), text, caption,
                      MB_OKCANCEL | MB_ICONQUESTION | MB_TASKMODAL) == IDOK;
 }
 
 void Winwrapper::redraw() {
-  RedrawWindow(static_cast<HWND>(hwnd), nullptr, nullptr, RDW_INVALIDATE);
+  if (hwnd) RedrawWindow(static_cast<HWND>(hwnd), nullptr, nullptr, RDW_INVALIDATE);
 }
 
 void Winwrapper::releaseResources() {
@@ -159,13 +265,13 @@ void Winwrapper::setCapture(Control* control) {
     ReleaseCapture();
     return;
   }
-  SetCapture(static_cast<HWND>(hwnd));
+  if (hwnd) SetCapture(static_cast<HWND>(hwnd));
   if (hoverChild && hoverChild != control) hoverChild->mouseLeave();
   hoverChild = control;
 }
 
 bool Winwrapper::hasCapture(Control* control) {
-  return control == captureControl && GetCapture() == static_cast<HWND>(hwnd);
+  return hwnd && control == captureControl && GetCapture() == static_cast<HWND>(hwnd);
 }
 
 Menu* Winwrapper::createMenu(Control* target) { return new WinMenu(*this, target); }
@@ -173,6 +279,10 @@ Menu* Winwrapper::createMenu(Control* target) { return new WinMenu(*this, target
 bool Winwrapper::isMenuOpenFor(Control* control) { return menuOpen && control == menuTarget; }
 
 int Winwrapper::showMenu(WinMenu& menu, Control* target, int x, int y) {
+  if (!hwnd) return 0;
+  // The host may destroy the window while the menu's loop runs (from a timer, say): the object
+  // then stays until the menu has returned.
+  Hold hold(*this);
   menuTarget = target;
   menuOpen = true;
   redraw();
@@ -229,11 +339,18 @@ intptr_t Winwrapper::handleMessage(unsigned message, uintptr_t wParam, intptr_t 
     case WM_CLOSE:
       if (frameController && frameController->canClose()) DestroyWindow(window);
       return 0;
-    case WM_NCDESTROY:
-      if (frameController) frameController->windowDestroyed();
+    case WM_NCDESTROY: {
+      // A disposed window has no owner left to tell: only the current one ends its editor.
+      IFrameController* owner = frameController;
+      frameController = nullptr;
+      if (owner) owner->windowDestroyed();
       SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-      delete this;
+      forgetWindow(window);
+      hwnd = nullptr;
+      timerController = nullptr;  // the timer went with the window
+      windowGone = true;          // the last hold deletes the object, with its tree
       return 0;
+    }
     case WM_COMMAND:
       if (menuTarget) {
         Control* target = menuTarget;

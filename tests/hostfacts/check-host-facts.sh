@@ -2,8 +2,8 @@
 # Loads the plug-in with the host tool, as a host would, and compares every fact it reports (the
 # record, texts, pins, parameters, limits of setParameter, close) with the expected listing.
 #   check-host-facts.sh [--wine STATE_DIR] [--flags 0xNNNNNNNN] TOOL MODULE EXPECTED
-# --flags: the record's flags this build announces, where it differs from the listing (the Linux
-# plug-in has no editor yet).
+# --flags: the record's flags this build announces, where it differs from the listing (a
+# build that has no editor).
 set -euo pipefail
 
 runner=()

@@ -21,12 +21,34 @@ bool parse(std::vector<std::string> args, EditorOptions& options, std::string& e
 TEST(HostEditorArgs, TakesEveryInputScreenshotAndOption) {
   EditorOptions options;
   std::string error;
-  ASSERT_TRUE(parse(
-      {"q.dll",    "--seconds",     "2.5",        "--screenshot", "a.png",          "--at",
-       "500",      "--click",       "10,20",      "--drag",       "1,2:-30,40@700", "--wheel",
-       "5,6:-3@1", "--right-click", "7,8@2500",   "--screenshot", "end.png",        "--answer-menu",
-       "2",        "--param",       "cutoff=0.5", "--preset",     "p.fxp",          "--any-id"},
-      options, error))
+  ASSERT_TRUE(parse({"q.dll",
+                     "--seconds",
+                     "2.5",
+                     "--screenshot",
+                     "a.png",
+                     "--at",
+                     "500",
+                     "--click",
+                     "10,20",
+                     "--drag",
+                     "1,2:-30,40@700",
+                     "--wheel",
+                     "5,6:-3@1",
+                     "--right-click",
+                     "7,8@2500",
+                     "--screenshot",
+                     "end.png",
+                     "--answer-menu",
+                     "2",
+                     "--param",
+                     "cutoff=0.5",
+                     "--preset",
+                     "p.fxp",
+                     "--any-id",
+                     "--idle-ms",
+                     "20",
+                     "--real-input"},
+                    options, error))
       << error;
   EXPECT_EQ(options.module, "q.dll");
   EXPECT_TRUE(options.haveSeconds);
@@ -34,6 +56,8 @@ TEST(HostEditorArgs, TakesEveryInputScreenshotAndOption) {
   EXPECT_EQ(options.answerMenu, 2);
   EXPECT_EQ(options.preset, "p.fxp");
   EXPECT_TRUE(options.anyId);
+  EXPECT_EQ(options.idleMs, 20);
+  EXPECT_TRUE(options.realInput);
   ASSERT_EQ(options.params.size(), 1u);
   EXPECT_EQ(options.params[0].param.text, "cutoff");
 
@@ -130,6 +154,8 @@ TEST(HostEditorArgs, RefusesMalformedValuesAndTimesPastTheEnd) {
       {{"q.dll", "--seconds", "0"}, "bad value '0' for --seconds"},
       {{"q.dll", "--seconds", "inf"}, "bad value"},
       {{"q.dll", "--answer-menu", "0"}, "bad value '0' for --answer-menu"},
+      {{"q.dll", "--idle-ms", "0"}, "bad value '0' for --idle-ms"},
+      {{"q.dll", "--idle-ms", "10001"}, "bad value"},
       {{"q.dll", "--screenshot"}, "--screenshot needs a value"},
       {{"q.dll", "--zoom", "2"}, "unknown option '--zoom'"},
       {{"q.dll", "r.dll"}, "unexpected argument 'r.dll'"},
@@ -142,11 +168,13 @@ TEST(HostEditorArgs, RefusesMalformedValuesAndTimesPastTheEnd) {
   }
 }
 
-TEST_F(HostCommandLine, EditorIsListedAndNeedsTheWindowsBuildHere) {
+TEST_F(HostCommandLine, EditorIsListedAndNeedsADisplay) {
   EXPECT_EQ(run("--help"), 0);
   EXPECT_THAT(out_, HasSubstr("  editor MODULE [--seconds S]"));
-  EXPECT_EQ(run("editor " TEST_PLUGIN " --seconds 1 --screenshot " + path("a.png")), 1);
-  EXPECT_EQ(err_, "vsthost: the editor needs the Windows build for now\n");
+  EXPECT_EQ(
+      run("editor " TEST_PLUGIN " --seconds 1 --screenshot " + path("a.png"), "env -u DISPLAY"), 1);
+  EXPECT_EQ(err_,
+            "vsthost: no window for the editor here (on Linux: no X display; is DISPLAY set?)\n");
   EXPECT_EQ(out_, "");
   EXPECT_EQ(run("editor " TEST_PLUGIN " --click 1"), 1);
   EXPECT_THAT(err_, HasSubstr("--click needs X,Y[@MS]"));

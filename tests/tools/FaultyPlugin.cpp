@@ -15,9 +15,14 @@
 //   drifting    reads every value from a chunk a little lower than it was written
 //   namesLost   reads a bank without its program names
 //   unclamped   takes values from chunks as they come, 0..1 or not
-// On Windows it has an editor, a child window with a timer, and two more faults:
+// It has an editor, a child window (on Windows with a timer; on Linux an X11 window on a display
+// connection of its own, run from effEditIdle), and two more faults:
 //   editorStays    effEditClose leaves the window, so reopening adds one
-//   editorDangles  effClose leaves the window, whose timer then reaches the deleted effect
+//   editorDangles  effClose leaves the window, whose timer then reaches the deleted effect (on
+//                  Linux: the window and its display connection stay open)
+// The Linux editor also lets the host tool's tests see its input arrive: a left press or drag sets
+// gain from the height of the pointer in one gesture, a double click resets gain to 0.5, the wheel
+// moves cutoff a tenth per notch, each turn a gesture; it shows gain as its grey level.
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -32,6 +37,7 @@
 #include <windows.h>
 #define FAULTY_PLUGIN_EXPORT extern "C" __attribute__((dllexport))
 #else
+#include <X11/Xlib.h>
 #define FAULTY_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
@@ -55,6 +61,7 @@ double gSharedState[2];  // what the `shared` fault uses instead of each instanc
 
 struct Plugin {
   AEffect effect;
+  audioMasterCallback host = nullptr;
   std::string fault;
   Bank bank;
   double rate = 44100;
@@ -64,6 +71,11 @@ struct Plugin {
   bool resumed = false;
   Bank chunk;  // what effGetChunk hands out
   void* editorWindow = nullptr;
+  void* editorDisplay = nullptr;  // X11
+  bool dragging = false;
+  unsigned long lastPress = 0;  // X11: server time and place of the last left press
+  int lastPressX = -100, lastPressY = -100;
+  float painted = -1;  // the gain the window shows
 
   bool faulty(const char* name) const { return fault == name; }
   Program& current() { return bank.programs[bank.current]; }
@@ -207,6 +219,127 @@ void closeEditor(Plugin& plugin, bool keepWindow) {
   plugin.editorWindow = nullptr;
   if (window && !keepWindow) DestroyWindow(window);
 }
+#else
+ERect gEditorRect = {0, 0, 120, 200};
+constexpr unsigned long kDoubleClickMs = 400;
+
+Display* displayOf(Plugin& plugin) { return static_cast<Display*>(plugin.editorDisplay); }
+
+// A gesture of its own for one parameter change, as a user's edit is reported.
+void edit(Plugin& plugin, VstInt32 index, float value, bool begin, bool end) {
+  audioMasterCallback host = plugin.host;
+  if (begin) host(&plugin.effect, audioMasterBeginEdit, index, 0, nullptr, 0);
+  plugin.current().values[index] = clampValue(value);
+  host(&plugin.effect, audioMasterAutomate, index, 0, nullptr, plugin.current().values[index]);
+  if (end) host(&plugin.effect, audioMasterEndEdit, index, 0, nullptr, 0);
+}
+
+float gainAt(int y) { return 1.0f - static_cast<float>(y) / gEditorRect.bottom; }
+
+void paint(Plugin& plugin) {
+  Display* display = displayOf(plugin);
+  const Window window = reinterpret_cast<uintptr_t>(plugin.editorWindow);
+  const float gain = plugin.current().values[0];
+  const unsigned long level = static_cast<unsigned long>(gain * 255.0f + 0.5f);
+  GC gc = XCreateGC(display, window, 0, nullptr);
+  XSetForeground(display, gc, level << 16 | level << 8 | level);
+  XFillRectangle(display, window, gc, 0, 0, gEditorRect.right, gEditorRect.bottom);
+  // A mark at cutoff's height, so that a frame is never a single colour.
+  XSetForeground(display, gc, 0xFF0000);
+  const int mark = static_cast<int>((1 - plugin.current().values[1]) * (gEditorRect.bottom - 4));
+  XFillRectangle(display, window, gc, 0, mark, gEditorRect.right, 4);
+  XFreeGC(display, gc);
+  XFlush(display);
+  plugin.painted = gain;
+}
+
+void handle(Plugin& plugin, const XEvent& event) {
+  switch (event.type) {
+    case ButtonPress:
+      if (event.xbutton.button == Button1) {
+        const bool twice = event.xbutton.time - plugin.lastPress < kDoubleClickMs &&
+                           std::abs(event.xbutton.x - plugin.lastPressX) < 4 &&
+                           std::abs(event.xbutton.y - plugin.lastPressY) < 4;
+        plugin.lastPress = event.xbutton.time;
+        plugin.lastPressX = event.xbutton.x;
+        plugin.lastPressY = event.xbutton.y;
+        if (twice) {
+          plugin.lastPress = 0;
+          edit(plugin, 0, 0.5f, true, true);
+        } else {
+          plugin.dragging = true;
+          edit(plugin, 0, gainAt(event.xbutton.y), true, false);
+        }
+      } else if (event.xbutton.button == 4 || event.xbutton.button == 5) {
+        const float step = event.xbutton.button == 4 ? 0.1f : -0.1f;
+        edit(plugin, 1, plugin.current().values[1] + step, true, true);
+      }
+      break;
+    case MotionNotify:
+      if (plugin.dragging) edit(plugin, 0, gainAt(event.xmotion.y), false, false);
+      break;
+    case ButtonRelease:
+      if (event.xbutton.button == Button1 && plugin.dragging) {
+        plugin.dragging = false;
+        edit(plugin, 0, gainAt(event.xbutton.y), false, true);
+      }
+      break;
+    case Expose:
+      plugin.painted = -1;
+      break;
+    case DestroyNotify:
+      // Gone with the host's window.
+      if (event.xdestroywindow.window == reinterpret_cast<uintptr_t>(plugin.editorWindow))
+        plugin.editorWindow = nullptr;
+      break;
+  }
+}
+
+void idleEditor(Plugin& plugin) {
+  Display* display = displayOf(plugin);
+  if (!display) return;
+  while (XPending(display)) {
+    XEvent event;
+    XNextEvent(display, &event);
+    handle(plugin, event);
+  }
+  if (plugin.editorWindow && plugin.painted != plugin.current().values[0]) paint(plugin);
+}
+
+// The host tool installs an error handler that only counts; a parent that is not a window fails
+// the open here.
+bool openEditor(Plugin& plugin, uintptr_t parent) {
+  if (plugin.editorWindow) return true;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  XWindowAttributes attributes;
+  if (!parent || !XGetWindowAttributes(display, parent, &attributes)) {
+    XCloseDisplay(display);
+    return false;
+  }
+  const Window window =
+      XCreateSimpleWindow(display, parent, 0, 0, gEditorRect.right, gEditorRect.bottom, 0, 0, 0);
+  XSelectInput(
+      display, window,
+      ButtonPressMask | ButtonReleaseMask | PointerMotionMask | ExposureMask | StructureNotifyMask);
+  XMapWindow(display, window);
+  XSync(display, False);
+  plugin.editorDisplay = display;
+  plugin.editorWindow = reinterpret_cast<void*>(window);
+  plugin.painted = -1;
+  return true;
+}
+
+void closeEditor(Plugin& plugin, bool keepWindow) {
+  Display* display = displayOf(plugin);
+  const Window window = reinterpret_cast<uintptr_t>(plugin.editorWindow);
+  plugin.editorDisplay = nullptr;
+  plugin.editorWindow = nullptr;
+  plugin.dragging = false;
+  if (!display || keepWindow) return;
+  if (window) XDestroyWindow(display, window);
+  XCloseDisplay(display);
+}
 #endif
 
 VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -214,22 +347,26 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
   Plugin& plugin = *of(effect);
   switch (opcode) {
     case effClose:
-#if defined(_WIN32)
       closeEditor(plugin, plugin.faulty("editorDangles"));
-#endif
       delete &plugin;
       return 1;
-#if defined(_WIN32)
     case effEditGetRect:
       *static_cast<ERect**>(ptr) = &gEditorRect;
       return 1;
+#if defined(_WIN32)
     case effEditOpen:
       openEditor(plugin, static_cast<HWND>(ptr));
       return 1;
+#else
+    case effEditOpen:
+      return openEditor(plugin, reinterpret_cast<uintptr_t>(ptr)) ? 1 : 0;
+    case effEditIdle:
+      idleEditor(plugin);
+      return 0;
+#endif
     case effEditClose:
       closeEditor(plugin, plugin.faulty("editorStays"));
       return 0;
-#endif
     case effSetProgram:
       if (value >= 0 && value < kPrograms) plugin.bank.current = static_cast<VstInt32>(value);
       return 0;
@@ -271,6 +408,7 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
 FAULTY_PLUGIN_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
   if (!host || !host(nullptr, audioMasterVersion, 0, 0, nullptr, 0)) return nullptr;
   auto* plugin = new Plugin();
+  plugin->host = host;
   const char* fault = std::getenv("VALIDATE_FAULT");
   plugin->fault = fault ? fault : "";
   if (plugin->faulty("shared")) plugin->state = gSharedState;
@@ -294,9 +432,7 @@ FAULTY_PLUGIN_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
   effect.numInputs = 2;
   effect.numOutputs = 2;
   effect.flags = effFlagsCanReplacing | effFlagsProgramChunks | effFlagsCanDoubleReplacing;
-#if defined(_WIN32)
   effect.flags |= effFlagsHasEditor;
-#endif
   effect.ioRatio = 1;
   effect.object = plugin;
   effect.uniqueID = 0x51466C74;  // 'QFlt'

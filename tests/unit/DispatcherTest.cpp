@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "FakeHost.h"
 #include "MessageBoxRecorder.h"
+#include "platform/WheelForwarding.h"
 #include "plugcore/PluginEntry.h"
 
 namespace {
@@ -44,11 +47,7 @@ TEST_F(Dispatcher, RecordDescribesTheEffect) {
   EXPECT_EQ(effect->numParams, 8);
   EXPECT_EQ(effect->numInputs, 2);
   EXPECT_EQ(effect->numOutputs, 2);
-#if defined(_WIN32)
   EXPECT_EQ(effect->flags, 0x1031);  // with its editor
-#else
-  EXPECT_EQ(effect->flags, 0x1030);  // no window layer here yet: no editor
-#endif
   EXPECT_EQ(effect->initialDelay, 0);
   EXPECT_EQ(effect->realQualities, 0);
   EXPECT_EQ(effect->offQualities, 0);
@@ -276,6 +275,24 @@ TEST_F(Dispatcher, TextOpcodesTolerateAMissingBuffer) {
 TEST_F(Dispatcher, VendorSpecificCallsOtherThanTheWheelAnswerZero) {
   EXPECT_EQ(dispatch(effVendorSpecific, 0x12345678, 0x57686565, nullptr, 1.0f), 0);
   EXPECT_EQ(dispatch(effVendorSpecific, 0x73744341, 0x12345678, nullptr, 1.0f), 0);
+}
+
+// The host's wheel distance becomes the wheel message's 16-bit delta, whatever it sends.
+TEST(WheelDelta, TruncatesTowardsZeroAndHoldsWithinSixteenBits) {
+  const float infinity = std::numeric_limits<float>::infinity();
+  const struct {
+    float notches;
+    int delta;
+  } cases[] = {{1.0f, 120},      {0.5f, 60},       {-1.0f, -120},     {-0.99f, -118},
+               {0.001f, 0},      {273.0f, 32760},  {273.1f, 32767},   {-273.1f, -32768},
+               {1000.0f, 32767}, {-1e30f, -32768}, {infinity, 32767}, {-infinity, -32768}};
+  for (const auto& c : cases) {
+    int16_t delta = 1;
+    EXPECT_TRUE(Platform::wheelDeltaFor(c.notches, delta)) << c.notches;
+    EXPECT_EQ(delta, c.delta) << c.notches;
+  }
+  int16_t delta = 7;
+  EXPECT_FALSE(Platform::wheelDeltaFor(std::numeric_limits<float>::quiet_NaN(), delta));
 }
 
 TEST(DispatcherClose, CloseThroughTheRecordDestroysTheInstance) {

@@ -14,11 +14,12 @@ namespace {
 
 using namespace Mintwerk;
 
-int windowsMade = 0, timersStarted = 0, redraws = 0, releases = 0;
+int windowsMade = 0, timersStarted = 0, redraws = 0, releases = 0, disposals = 0;
 
 struct FakeWindow : NativeWindow {
   FakeWindow(uint32_t w, uint32_t h) : NativeWindow(w, h) { ++windowsMade; }
   void setTimer(ITimerController* controller) override { timersStarted += controller ? 1 : 0; }
+  void dispose() override;
   void redraw() override { ++redraws; }
   void releaseResources() override { ++releases; }
 };
@@ -26,6 +27,13 @@ struct FakeWindow : NativeWindow {
 FakeWindow* lastWindow = nullptr;
 NativeWindow* makeFakeWindow(IFrameController*, uint32_t w, uint32_t h, void*) {
   return lastWindow = new FakeWindow(w, h);
+}
+NativeWindow* failToMakeWindow(IFrameController*, uint32_t, uint32_t, void*) { return nullptr; }
+
+void FakeWindow::dispose() {
+  ++disposals;
+  if (lastWindow == this) lastWindow = nullptr;
+  delete this;
 }
 
 struct Builder : IEditBuilder {
@@ -39,7 +47,7 @@ struct Builder : IEditBuilder {
 class EditorBridge : public ::testing::Test {
  protected:
   void SetUp() override {
-    windowsMade = timersStarted = redraws = releases = 0;
+    windowsMade = timersStarted = redraws = releases = disposals = 0;
     effect.setParameter(0, 0.25f);
     editor = new PlugEditVST(&effect, &builder, &description, makeFakeWindow);
   }
@@ -63,7 +71,7 @@ TEST_F(EditorBridge, RegistersWithTheEffectAndKnowsItsRectangle) {
   EXPECT_EQ(editor->cachedValue(0), 0.25f);  // the cache starts from the effect's values
 }
 
-TEST_F(EditorBridge, OpenBuildsOnceAndCloseReleasesButKeepsTheWindow) {
+TEST_F(EditorBridge, OpenBuildsOnceAndCloseReleasesAndEndsTheWindow) {
   int parent = 0;
   EXPECT_TRUE(editor->open(&parent));
   EXPECT_TRUE(editor->isOpen());
@@ -77,10 +85,12 @@ TEST_F(EditorBridge, OpenBuildsOnceAndCloseReleasesButKeepsTheWindow) {
   editor->close();
   EXPECT_FALSE(editor->isOpen());
   EXPECT_EQ(releases, 1);
-  editor->close();  // closing a closed editor does nothing
+  EXPECT_EQ(disposals, 1);  // the window ends with the editor
+  editor->close();          // closing a closed editor does nothing
   EXPECT_EQ(releases, 1);
+  EXPECT_EQ(disposals, 1);
 
-  // Closed with its window still there: values reach the cache, nothing is redrawn.
+  // Closed: values reach the cache, nothing is redrawn.
   redraws = 0;
   EXPECT_TRUE(editor->paramChanged(0, 0.75f));
   EXPECT_EQ(editor->cachedValue(0), 0.75f);
@@ -96,6 +106,20 @@ TEST_F(EditorBridge, ChangesRedrawAnOpenEditorAndAWindowGoingAwayClosesIt) {
   editor->windowDestroyed();
   EXPECT_FALSE(editor->isOpen());
   EXPECT_EQ(releases, 1);
+  EXPECT_EQ(disposals, 0);  // the window is going already
+}
+
+TEST_F(EditorBridge, OpenWithoutAWindowAnswersFalseAndLeavesNothingOpen) {
+  delete editor;
+  effect.setEditor(nullptr);
+  editor = new PlugEditVST(&effect, &builder, &description, failToMakeWindow);
+  int parent = 0;
+  AEffect* record = effect.getAeffect();
+  EXPECT_EQ(record->dispatcher(record, effEditOpen, 0, 0, &parent, 0), 0);
+  EXPECT_FALSE(editor->isOpen());
+  EXPECT_EQ(builder.builds, 0);
+  editor->close();
+  EXPECT_EQ(releases + disposals, 0);
 }
 
 // Open and close in a loop on one thread while the window's poll and the audio thread notify:
@@ -130,8 +154,6 @@ TEST_F(EditorBridge, NotificationsNeverWaitForOpenOrClose) {
   while (std::chrono::steady_clock::now() < end) {
     editor->open(&parent);
     editor->close();
-    delete lastWindow;  // the host destroys its window between sessions
-    lastWindow = nullptr;
     ++cycles;
   }
   stop = true;

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "plugcore/VstAbi.h"
 
@@ -133,6 +135,37 @@ TEST_F(EditorInHost, HostWheelNotificationTurnsTheKnobUnderThePointer) {
   dispatch(0, effEditClose);
 }
 
+TEST_F(EditorInHost, HostWheelDistanceIsHeldWithinTheMessagesRange) {
+  dispatch(0, effEditOpen, hosts[0]);
+  HWND editor = FindWindowExA(hosts[0], nullptr, "MintwerkWinwrapper", nullptr);
+  POINT overOutput = {290, 100};
+  ClientToScreen(editor, &overOutput);
+  ASSERT_TRUE(SetCursorPos(overOutput.x, overOutput.y));
+  auto wheel = [&](float notches) {
+    return effects[0]->dispatcher(effects[0], effVendorSpecific, 0x73744341, 0x57686565, nullptr,
+                                  notches);
+  };
+  const float infinity = std::numeric_limits<float>::infinity();
+  const struct {
+    float notches;
+    int delta;
+  } cases[] = {{0.5f, 60},        {-0.99f, -118},      {273.0f, 32760},
+               {273.1f, 32767},   {1000.0f, 32767},    {-1000.0f, -32768},
+               {infinity, 32767}, {-infinity, -32768}, {1e30f, 32767}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(wheel(c.notches), 1) << c.notches;
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, editor, WM_MOUSEWHEEL, WM_MOUSEWHEEL, PM_REMOVE))
+        << c.notches;
+    EXPECT_EQ(static_cast<int16_t>(HIWORD(message.wParam)), c.delta) << c.notches;
+  }
+  // A distance that is no number turns nothing.
+  EXPECT_EQ(wheel(std::numeric_limits<float>::quiet_NaN()), 0);
+  MSG message;
+  EXPECT_FALSE(PeekMessageA(&message, editor, WM_MOUSEWHEEL, WM_MOUSEWHEEL, PM_REMOVE));
+  dispatch(0, effEditClose);
+}
+
 // Catches the device's leak report, which goes to the debug output.
 int leakReports = 0;
 LONG CALLBACK watchDebugOutput(EXCEPTION_POINTERS* info) {
@@ -150,8 +183,8 @@ TEST_F(EditorInHost, TwentyOpenCloseCyclesLeakNoTextureAndNoWindow) {
     ASSERT_EQ(dispatch(0, effEditOpen, hosts[0]), 1);
     HWND editor = FindWindowExA(hosts[0], nullptr, "MintwerkWinwrapper", nullptr);
     RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);  // textures, fonts
-    dispatch(0, effEditClose);
-    DestroyWindow(editor);  // what the host's window going away does to it
+    dispatch(0, effEditClose);  // the window ends with the editor
+    EXPECT_FALSE(IsWindow(editor));
     EXPECT_EQ(editorWindowsIn(hosts[0]), 0);
   }
   RemoveVectoredExceptionHandler(handler);

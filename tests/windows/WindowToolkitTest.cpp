@@ -1,6 +1,6 @@
 // The editor's native window under Wine: messages become the tree's mouse operations (double
 // clicks, capture beyond the window, the wheel in client coordinates), menus deliver their
-// commands, the timer ticks, and closing the window tells its owner.
+// commands, the timer ticks, and closing the window tells its owner unless it was disposed.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -162,6 +162,16 @@ TEST_F(WindowToolkit, CloseDestroysTheWindowAndTellsTheOwner) {
   SendMessageA(hwnd, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_EQ(events, (std::vector<std::string>{"windowDestroyed", "deleted"}));
+}
+
+TEST_F(WindowToolkit, DisposingEndsTheWindowWithoutTellingTheOwner) {
+  window->setTimer(&owner);
+  window->dispose();
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(events, (std::vector<std::string>{"deleted"}));
+  const int ticks = owner.ticks;
+  pump(50);
+  EXPECT_EQ(owner.ticks, ticks);
 }
 
 TEST_F(WindowToolkit, PaintingCreatesTheDeviceAndReleasingDropsIt) {

@@ -121,11 +121,12 @@ bool checkTimes(const EditorOptions& options, std::string& error) {
 
 const char* const kEditorUsage =
     "  editor MODULE [--seconds S] [--screenshot FILE.png [--at MS]]... [INPUT]... [OPTION]...\n"
-    "      Open MODULE's editor in a window of ours and run it; Windows only for now. Prints\n"
-    "      the editor's size, our window, the plug-in's window inside it, each input and\n"
-    "      screenshot, and at the end every call the plug-in made to the host, so gestures\n"
-    "      show as automate (0), beginEdit (43) and endEdit (44). Times MS count from the\n"
-    "      moment the editor opened.\n"
+    "      Open MODULE's editor in a window of ours (on Linux an X11 window on $DISPLAY) and run\n"
+    "      it. Prints the editor's size, our window, the plug-in's window inside it, how long\n"
+    "      effEditOpen took and when the first frame was on screen, each input and screenshot,\n"
+    "      and at the end every call the plug-in made to the host, so gestures show as\n"
+    "      automate (0), beginEdit (43) and endEdit (44). Times MS count from the moment the\n"
+    "      editor opened.\n"
     "      --seconds S        close the editor after S seconds (default: when the user closes\n"
     "                         the window); no time given may lie beyond that\n"
     "      --screenshot FILE.png  save the editor's pixels as an RGB PNG just before the editor\n"
@@ -145,6 +146,9 @@ const char* const kEditorUsage =
     "      --answer-menu N    a popup menu still open 300 ms after a right click gets Down N\n"
     "                         times and Return, choosing its Nth item; without this option\n"
     "                         the menu is dismissed; either way its items are printed first\n"
+    "      --idle-ms MS       call effEditIdle every MS milliseconds (default 30)\n"
+    "      --real-input       X11: mouse and keys through the XTEST extension, as a user's,\n"
+    "                         instead of events sent to the plug-in's window\n"
     "      --preset FILE, --any-id, --param P=V  as for render, before the editor opens\n";
 
 bool parseEditorArgs(int argc, char** argv, EditorOptions& options, bool& help,
@@ -159,6 +163,10 @@ bool parseEditorArgs(int argc, char** argv, EditorOptions& options, bool& help,
     }
     if (arg == "--any-id") {
       options.anyId = true;
+      continue;
+    }
+    if (arg == "--real-input") {
+      options.realInput = true;
       continue;
     }
     if (arg.compare(0, 2, "--") != 0) {
@@ -204,6 +212,10 @@ bool parseEditorArgs(int argc, char** argv, EditorOptions& options, bool& help,
       int64_t item;
       ok = parseCount(value, item) && item >= 1 && item <= kMaxMenuItem;
       options.answerMenu = ok ? static_cast<int>(item) : 0;
+    } else if (arg == "--idle-ms") {
+      int64_t ms;
+      ok = parseCount(value, ms) && ms >= 1 && ms <= kMaxIdleMs;
+      options.idleMs = ok ? static_cast<int>(ms) : kDefaultIdleMs;
     } else if (arg == "--preset") {
       options.preset = value;
     } else if (arg == "--param") {

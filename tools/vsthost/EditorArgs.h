@@ -24,6 +24,9 @@ struct EditorAction {
 };
 
 constexpr int64_t kAtEnd = -1;
+// Hosts idle their editors from the GUI thread some tens of times a second.
+constexpr int kDefaultIdleMs = 30;
+constexpr int kMaxIdleMs = 10000;
 
 struct EditorOptions {
   std::string module;
@@ -34,6 +37,8 @@ struct EditorOptions {
   bool haveSeconds = false;
   std::vector<EditorAction> actions;  // as written
   int answerMenu = 0;                 // 0: a popup menu is dismissed; N: its Nth item is chosen
+  int idleMs = kDefaultIdleMs;        // effEditIdle at most this often
+  bool realInput = false;             // X11: through XTEST rather than events sent to the window
 };
 
 // The arguments after "editor". False on a usage error, with the reason in `error`; `help` is set

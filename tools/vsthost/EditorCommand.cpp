@@ -19,11 +19,19 @@ namespace {
 // What render would use by default, so the editor shows the state a rendering host leaves.
 constexpr int kRate = 44100;
 constexpr VstInt32 kBlockSize = 512;
-constexpr int64_t kIdleMs = 50;
 constexpr VstInt32 kMidiFrames = 64;
+constexpr int64_t kFirstFrameLimitMs = 5000;
 
 void complain(const std::string& message) {
   std::fprintf(stderr, "vsthost: %s\n", message.c_str());
+}
+
+// "12.3 ms"
+std::string milliseconds(std::chrono::steady_clock::duration span) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f ms",
+                std::chrono::duration<double, std::milli>(span).count());
+  return text;
 }
 
 std::string handleText(void* handle) {
@@ -60,16 +68,26 @@ ExitCode prepare(const Effect& effect, EditorOptions& options) {
 // The open editor's run: idle calls, then each timed action once its moment has come.
 class EditorRun {
  public:
-  EditorRun(const Effect& effect, EditorHost& host, const EditorOptions& options)
-      : effect_(effect), host_(host), options_(options), timed_(timedActions(options)) {}
+  using Clock = std::chrono::steady_clock;
+
+  // `opened`: when effEditOpen was called, for the time to the first frame.
+  EditorRun(const Effect& effect, EditorHost& host, const EditorOptions& options,
+            Clock::time_point opened)
+      : effect_(effect),
+        host_(host),
+        options_(options),
+        timed_(timedActions(options)),
+        opened_(opened),
+        lastIdle_(-options.idleMs) {}
 
   // Called from the host's timer; false once a run of fixed length is over.
   bool tick() {
     const int64_t now = elapsedMs();
-    if (now - lastIdle_ >= kIdleMs) {
+    if (now - lastIdle_ >= options_.idleMs) {
       effect_.dispatch(effEditIdle);
       lastIdle_ = now;
     }
+    watchFirstFrame(now);
     while (next_ < timed_.size() && timed_[next_].atMs <= now) perform(timed_[next_++]);
     return !options_.haveSeconds || next_ < timed_.size() || now < options_.seconds * 1000;
   }
@@ -94,6 +112,18 @@ class EditorRun {
  private:
   int64_t elapsedMs() const {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
+  }
+
+  // Until the editor shows a picture: the moment it does, from effEditOpen's call.
+  void watchFirstFrame(int64_t now) {
+    if (frameSeen_) return;
+    if (host_.hasFrame()) {
+      frameSeen_ = true;
+      printFact("firstFrame", milliseconds(Clock::now() - opened_) + " after effEditOpen");
+    } else if (now > kFirstFrameLimitMs) {
+      frameSeen_ = true;
+      printFact("firstFrame", "none within " + std::to_string(kFirstFrameLimitMs) + " ms");
+    }
   }
 
   void perform(const EditorAction& action) {
@@ -172,13 +202,14 @@ class EditorRun {
               quoted(file) + " " + std::to_string(width) + "x" + std::to_string(height));
   }
 
-  using Clock = std::chrono::steady_clock;
   const Effect& effect_;
   EditorHost& host_;
   const EditorOptions& options_;
   const std::vector<EditorAction> timed_;
+  const Clock::time_point opened_;
   const Clock::time_point start_ = Clock::now();
-  int64_t lastIdle_ = -kIdleMs;
+  int64_t lastIdle_;
+  bool frameSeen_ = false;
   size_t next_ = 0;
   ExitCode code_ = kOk;
 };
@@ -202,11 +233,13 @@ ExitCode showEditor(const Effect& effect, const EditorOptions& options) {
     return kNoEditor;
   }
   printFact("window", handleText(host.window()));
+  const auto opened = std::chrono::steady_clock::now();
   effect.dispatch(effEditOpen, 0, 0, host.window());
+  printFact("openTime", milliseconds(std::chrono::steady_clock::now() - opened));
   ExitCode code = kOk;
   if (void* editorWindow = host.editorWindow()) {
     printFact("editorWindow", handleText(editorWindow));
-    EditorRun run(effect, host, options);
+    EditorRun run(effect, host, options, opened);
     host.run([&] { return run.tick(); });
     run.finish();
     code = run.code();
@@ -224,9 +257,14 @@ ExitCode showEditor(const Effect& effect, const EditorOptions& options) {
 
 int runEditor(const EditorOptions& given) {
   if (!EditorHost::supported()) {
-    complain("the editor needs the Windows build for now");
+    complain("no window for the editor here (on Linux: no X display; is DISPLAY set?)");
     return kUsage;
   }
+  if (given.realInput && !EditorHost::realInputSupported()) {
+    complain("--real-input needs an X display with the XTEST extension");
+    return kUsage;
+  }
+  EditorHost::useRealInput(given.realInput);
   EditorOptions options = given;
   hostcallback::reset(true);
   hostcallback::startTransport(kRate, kBlockSize, false);

@@ -36,16 +36,21 @@ void useUnixLineEndings();
 enum MessageBoxButton { kNoAnswer = 0, kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
 
 // From now on every modal message box shown on this thread is printed as `messageBox "caption"
-// "text"` and closed with `button`, so an unattended run never waits for a user. Only Windows has
-// such boxes; elsewhere the plug-in answers its own and this does nothing.
+// "text"` and closed with `button`, so an unattended run never waits for a user. On Linux: the
+// plug-in's own X11 dialogs, on any thread, found on the display by a watcher of ours; without a
+// display the plug-in answers its own and this does nothing.
 void answerMessageBoxes(MessageBoxButton button);
 
 // Our top-level window with the plug-in's editor inside, its message loop, and what a test does to
-// the editor: mouse input as window messages and its pixels read back. Windows only for now.
+// the editor: mouse input as window messages (X events on Linux) and its pixels read back.
 class EditorHost {
  public:
-  // False where there is no such window (everywhere but Windows); nothing else may be used then.
+  // False where there is no such window (on Linux: no X display); nothing else may be used then.
   static bool supported();
+  // Input as a user's own mouse and keyboard give it (the X server's XTEST extension) instead of
+  // events sent to the plug-in's window; only on X11.
+  static bool realInputSupported();
+  static void useRealInput(bool real);
 
   EditorHost() = default;
   ~EditorHost();
@@ -78,12 +83,16 @@ class EditorHost {
 
   // The plug-in's window repainted and read back: width * height RGB pixels, top row first.
   bool capture(std::vector<uint8_t>& rgb, int& width, int& height, std::string& error);
+  // Whether the plug-in's window shows more than one colour now, without asking it to repaint:
+  // its first frame is on screen.
+  bool hasFrame();
 
   // Our window goes; the editor must be closed first.
   void destroy();
 
   // Lets every window of this thread handle what it has been sent (paints, timers, destruction)
-  // for `ms` milliseconds.
+  // for `ms` milliseconds. On X11 only our own windows: the plug-in handles its events in
+  // effEditIdle.
   static void pump(int ms);
   // The windows directly inside ours: one per open editor at most.
   int childCount() const;

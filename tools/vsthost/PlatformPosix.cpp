@@ -24,27 +24,3 @@ Module::Symbol Module::find(const char* name) const {
 }
 
 void useUnixLineEndings() {}
-
-void answerMessageBoxes(MessageBoxButton) {}
-
-// No editor window here yet: runEditor stops before anything below is reached.
-bool EditorHost::supported() { return false; }
-EditorHost::~EditorHost() {}
-bool EditorHost::create(const std::string&, int, int, std::string& error) {
-  error = "no editor window on this platform";
-  return false;
-}
-void* EditorHost::editorWindow() const { return nullptr; }
-void EditorHost::run(const std::function<bool()>&) {}
-void EditorHost::click(int, int) {}
-void EditorHost::drag(int, int, int, int) {}
-void EditorHost::wheel(int, int, int) {}
-void EditorHost::doubleClick(int, int) {}
-void EditorHost::rightClick(int, int, int) {}
-bool EditorHost::capture(std::vector<uint8_t>&, int&, int&, std::string& error) {
-  error = "no editor window on this platform";
-  return false;
-}
-void EditorHost::destroy() {}
-void EditorHost::pump(int) {}
-int EditorHost::childCount() const { return 0; }

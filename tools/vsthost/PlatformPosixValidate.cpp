@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include <exception>
 
 #include "PlatformValidate.h"
+#include "X11Host.h"
 
 namespace validateplatform {
 namespace {
@@ -196,12 +198,34 @@ QuietStderr::~QuietStderr() {
   }
 }
 
-int windowsOfModule(const ModuleSpan&) { return 0; }
-
+// The host's own connection is opened first, so that it is never counted as the module's.
 ModuleSpan spanOf(const Module& module) {
   ModuleSpan span;
   span.handle = module.handle();
+  if (Display* display = x11host::display()) {
+    for (Window window : x11host::allWindows(display)) span.windowsBefore.push_back(window);
+  }
+  span.socketsBefore = x11host::openSockets();
   return span;
+}
+
+int windowsOfModule(const ModuleSpan& span) {
+  Display* display = x11host::display();
+  if (!display) return 0;
+  XSync(display, False);
+  int count = 0;
+  for (Window window : x11host::allWindows(display)) {
+    if (x11host::isHostWindow(window)) continue;
+    if (std::find(span.windowsBefore.begin(), span.windowsBefore.end(), window) ==
+        span.windowsBefore.end())
+      ++count;
+  }
+  return count;
+}
+
+int connectionsOfModule(const ModuleSpan& span) {
+  const int now = x11host::openSockets();
+  return now > span.socketsBefore ? now - span.socketsBefore : 0;
 }
 
 }  // namespace validateplatform

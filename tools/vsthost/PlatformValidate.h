@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Platform.h"
 
@@ -81,16 +82,25 @@ class QuietStderr {
 // cannot pass by luck; `how` says what was found.
 bool freedMemoryIsOverwritten(std::string& how);
 
-// A module's address range and handle, kept to recognise its windows once it is unloaded.
+// A module's address range and handle, kept to recognise its windows once it is unloaded. On X11
+// what was on the display and which sockets were open when it was taken, since windows there
+// belong to connections rather than to code.
 struct ModuleSpan {
   void* handle = nullptr;
   uintptr_t base = 0;
   size_t size = 0;
+  std::vector<unsigned long> windowsBefore;
+  int socketsBefore = 0;
 };
 ModuleSpan spanOf(const Module& module);
 
 // The windows of this thread whose class or window procedure belongs to the module, which may be
-// unloaded already: after FreeLibrary any such window is a crash waiting for its next message.
+// unloaded already: after FreeLibrary any such window is a crash waiting for its next message. On
+// X11 the windows on the display that are neither ours nor there when the span was taken.
 int windowsOfModule(const ModuleSpan& span);
+
+// X11: display connections opened since the span was taken and still open, each with whatever
+// windows and GL contexts the server keeps for it. Elsewhere 0.
+int connectionsOfModule(const ModuleSpan& span);
 
 }  // namespace validateplatform

@@ -206,6 +206,10 @@ bool readWithGl(HDC dc, int format, int width, int height, std::vector<uint32_t>
 
 bool EditorHost::supported() { return true; }
 
+bool EditorHost::realInputSupported() { return false; }
+
+void EditorHost::useRealInput(bool) {}
+
 EditorHost::~EditorHost() { destroy(); }
 
 bool EditorHost::create(const std::string& title, int width, int height, std::string& error) {
@@ -308,14 +312,11 @@ void EditorHost::rightClick(int x, int y, int answerMenu) {
   gMenuTimer = 0;
 }
 
-bool EditorHost::capture(std::vector<uint8_t>& rgb, int& width, int& height, std::string& error) {
-  HWND target = static_cast<HWND>(editorWindow());
-  if (!target) {
-    error = "the plug-in has no window in ours";
-    return false;
-  }
-  RedrawWindow(target, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  pumpFor(kPaintWaitMs);
+namespace {
+
+// The plug-in's window as it is now, as top-down RGB bytes.
+bool readEditor(HWND target, std::vector<uint8_t>& rgb, int& width, int& height,
+                std::string& error) {
   RECT client = {};
   GetClientRect(target, &client);
   width = client.right;
@@ -344,6 +345,30 @@ bool EditorHost::capture(std::vector<uint8_t>& rgb, int& width, int& height, std
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool EditorHost::capture(std::vector<uint8_t>& rgb, int& width, int& height, std::string& error) {
+  HWND target = static_cast<HWND>(editorWindow());
+  if (!target) {
+    error = "the plug-in has no window in ours";
+    return false;
+  }
+  RedrawWindow(target, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  pumpFor(kPaintWaitMs);
+  return readEditor(target, rgb, width, height, error);
+}
+
+bool EditorHost::hasFrame() {
+  HWND target = static_cast<HWND>(editorWindow());
+  std::vector<uint8_t> rgb;
+  int width = 0, height = 0;
+  std::string error;
+  if (!target || !readEditor(target, rgb, width, height, error)) return false;
+  for (size_t i = 3; i + 2 < rgb.size(); i += 3)
+    if (rgb[i] != rgb[0] || rgb[i + 1] != rgb[1] || rgb[i + 2] != rgb[2]) return true;
+  return false;
 }
 
 void EditorHost::destroy() {

@@ -1,8 +1,8 @@
+#include "ValidateChecks.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-
-#include "Validate.h"
 
 std::vector<Check> allChecks() {
   std::vector<Check> checks;
@@ -27,6 +27,52 @@ std::unique_ptr<Instance> newInstance(const LoadedModule& module, CheckResult& r
   if (instance->ok()) return instance;
   result = CheckResult::fail(instance->error());
   return nullptr;
+}
+
+CheckResult withInstance(CheckContext& context,
+                         const std::function<CheckResult(std::unique_ptr<Instance>&)>& body) {
+  LoadedModule module;
+  CheckResult result;
+  if (!loadModule(context, module, result)) return result;
+  auto instance = newInstance(module, result);
+  if (!instance) return result;
+  return body(instance);
+}
+
+bool startRunning(const LoadedModule& module, double rate, VstInt32 announced, VstInt32 capacity,
+                  Running& out, CheckResult& result) {
+  out.instance = newInstance(module, result);
+  if (!out.instance) return false;
+  out.instance->start(rate, announced);
+  out.rig = std::make_unique<AudioRig>(*out.instance->record(), capacity);
+  return true;
+}
+
+CheckResult forEachPath(CheckContext& context, const PathBody& body, std::string passDetail) {
+  LoadedModule module;
+  CheckResult result;
+  if (!loadModule(context, module, result)) return result;
+  std::vector<std::string> problems;
+  for (Path path : replacingPaths(context.facts))
+    if (!body(module, path, problems, result)) return result;
+  return finish(problems, std::move(passDetail));
+}
+
+CheckResult finish(const std::vector<std::string>& problems, std::string passDetail) {
+  if (!problems.empty()) return CheckResult::fail(joinProblems(problems));
+  return CheckResult::pass(std::move(passDetail));
+}
+
+void recordNoise(AudioRig& rig, Path path, int blocks, uint64_t seed, bool inPlace,
+                 std::vector<double>& out, std::string& problem) {
+  Random random(seed);
+  for (int block = 0; block < blocks && problem.empty(); ++block) {
+    rig.fillInputs(path, Signal::noise, random, kBlock);
+    rig.poisonOutputs();
+    rig.call(path, kBlock, inPlace);
+    if (!inPlace) problem = rig.inspect(path, kBlock);
+    rig.appendOutputs(path, kBlock, out);
+  }
 }
 
 std::string runBlocks(Instance&, AudioRig& rig, Path path, const std::vector<VstInt32>& sizes,

@@ -119,7 +119,7 @@ int runHere(const Check& check, const ModuleFacts& facts, uint64_t seed) {
 // Why an editor check cannot run, or empty.
 std::string editorUnavailable(const ModuleFacts& facts) {
   if (!facts.editor) return "no editor";
-  if (!EditorHost::supported()) return "no editor window on this platform";
+  if (!EditorHost::supported()) return "no editor window here (on Linux: no X display)";
   return "";
 }
 

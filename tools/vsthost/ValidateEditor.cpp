@@ -49,9 +49,12 @@ struct EditorCase {
     instance->dispatch(effEditIdle);
   }
 
+  // Hosts that idle every effect keep calling effEditIdle after the editor has closed.
   void close() {
     step("in effEditClose");
     instance->dispatch(effEditClose);
+    step("in effEditIdle after effEditClose");
+    instance->dispatch(effEditIdle);
     step("pumping messages after effEditClose");
     EditorHost::pump(kPumpMs);
   }
@@ -79,7 +82,13 @@ struct EditorCase {
   // With everything of ours gone, nothing of the module's may remain.
   std::string leftovers() const {
     const int windows = validateplatform::windowsOfModule(span);
-    return windows ? std::to_string(windows) + " windows of the module left behind" : "";
+    const int connections = validateplatform::connectionsOfModule(span);
+    std::string problem;
+    if (windows) problem = std::to_string(windows) + " windows of the module left behind";
+    if (connections)
+      problem += (problem.empty() ? "" : ", ") + std::to_string(connections) +
+                 " display connections of the module left open";
+    return problem;
   }
 };
 

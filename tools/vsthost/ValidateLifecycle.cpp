@@ -1,7 +1,7 @@
 // Lifecycle orders hosts really send: many instances made and closed, closing a running effect,
 // suspend and resume in every state, audio before the first resume, and the module unloaded and
 // loaded again.
-#include "Validate.h"
+#include "ValidateChecks.h"
 #include "ValidateHost.h"
 
 namespace {
@@ -21,19 +21,13 @@ CheckResult openCloseMany(CheckContext& context) {
       return CheckResult::fail("instance " + std::to_string(i + 1) + ": " + instance.error());
   }
   // Several alive at once, each running, closed in the order they were made.
-  std::vector<std::unique_ptr<Instance>> alive;
-  std::vector<std::unique_ptr<AudioRig>> rigs;
+  std::vector<Running> alive(kAliveAtOnce);
+  for (Running& run : alive)
+    if (!startRunning(module, kRate, kBlock, kBlock, run, result)) return result;
   for (int i = 0; i < kAliveAtOnce; ++i) {
-    auto instance = newInstance(module, result);
-    if (!instance) return result;
-    instance->start(kRate, kBlock);
-    rigs.push_back(std::make_unique<AudioRig>(*instance->record(), kBlock));
-    alive.push_back(std::move(instance));
-  }
-  for (int i = 0; i < kAliveAtOnce; ++i) {
-    for (Path path : replacingPaths(*alive[i]->record())) {
-      const std::string problem =
-          runBlocks(*alive[i], *rigs[i], path, {kBlock}, Signal::noise, context.random);
+    for (Path path : replacingPaths(*alive[i].instance->record())) {
+      const std::string problem = runBlocks(*alive[i].instance, *alive[i].rig, path, {kBlock},
+                                            Signal::noise, context.random);
       if (!problem.empty())
         return CheckResult::fail("instance " + std::to_string(i + 1) + " of " +
                                  std::to_string(kAliveAtOnce) + " alive: " + problem);
@@ -44,65 +38,59 @@ CheckResult openCloseMany(CheckContext& context) {
 }
 
 CheckResult closeWithoutSuspend(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  auto instance = newInstance(module, result);
-  if (!instance) return result;
-  instance->start(kRate, kBlock);
-  AudioRig rig(*instance->record(), kBlock);
-  for (Path path : replacingPaths(*instance->record())) {
-    const std::string problem = runBlocks(*instance, rig, path, std::vector<VstInt32>(4, kBlock),
-                                          Signal::noise, context.random);
-    if (!problem.empty()) return CheckResult::fail(problem);
-  }
-  // Straight to effClose: no effStopProcess, no effMainsChanged 0.
-  instance->close();
-  return CheckResult::pass();
+  return withInstance(context, [&](std::unique_ptr<Instance>& instance) {
+    instance->start(kRate, kBlock);
+    AudioRig rig(*instance->record(), kBlock);
+    for (Path path : replacingPaths(*instance->record())) {
+      const std::string problem = runBlocks(*instance, rig, path, std::vector<VstInt32>(4, kBlock),
+                                            Signal::noise, context.random);
+      if (!problem.empty()) return CheckResult::fail(problem);
+    }
+    // Straight to effClose: no effStopProcess, no effMainsChanged 0.
+    instance->close();
+    return CheckResult::pass();
+  });
 }
 
 CheckResult suspendResume(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  auto instance = newInstance(module, result);
-  if (!instance) return result;
-  const AEffect& record = *instance->record();
-  AudioRig rig(record, kMaxBlock);
-  const std::vector<Path> paths = replacingPaths(record);
-  std::string problem;
-  const auto audio = [&](const char* state, VstInt32 frames) {
-    for (Path path : paths) {
-      if (!problem.empty()) return;
-      problem = runBlocks(*instance, rig, path, {frames, frames}, Signal::noise, context.random);
-      if (!problem.empty()) problem = std::string(state) + ": " + problem;
-    }
-  };
-  const auto mains = [&](VstIntPtr on) { instance->dispatch(effMainsChanged, 0, on); };
+  return withInstance(context, [&](std::unique_ptr<Instance>& instance) {
+    const AEffect& record = *instance->record();
+    AudioRig rig(record, kMaxBlock);
+    const std::vector<Path> paths = replacingPaths(record);
+    std::string problem;
+    const auto audio = [&](const char* state, VstInt32 frames) {
+      for (Path path : paths) {
+        if (!problem.empty()) return;
+        problem = runBlocks(*instance, rig, path, {frames, frames}, Signal::noise, context.random);
+        if (!problem.empty()) problem = std::string(state) + ": " + problem;
+      }
+    };
+    const auto mains = [&](VstIntPtr on) { instance->dispatch(effMainsChanged, 0, on); };
 
-  instance->dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRate));
-  instance->dispatch(effSetBlockSize, 0, kBlock);
-  mains(0);  // suspended before it was ever resumed
-  mains(0);
-  mains(1);
-  mains(1);  // resumed twice in a row
-  audio("after two resumes", kBlock);
-  mains(0);
-  audio("while suspended", kBlock);
-  instance->dispatch(effSetSampleRate, 0, 0, nullptr, 96000.0f);
-  instance->dispatch(effSetBlockSize, 0, kMaxBlock);
-  mains(1);
-  audio("resumed at a new rate and block size", kMaxBlock);
-  // Hosts that skip the suspend: rate and size changed while running.
-  instance->dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-  instance->dispatch(effSetBlockSize, 0, 256);
-  audio("rate and block size changed while resumed", 256);
-  mains(0);
-  mains(1);
-  audio("suspended and resumed again", 256);
-  mains(0);
-  if (!problem.empty()) return CheckResult::fail(problem);
-  return CheckResult::pass();
+    instance->dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRate));
+    instance->dispatch(effSetBlockSize, 0, kBlock);
+    mains(0);  // suspended before it was ever resumed
+    mains(0);
+    mains(1);
+    mains(1);  // resumed twice in a row
+    audio("after two resumes", kBlock);
+    mains(0);
+    audio("while suspended", kBlock);
+    instance->dispatch(effSetSampleRate, 0, 0, nullptr, 96000.0f);
+    instance->dispatch(effSetBlockSize, 0, kMaxBlock);
+    mains(1);
+    audio("resumed at a new rate and block size", kMaxBlock);
+    // Hosts that skip the suspend: rate and size changed while running.
+    instance->dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    instance->dispatch(effSetBlockSize, 0, 256);
+    audio("rate and block size changed while resumed", 256);
+    mains(0);
+    mains(1);
+    audio("suspended and resumed again", 256);
+    mains(0);
+    if (!problem.empty()) return CheckResult::fail(problem);
+    return CheckResult::pass();
+  });
 }
 
 // The first kBlocks blocks of noise through a fresh instance, resumed first or not.
@@ -116,37 +104,29 @@ std::vector<double> firstBlocks(const LoadedModule& module, bool resume, Path pa
   instance->dispatch(effSetBlockSize, 0, kBlock);
   if (resume) instance->dispatch(effMainsChanged, 0, 1);
   AudioRig rig(*instance->record(), kBlock);
-  Random random(seed);
-  for (int block = 0; block < kBlocks && problem.empty(); ++block) {
-    problem = rig.process(path, kBlock, Signal::noise, random);
-    rig.appendOutputs(path, kBlock, out);
-  }
+  recordNoise(rig, path, kBlocks, seed, false, out, problem);
   if (resume) instance->dispatch(effMainsChanged, 0, 0);
   return out;
 }
 
 CheckResult processBeforeResume(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  std::vector<std::string> problems;
-  for (Path path : replacingPaths(context.facts)) {
+  return forEachPath(context, [&](const LoadedModule& module, Path path,
+                                  std::vector<std::string>& problems, CheckResult& result) {
     const uint64_t seed = context.random.next();
     std::string problem;
     const std::vector<double> early = firstBlocks(module, false, path, seed, problem, result);
-    if (result.code != kCheckPassed) return result;
+    if (result.code != kCheckPassed) return false;
     if (!problem.empty()) {
       problems.push_back(std::string(pathName(path)) + ": " + problem);
-      continue;
+      return true;
     }
     const std::vector<double> resumed = firstBlocks(module, true, path, seed, problem, result);
-    if (result.code != kCheckPassed) return result;
+    if (result.code != kCheckPassed) return false;
     if (problem.empty() && allZero(early) && !allZero(resumed))
       problems.push_back(std::string(pathName(path)) +
                          ": silent until the first resume, though it sounds once resumed");
-  }
-  if (!problems.empty()) return CheckResult::fail(joinProblems(problems));
-  return CheckResult::pass();
+    return true;
+  });
 }
 
 CheckResult reload(CheckContext& context) {
@@ -162,13 +142,10 @@ CheckResult reload(CheckContext& context) {
     params[run] = instance->record()->numParams;
     instance->start(kRate, kBlock);
     AudioRig rig(*instance->record(), kBlock);
-    Random random(seed);
     const std::vector<Path> paths = replacingPaths(*instance->record());
-    for (int block = 0; block < kBlocks && !paths.empty(); ++block) {
-      const std::string problem = rig.process(paths[0], kBlock, Signal::noise, random);
-      if (!problem.empty()) return CheckResult::fail((run ? "after reloading: " : "") + problem);
-      rig.appendOutputs(paths[0], kBlock, runs[run]);
-    }
+    std::string problem;
+    if (!paths.empty()) recordNoise(rig, paths[0], kBlocks, seed, false, runs[run], problem);
+    if (!problem.empty()) return CheckResult::fail((run ? "after reloading: " : "") + problem);
     instance.reset();
     module.unload();
   }

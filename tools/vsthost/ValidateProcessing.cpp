@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Validate.h"
+#include "ValidateChecks.h"
 
 namespace {
 
@@ -16,98 +16,72 @@ constexpr int kRateBlocks = 16;
 constexpr int kCompareBlocks = 16;
 
 // One fresh instance per case, so a failure in one case does not hide the next.
-struct Case {
-  std::unique_ptr<Instance> instance;
-  std::unique_ptr<AudioRig> rig;
+struct Setup {
+  double rate;
+  VstInt32 announced;
+  VstInt32 capacity;
 };
 
-bool startCase(const LoadedModule& module, double rate, VstInt32 announced, VstInt32 capacity,
-               Case& out, CheckResult& result) {
-  out.instance = newInstance(module, result);
-  if (!out.instance) return false;
-  out.instance->start(rate, announced);
-  out.rig = std::make_unique<AudioRig>(*out.instance->record(), capacity);
+// A fresh instance set up as `setup` says and sent `sizes` blocks of noise; a problem goes into
+// `problems` after `prefix`. False, with `result` set, when there is no instance.
+bool noiseCase(const LoadedModule& module, Path path, const Setup& setup,
+               const std::vector<VstInt32>& sizes, Random& random, const std::string& prefix,
+               std::vector<std::string>& problems, CheckResult& result) {
+  Running run;
+  if (!startRunning(module, setup.rate, setup.announced, setup.capacity, run, result)) return false;
+  const std::string problem =
+      runBlocks(*run.instance, *run.rig, path, sizes, Signal::noise, random);
+  if (!problem.empty()) problems.push_back(prefix + problem);
   return true;
 }
 
-CheckResult finish(const std::vector<std::string>& problems, std::string passDetail = "") {
-  if (!problems.empty()) return CheckResult::fail(joinProblems(problems));
-  return CheckResult::pass(std::move(passDetail));
-}
-
 CheckResult blockSizes(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  std::vector<std::string> problems;
-  for (Path path : replacingPaths(context.facts)) {
+  return forEachPath(context, [&](const LoadedModule& module, Path path,
+                                  std::vector<std::string>& problems, CheckResult& result) {
     for (VstInt32 size : kBlockSizes) {
-      Case run;
-      if (!startCase(module, kRate, size, size, run, result)) return result;
       const int calls = std::max(3, kFramesPerSize / size);
-      const std::string problem =
-          runBlocks(*run.instance, *run.rig, path, std::vector<VstInt32>(calls, size),
-                    Signal::noise, context.random);
-      if (!problem.empty()) problems.push_back(problem);
+      if (!noiseCase(module, path, {kRate, size, size}, std::vector<VstInt32>(calls, size),
+                     context.random, "", problems, result))
+        return false;
     }
-  }
-  return finish(problems);
+    return true;
+  });
 }
 
 CheckResult varyingBlockSizes(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  std::vector<std::string> problems;
-  for (Path path : replacingPaths(context.facts)) {
-    Case run;
-    if (!startCase(module, kRate, kMaxBlock, kMaxBlock, run, result)) return result;
+  return forEachPath(context, [&](const LoadedModule& module, Path path,
+                                  std::vector<std::string>& problems, CheckResult& result) {
     std::vector<VstInt32> sizes;
     for (int i = 0; i < kVaryingCalls; ++i)
       sizes.push_back(i % 8 == 7 ? 0 : 1 + context.random.below(kMaxBlock));
-    const std::string problem =
-        runBlocks(*run.instance, *run.rig, path, sizes, Signal::noise, context.random);
-    if (!problem.empty()) problems.push_back(problem);
-  }
-  return finish(problems);
+    return noiseCase(module, path, {kRate, kMaxBlock, kMaxBlock}, sizes, context.random, "",
+                     problems, result);
+  });
 }
 
 // Hosts do send more than they announced (offline bounces, some on a tempo change); the plug-in
 // may refuse to process it but must still leave no output unwritten.
 CheckResult longerThanAnnounced(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  std::vector<std::string> problems;
-  for (Path path : replacingPaths(context.facts)) {
+  return forEachPath(context, [&](const LoadedModule& module, Path path,
+                                  std::vector<std::string>& problems, CheckResult& result) {
     for (VstInt32 announced : {64, 512}) {
-      Case run;
-      if (!startCase(module, kRate, announced, kMaxBlock, run, result)) return result;
-      const std::string problem =
-          runBlocks(*run.instance, *run.rig, path,
-                    {announced, announced + 1, 2 * announced, kMaxBlock, announced}, Signal::noise,
-                    context.random);
-      if (!problem.empty())
-        problems.push_back("announced " + std::to_string(announced) + ", " + problem);
+      if (!noiseCase(module, path, {kRate, announced, kMaxBlock},
+                     {announced, announced + 1, 2 * announced, kMaxBlock, announced},
+                     context.random, "announced " + std::to_string(announced) + ", ", problems,
+                     result))
+        return false;
     }
-  }
-  return finish(problems);
+    return true;
+  });
 }
 
 CheckResult zeroFrames(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  std::vector<std::string> problems;
-  for (Path path : replacingPaths(context.facts)) {
-    Case run;
-    if (!startCase(module, kRate, kBlock, kBlock, run, result)) return result;
+  return forEachPath(context, [&](const LoadedModule& module, Path path,
+                                  std::vector<std::string>& problems, CheckResult& result) {
     // An empty call first, before any audio, then between blocks.
-    const std::string problem = runBlocks(
-        *run.instance, *run.rig, path, {0, kBlock, 0, 0, kBlock, 0}, Signal::noise, context.random);
-    if (!problem.empty()) problems.push_back(problem);
-  }
-  return finish(problems);
+    return noiseCase(module, path, {kRate, kBlock, kBlock}, {0, kBlock, 0, 0, kBlock, 0},
+                     context.random, "", problems, result);
+  });
 }
 
 std::string rateText(double rate) {
@@ -116,56 +90,36 @@ std::string rateText(double rate) {
   return text;
 }
 
-std::vector<std::string> ratesProblems(CheckContext& context, const LoadedModule& module,
-                                       const std::vector<double>& rates, CheckResult& result) {
-  std::vector<std::string> problems;
-  for (Path path : replacingPaths(context.facts)) {
+CheckResult ratesCheck(CheckContext& context, const std::vector<double>& rates) {
+  return forEachPath(context, [&](const LoadedModule& module, Path path,
+                                  std::vector<std::string>& problems, CheckResult& result) {
     for (double rate : rates) {
-      Case run;
-      if (!startCase(module, rate, kBlock, kBlock, run, result)) return problems;
-      const std::string problem =
-          runBlocks(*run.instance, *run.rig, path, std::vector<VstInt32>(kRateBlocks, kBlock),
-                    Signal::noise, context.random);
-      if (!problem.empty()) problems.push_back("at " + rateText(rate) + ", " + problem);
+      if (!noiseCase(module, path, {rate, kBlock, kBlock},
+                     std::vector<VstInt32>(kRateBlocks, kBlock), context.random,
+                     "at " + rateText(rate) + ", ", problems, result))
+        return false;
     }
-  }
-  return problems;
+    return true;
+  });
 }
 
 CheckResult sampleRates(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  const std::vector<std::string> problems =
-      ratesProblems(context, module,
-                    {8000, 11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000, 176400, 192000,
-                     352800, 384000},
-                    result);
-  if (result.code != kCheckPassed) return result;
-  return finish(problems);
+  return ratesCheck(context, {8000, 11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000, 176400,
+                              192000, 352800, 384000});
 }
 
 // Nobody records at these, but a host can announce them (before it knows its device, or from a
 // damaged project); the effect may sound odd but must not give NaN.
 CheckResult oddSampleRates(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  const std::vector<std::string> problems =
-      ratesProblems(context, module, {1, 2, 3, 5, 7, 100, 1000, 768000}, result);
-  if (result.code != kCheckPassed) return result;
-  return finish(problems);
+  return ratesCheck(context, {1, 2, 3, 5, 7, 100, 1000, 768000});
 }
 
 CheckResult sampleRateChanges(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
   const double rates[] = {44100, 8000, 384000, 48000, 22050, 192000, 44100};
-  std::vector<std::string> problems;
-  for (Path path : replacingPaths(context.facts)) {
-    Case run;
-    if (!startCase(module, kRate, kBlock, kBlock, run, result)) return result;
+  return forEachPath(context, [&](const LoadedModule& module, Path path,
+                                  std::vector<std::string>& problems, CheckResult& result) {
+    Running run;
+    if (!startRunning(module, kRate, kBlock, kBlock, run, result)) return false;
     Instance& instance = *run.instance;
     for (double rate : rates) {
       // As a host should: suspended around the change.
@@ -186,22 +140,19 @@ CheckResult sampleRateChanges(CheckContext& context) {
         break;
       }
     }
-  }
-  return finish(problems);
+    return true;
+  });
 }
 
 CheckResult badInput(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
   const Signal signals[] = {
       Signal::silence,          Signal::noise, Signal::nan,      Signal::infinity,
       Signal::negativeInfinity, Signal::huge,  Signal::denormal, Signal::mixed};
-  std::vector<std::string> problems;
-  for (Path path : replacingPaths(context.facts)) {
+  return forEachPath(context, [&](const LoadedModule& module, Path path,
+                                  std::vector<std::string>& problems, CheckResult& result) {
     for (Signal signal : signals) {
-      Case run;
-      if (!startCase(module, kRate, kBlock, kBlock, run, result)) return result;
+      Running run;
+      if (!startRunning(module, kRate, kBlock, kBlock, run, result)) return false;
       std::string problem =
           runBlocks(*run.instance, *run.rig, path, {kBlock, kBlock, 17}, signal, context.random);
       // And back to plain noise: the effect must recover, not stay stuck on NaN.
@@ -212,24 +163,21 @@ CheckResult badInput(CheckContext& context) {
       }
       if (!problem.empty()) problems.push_back(std::string(signalName(signal)) + " in: " + problem);
     }
-  }
-  return finish(problems);
+    return true;
+  });
 }
 
 // Two instances fed alike, one block each in turn: any state they share, or any randomness of
 // their own, shows as a difference.
 CheckResult twoInstancesAgree(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  std::vector<std::string> problems;
-  for (Path path : replacingPaths(context.facts)) {
-    Case runs[2];
+  const auto body = [&](const LoadedModule& module, Path path, std::vector<std::string>& problems,
+                        CheckResult& result) {
+    Running runs[2];
     const uint64_t paramSeed = context.random.next();
     const uint64_t audioSeed = context.random.next();
     Random audio[2] = {Random(audioSeed), Random(audioSeed)};
-    for (Case& run : runs) {
-      if (!startCase(module, kRate, kBlock, kBlock, run, result)) return result;
+    for (Running& run : runs) {
+      if (!startRunning(module, kRate, kBlock, kBlock, run, result)) return false;
       Random params(paramSeed);
       run.instance->dispatch(effMainsChanged, 0, 0);
       run.instance->randomize(params);
@@ -249,8 +197,9 @@ CheckResult twoInstancesAgree(CheckContext& context) {
       }
     }
     if (!problem.empty()) problems.push_back(std::string(pathName(path)) + ": " + problem);
-  }
-  return finish(problems, "bit for bit");
+    return true;
+  };
+  return forEachPath(context, body, "bit for bit");
 }
 
 // One instance after the other, each from its resume: state shared between instances is
@@ -258,41 +207,30 @@ CheckResult twoInstancesAgree(CheckContext& context) {
 std::vector<double> inPlaceRun(const LoadedModule& module, Path path, bool inPlace, uint64_t seed,
                                std::string& problem, CheckResult& result) {
   std::vector<double> out;
-  Case run;
-  if (!startCase(module, kRate, kBlock, kBlock, run, result)) return out;
-  Random audio(seed);
-  for (int block = 0; block < kCompareBlocks && problem.empty(); ++block) {
-    run.rig->fillInputs(path, Signal::noise, audio, kBlock);
-    run.rig->poisonOutputs();
-    run.rig->call(path, kBlock, inPlace);
-    // Inputs are outputs in place: only what separate buffers give can be inspected in full.
-    if (!inPlace) problem = run.rig->inspect(path, kBlock);
-    run.rig->appendOutputs(path, kBlock, out);
-  }
+  Running run;
+  if (startRunning(module, kRate, kBlock, kBlock, run, result))
+    recordNoise(*run.rig, path, kCompareBlocks, seed, inPlace, out, problem);
   return out;
 }
 
 CheckResult inPlace(CheckContext& context) {
   if (context.facts.numInputs < 1 || context.facts.numOutputs < 1)
     return CheckResult::skip("no inputs or no outputs");
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  std::vector<std::string> problems;
-  for (Path path : replacingPaths(context.facts)) {
+  return forEachPath(context, [&](const LoadedModule& module, Path path,
+                                  std::vector<std::string>& problems, CheckResult& result) {
     const uint64_t seed = context.random.next();
     std::string problem;
     const std::vector<double> apart = inPlaceRun(module, path, false, seed, problem, result);
-    if (result.code != kCheckPassed) return result;
+    if (result.code != kCheckPassed) return false;
     if (problem.empty()) {
       const std::vector<double> shared = inPlaceRun(module, path, true, seed, problem, result);
-      if (result.code != kCheckPassed) return result;
+      if (result.code != kCheckPassed) return false;
       const std::string difference = firstDifference(apart, shared);
       if (!difference.empty()) problem = "in place the output differs, " + difference;
     }
     if (!problem.empty()) problems.push_back(std::string(pathName(path)) + ": " + problem);
-  }
-  return finish(problems);
+    return true;
+  });
 }
 
 // What the outputs hold before an accumulating call, the same for every run with one seed.
@@ -313,8 +251,8 @@ CheckResult accumulate(CheckContext& context) {
   const uint64_t audioSeed = context.random.next();
   std::vector<std::vector<std::vector<double>>> replaced;  // block, output, sample
   {
-    Case run;
-    if (!startCase(module, kRate, kBlock, kBlock, run, result)) return result;
+    Running run;
+    if (!startRunning(module, kRate, kBlock, kBlock, run, result)) return result;
     Random audio(audioSeed);
     for (int block = 0; block < kCompareBlocks; ++block) {
       const std::string problem = run.rig->process(Path::float32, kBlock, Signal::noise, audio);
@@ -324,8 +262,8 @@ CheckResult accumulate(CheckContext& context) {
         replaced.back().push_back(run.rig->output(Path::float32, static_cast<VstInt32>(c), kBlock));
     }
   }
-  Case run;
-  if (!startCase(module, kRate, kBlock, kBlock, run, result)) return result;
+  Running run;
+  if (!startRunning(module, kRate, kBlock, kBlock, run, result)) return result;
   Random audio(audioSeed);
   Random held(context.random.next());
   for (int block = 0; block < kCompareBlocks; ++block) {

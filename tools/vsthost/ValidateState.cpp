@@ -5,9 +5,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
 
-#include "Validate.h"
+#include "ValidateChecks.h"
 
 namespace {
 
@@ -56,14 +57,26 @@ std::string audioProblem(Instance& instance, Random& random) {
   return problem;
 }
 
+// How the chunk checks begin: the module loaded and a first instance at random values; false with
+// `result` saying why, a skip when the module keeps no chunks.
+bool chunkSource(CheckContext& context, LoadedModule& module, std::unique_ptr<Instance>& source,
+                 CheckResult& result) {
+  if (!context.facts.chunks) {
+    result = CheckResult::skip("no chunks: programChunks flag clear");
+    return false;
+  }
+  if (!loadModule(context, module, result)) return false;
+  source = newInstance(module, result);
+  if (!source) return false;
+  source->randomize(context.random);
+  return true;
+}
+
 CheckResult chunkRoundTrip(CheckContext& context) {
-  if (!context.facts.chunks) return CheckResult::skip("no chunks: programChunks flag clear");
   LoadedModule module;
   CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  auto first = newInstance(module, result);
-  if (!first) return result;
-  first->randomize(context.random);
+  std::unique_ptr<Instance> first;
+  if (!chunkSource(context, module, first, result)) return result;
   const std::vector<uint8_t> bank = first->chunk(true);
   const std::vector<uint8_t> program = first->chunk(false);
   if (bank.empty()) return CheckResult::fail("effGetChunk gave no bank chunk");
@@ -86,9 +99,8 @@ CheckResult chunkRoundTrip(CheckContext& context) {
   third->setChunk(false, program);
   const std::string alone = byteDifference("the program chunk", program, third->chunk(false));
   if (!alone.empty()) problems.push_back(alone);
-  if (!problems.empty()) return CheckResult::fail(joinProblems(problems));
-  return CheckResult::pass(std::to_string(program.size()) + "-byte program, " +
-                           std::to_string(bank.size()) + "-byte bank");
+  return finish(problems, std::to_string(program.size()) + "-byte program, " +
+                              std::to_string(bank.size()) + "-byte bank");
 }
 
 struct ProgramState {
@@ -225,61 +237,60 @@ std::string boxesText() {
   return boxes ? ", " + std::to_string(boxes) + " message boxes answered" : "";
 }
 
-CheckResult truncatedChunks(CheckContext& context) {
-  if (!context.facts.chunks) return CheckResult::skip("no chunks: programChunks flag clear");
+// What a garbage check feeds `target`: a program chunk and a bank chunk, in that order.
+using ChunkPair = std::vector<uint8_t>[2];
+// `feed` gives `target` its garbage, counts it in `fed` and says what went wrong first.
+using Feed = std::function<std::string(Instance& target, const ChunkPair& chunks, size_t& fed)>;
+
+// Both garbage checks: real chunks from one instance at random values, garbage built from them fed
+// to a second with stderr quiet, and then afterGarbage. `noun` names what was fed, with its count
+// in a pass and, when `withCount`, in a failure after the feeding.
+CheckResult garbageCheck(CheckContext& context, const char* noun, bool withCount,
+                         const Feed& feed) {
   LoadedModule module;
   CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  auto source = newInstance(module, result);
-  if (!source) return result;
-  source->randomize(context.random);
-  const std::vector<uint8_t> chunks[2] = {source->chunk(false), source->chunk(true)};
+  std::unique_ptr<Instance> source;
+  if (!chunkSource(context, module, source, result)) return result;
+  const ChunkPair chunks = {source->chunk(false), source->chunk(true)};
   const std::vector<float> expected = source->values();
   source.reset();
   auto target = newInstance(module, result);
   if (!target) return result;
-  size_t tried = 0;
+  size_t fed = 0;
   std::string problem;
   {
     validateplatform::QuietStderr quiet;
-    for (int bank = 0; bank < 2 && problem.empty(); ++bank) {
-      for (size_t length : cutLengths(chunks[bank].size())) {
-        target->setChunk(bank != 0, chunks[bank], length);
-        ++tried;
-        problem = valuesProblem(*target);
-        if (!problem.empty()) {
-          problem = "after the " + std::string(bank ? "bank" : "program") + " chunk cut to " +
-                    std::to_string(length) + " bytes, " + problem;
-          break;
-        }
-      }
-    }
+    problem = feed(*target, chunks, fed);
   }
   if (!problem.empty()) return CheckResult::fail(problem);
+  const std::string count = std::to_string(fed) + " ";
   problem = afterGarbage(*target, chunks[1], expected, context.random);
   if (!problem.empty())
-    return CheckResult::fail("after " + std::to_string(tried) + " cut chunks, " + problem);
-  return CheckResult::pass(std::to_string(tried) + " cut chunks" + boxesText());
+    return CheckResult::fail("after " + (withCount ? count : "") + noun + ", " + problem);
+  return CheckResult::pass(count + noun + boxesText());
+}
+
+CheckResult truncatedChunks(CheckContext& context) {
+  return garbageCheck(
+      context, "cut chunks", true, [](Instance& target, const ChunkPair& chunks, size_t& tried) {
+        for (int bank = 0; bank < 2; ++bank) {
+          for (size_t length : cutLengths(chunks[bank].size())) {
+            target.setChunk(bank != 0, chunks[bank], length);
+            ++tried;
+            const std::string problem = valuesProblem(target);
+            if (!problem.empty())
+              return "after the " + std::string(bank ? "bank" : "program") + " chunk cut to " +
+                     std::to_string(length) + " bytes, " + problem;
+          }
+        }
+        return std::string();
+      });
 }
 
 CheckResult randomChunks(CheckContext& context) {
-  if (!context.facts.chunks) return CheckResult::skip("no chunks: programChunks flag clear");
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  auto source = newInstance(module, result);
-  if (!source) return result;
-  source->randomize(context.random);
-  const std::vector<uint8_t> chunks[2] = {source->chunk(false), source->chunk(true)};
-  const std::vector<float> expected = source->values();
-  source.reset();
-  auto target = newInstance(module, result);
-  if (!target) return result;
   Random& random = context.random;
-  const char* const kinds[] = {"random bytes", "a damaged chunk", "a chunk with bytes after it"};
-  std::string problem;
-  {
-    validateplatform::QuietStderr quiet;
+  const auto feed = [&](Instance& target, const ChunkPair& chunks, size_t& fed) {
+    const char* const kinds[] = {"random bytes", "a damaged chunk", "a chunk with bytes after it"};
     for (int i = 0; i < kRandomChunks; ++i) {
       const bool bank = random.below(2) != 0;
       std::vector<uint8_t> bytes = chunks[bank];
@@ -298,73 +309,67 @@ CheckResult randomChunks(CheckContext& context) {
             bytes.push_back(static_cast<uint8_t>(random.next()));
           break;
       }
-      target->setChunk(bank, bytes);
-      problem = valuesProblem(*target);
-      if (!problem.empty()) {
-        problem = "after chunk " + std::to_string(i + 1) + " (" + kinds[i % 3] + ", " +
-                  std::to_string(bytes.size()) + " bytes), " + problem;
-        break;
-      }
+      target.setChunk(bank, bytes);
+      ++fed;
+      const std::string problem = valuesProblem(target);
+      if (!problem.empty())
+        return "after chunk " + std::to_string(i + 1) + " (" + kinds[i % 3] + ", " +
+               std::to_string(bytes.size()) + " bytes), " + problem;
     }
-  }
-  if (!problem.empty()) return CheckResult::fail(problem);
-  problem = afterGarbage(*target, chunks[1], expected, context.random);
-  if (!problem.empty()) return CheckResult::fail("after random chunks, " + problem);
-  return CheckResult::pass(std::to_string(kRandomChunks) + " random chunks" + boxesText());
+    return std::string();
+  };
+  return garbageCheck(context, "random chunks", false, feed);
 }
 
 CheckResult badIndexes(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  auto instance = newInstance(module, result);
-  if (!instance) return result;
-  instance->randomize(context.random);
-  const VstInt32 params = context.facts.numParams;
-  const VstInt32 programs = context.facts.numPrograms;
-  const VstIntPtr program = instance->dispatch(effGetProgram);
-  const std::vector<float> values = instance->values();
-  const VstInt32 badParams[] = {-1, params, params + 1, std::numeric_limits<VstInt32>::max(),
-                                std::numeric_limits<VstInt32>::min()};
-  for (VstInt32 index : badParams) {
-    instance->set(index, 0.5f);
-    instance->get(index);
-    for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay}) {
-      char text[256] = {0};
-      instance->dispatch(opcode, index, 0, text);
+  return withInstance(context, [&](std::unique_ptr<Instance>& instance) {
+    instance->randomize(context.random);
+    const VstInt32 params = context.facts.numParams;
+    const VstInt32 programs = context.facts.numPrograms;
+    const VstIntPtr program = instance->dispatch(effGetProgram);
+    const std::vector<float> values = instance->values();
+    const VstInt32 badParams[] = {-1, params, params + 1, std::numeric_limits<VstInt32>::max(),
+                                  std::numeric_limits<VstInt32>::min()};
+    for (VstInt32 index : badParams) {
+      instance->set(index, 0.5f);
+      instance->get(index);
+      for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay}) {
+        char text[256] = {0};
+        instance->dispatch(opcode, index, 0, text);
+      }
+      instance->dispatch(effCanBeAutomated, index);
     }
-    instance->dispatch(effCanBeAutomated, index);
-  }
-  for (VstIntPtr index : {VstIntPtr(-1), VstIntPtr(programs), VstIntPtr(programs) + 1}) {
-    instance->dispatch(effSetProgram, 0, index);
-    char text[256] = {0};
-    instance->dispatch(effGetProgramNameIndexed, static_cast<VstInt32>(index), 0, text);
-  }
-  for (VstInt32 pin : {-1, 1000}) {
-    VstPinProperties properties = {};
-    instance->dispatch(effGetInputProperties, pin, 0, &properties);
-    instance->dispatch(effGetOutputProperties, pin, 0, &properties);
-  }
-  char empty[1] = {0};
-  instance->dispatch(effCanDo, 0, 0, empty);
-  std::string longText(4000, 'x');
-  instance->dispatch(effCanDo, 0, 0, &longText[0]);
+    for (VstIntPtr index : {VstIntPtr(-1), VstIntPtr(programs), VstIntPtr(programs) + 1}) {
+      instance->dispatch(effSetProgram, 0, index);
+      char text[256] = {0};
+      instance->dispatch(effGetProgramNameIndexed, static_cast<VstInt32>(index), 0, text);
+    }
+    for (VstInt32 pin : {-1, 1000}) {
+      VstPinProperties properties = {};
+      instance->dispatch(effGetInputProperties, pin, 0, &properties);
+      instance->dispatch(effGetOutputProperties, pin, 0, &properties);
+    }
+    char empty[1] = {0};
+    instance->dispatch(effCanDo, 0, 0, empty);
+    std::string longText(4000, 'x');
+    instance->dispatch(effCanDo, 0, 0, &longText[0]);
 
-  std::vector<std::string> problems;
-  if (instance->dispatch(effGetProgram) != program)
-    problems.push_back("program " + std::to_string(program) + " became " +
-                       std::to_string(instance->dispatch(effGetProgram)));
-  const std::vector<float> after = instance->values();
-  for (size_t i = 0; i < values.size(); ++i) {
-    if (std::memcmp(&values[i], &after[i], sizeof values[i]) == 0) continue;
-    char text[128];
-    std::snprintf(text, sizeof text, "parameter %zu changed from %.9g to %.9g", i, values[i],
-                  after[i]);
-    problems.push_back(text);
-  }
-  if (!problems.empty())
-    return CheckResult::fail("out-of-range indexes: " + joinProblems(problems));
-  return CheckResult::pass();
+    std::vector<std::string> problems;
+    if (instance->dispatch(effGetProgram) != program)
+      problems.push_back("program " + std::to_string(program) + " became " +
+                         std::to_string(instance->dispatch(effGetProgram)));
+    const std::vector<float> after = instance->values();
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (std::memcmp(&values[i], &after[i], sizeof values[i]) == 0) continue;
+      char text[128];
+      std::snprintf(text, sizeof text, "parameter %zu changed from %.9g to %.9g", i, values[i],
+                    after[i]);
+      problems.push_back(text);
+    }
+    if (!problems.empty())
+      return CheckResult::fail("out-of-range indexes: " + joinProblems(problems));
+    return CheckResult::pass();
+  });
 }
 
 }  // namespace

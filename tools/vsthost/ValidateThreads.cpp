@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "Validate.h"
+#include "ValidateChecks.h"
 #include "ValidateHost.h"
 
 namespace {
@@ -75,103 +75,97 @@ std::string readProblem(const Instance& instance, VstInt32 index) {
 }
 
 CheckResult paramsWhileProcessing(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  auto instance = newInstance(module, result);
-  if (!instance) return result;
-  instance->start(kRate, kBlock);
-  const std::vector<uint8_t> bank =
-      context.facts.chunks ? instance->chunk(true) : std::vector<uint8_t>();
-  Random& random = context.random;
-  const VstInt32 params = context.facts.numParams;
-  std::string problem;
-  size_t changes = 0;
-  AudioThread audio(*instance, random.next());
-  const Clock::time_point start = Clock::now();
-  while (!audio.failed() && problem.empty() && elapsedMs(start) < kMaxMs &&
-         (elapsedMs(start) < kMinMs || audio.blocks() < kMinBlocks || changes < kMinChanges)) {
-    if (params > 0) {
-      const VstInt32 index = random.below(params);
-      instance->set(index, random.parameter());
-      problem = readProblem(*instance, random.below(params));
-      char text[256] = {0};
-      instance->dispatch(effGetParamDisplay, index, 0, text);
-    }
-    // Now and then what a host does besides: a program change, a state save, a state load.
-    if (changes % 97 == 0 && context.facts.numPrograms > 0)
-      instance->dispatch(effSetProgram, 0, random.below(context.facts.numPrograms));
-    if (changes % 53 == 0 && context.facts.chunks) instance->chunk(random.below(2) == 0);
-    if (changes % 211 == 0 && !bank.empty()) instance->setChunk(true, bank);
-    ++changes;
-    if (changes % 16 == 0) std::this_thread::yield();
-  }
-  audio.stop();
-  if (audio.failed()) return CheckResult::fail(audio.problem());
-  if (!problem.empty()) return CheckResult::fail(problem);
-  return CheckResult::pass(std::to_string(changes) + " changes during " +
-                           std::to_string(audio.blocks()) + " blocks");
-}
-
-CheckResult editorWhileProcessing(CheckContext& context) {
-  LoadedModule module;
-  CheckResult result;
-  if (!loadModule(context, module, result)) return result;
-  auto instance = newInstance(module, result);
-  if (!instance) return result;
-  instance->start(kRate, kBlock);
-  ERect* rect = nullptr;
-  instance->dispatch(effEditGetRect, 0, 0, &rect);
-  const int width = rect && rect->right > rect->left ? rect->right - rect->left : 400;
-  const int height = rect && rect->bottom > rect->top ? rect->bottom - rect->top : 300;
-  EditorHost host;
-  std::string error;
-  if (!host.create("vsthost validate", width, height, error))
-    return CheckResult::fail("no host window: " + error);
-  instance->dispatch(effEditOpen, 0, 0, host.window());
-  EditorHost::pump(100);
-  const bool hasWindow = host.editorWindow() != nullptr;
-
-  Random& random = context.random;
-  const validatehost::Counts before = validatehost::counts();
-  std::string problem;
-  size_t gestures = 0;
-  {
+  return withInstance(context, [&](std::unique_ptr<Instance>& instance) {
+    instance->start(kRate, kBlock);
+    const std::vector<uint8_t> bank =
+        context.facts.chunks ? instance->chunk(true) : std::vector<uint8_t>();
+    Random& random = context.random;
+    const VstInt32 params = context.facts.numParams;
+    std::string problem;
+    size_t changes = 0;
     AudioThread audio(*instance, random.next());
     const Clock::time_point start = Clock::now();
     while (!audio.failed() && problem.empty() && elapsedMs(start) < kMaxMs &&
-           (elapsedMs(start) < 2 * kMinMs || audio.blocks() < kMinBlocks)) {
-      // The user: drags and wheel turns anywhere in the editor, never a right click (menus would
-      // wait for an answer).
-      if (hasWindow) {
-        const int x = random.below(width), y = random.below(height);
-        if (random.below(4) == 0)
-          host.wheel(x, y, random.below(2) ? 1 : -1);
-        else
-          host.drag(x, y, random.below(81) - 40, random.below(81) - 40);
-        ++gestures;
+           (elapsedMs(start) < kMinMs || audio.blocks() < kMinBlocks || changes < kMinChanges)) {
+      if (params > 0) {
+        const VstInt32 index = random.below(params);
+        instance->set(index, random.parameter());
+        problem = readProblem(*instance, random.below(params));
+        char text[256] = {0};
+        instance->dispatch(effGetParamDisplay, index, 0, text);
       }
-      // The host: automation it plays back, shown by the editor.
-      if (context.facts.numParams > 0) {
-        instance->set(random.below(context.facts.numParams), random.parameter());
-        problem = readProblem(*instance, random.below(context.facts.numParams));
-      }
-      instance->dispatch(effEditIdle);
-      EditorHost::pump(10);
+      // Now and then what a host does besides: a program change, a state save, a state load.
+      if (changes % 97 == 0 && context.facts.numPrograms > 0)
+        instance->dispatch(effSetProgram, 0, random.below(context.facts.numPrograms));
+      if (changes % 53 == 0 && context.facts.chunks) instance->chunk(random.below(2) == 0);
+      if (changes % 211 == 0 && !bank.empty()) instance->setChunk(true, bank);
+      ++changes;
+      if (changes % 16 == 0) std::this_thread::yield();
     }
     audio.stop();
-    if (audio.failed()) problem = audio.problem();
-  }
-  instance->dispatch(effEditClose);
-  EditorHost::pump(30);
-  instance.reset();
-  host.destroy();
-  EditorHost::pump(30);
-  if (!problem.empty()) return CheckResult::fail(problem);
-  const validatehost::Counts after = validatehost::counts();
-  return CheckResult::pass(std::to_string(gestures) + " gestures, " +
-                           std::to_string(after.automate - before.automate) +
-                           " automation calls from the editor");
+    if (audio.failed()) return CheckResult::fail(audio.problem());
+    if (!problem.empty()) return CheckResult::fail(problem);
+    return CheckResult::pass(std::to_string(changes) + " changes during " +
+                             std::to_string(audio.blocks()) + " blocks");
+  });
+}
+
+CheckResult editorWhileProcessing(CheckContext& context) {
+  return withInstance(context, [&](std::unique_ptr<Instance>& instance) {
+    instance->start(kRate, kBlock);
+    ERect* rect = nullptr;
+    instance->dispatch(effEditGetRect, 0, 0, &rect);
+    const int width = rect && rect->right > rect->left ? rect->right - rect->left : 400;
+    const int height = rect && rect->bottom > rect->top ? rect->bottom - rect->top : 300;
+    EditorHost host;
+    std::string error;
+    if (!host.create("vsthost validate", width, height, error))
+      return CheckResult::fail("no host window: " + error);
+    instance->dispatch(effEditOpen, 0, 0, host.window());
+    EditorHost::pump(100);
+    const bool hasWindow = host.editorWindow() != nullptr;
+
+    Random& random = context.random;
+    const validatehost::Counts before = validatehost::counts();
+    std::string problem;
+    size_t gestures = 0;
+    {
+      AudioThread audio(*instance, random.next());
+      const Clock::time_point start = Clock::now();
+      while (!audio.failed() && problem.empty() && elapsedMs(start) < kMaxMs &&
+             (elapsedMs(start) < 2 * kMinMs || audio.blocks() < kMinBlocks)) {
+        // The user: drags and wheel turns anywhere in the editor, never a right click (menus would
+        // wait for an answer).
+        if (hasWindow) {
+          const int x = random.below(width), y = random.below(height);
+          if (random.below(4) == 0)
+            host.wheel(x, y, random.below(2) ? 1 : -1);
+          else
+            host.drag(x, y, random.below(81) - 40, random.below(81) - 40);
+          ++gestures;
+        }
+        // The host: automation it plays back, shown by the editor.
+        if (context.facts.numParams > 0) {
+          instance->set(random.below(context.facts.numParams), random.parameter());
+          problem = readProblem(*instance, random.below(context.facts.numParams));
+        }
+        instance->dispatch(effEditIdle);
+        EditorHost::pump(10);
+      }
+      audio.stop();
+      if (audio.failed()) problem = audio.problem();
+    }
+    instance->dispatch(effEditClose);
+    EditorHost::pump(30);
+    instance.reset();
+    host.destroy();
+    EditorHost::pump(30);
+    if (!problem.empty()) return CheckResult::fail(problem);
+    const validatehost::Counts after = validatehost::counts();
+    return CheckResult::pass(std::to_string(gestures) + " gestures, " +
+                             std::to_string(after.automate - before.automate) +
+                             " automation calls from the editor");
+  });
 }
 
 }  // namespace

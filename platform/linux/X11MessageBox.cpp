@@ -1,0 +1,385 @@
+#include "platform/linux/X11MessageBox.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/MessageBox.h"
+#include "platform/linux/MessageBoxModel.h"
+#include "platform/linux/PopupMenuModel.h"
+#include "platform/linux/X11Canvas.h"
+#include "platform/linux/X11Connection.h"
+
+namespace Platform {
+
+namespace {
+
+using Mintwerk::GlyphAtlas;
+using Mintwerk::MnemonicText;
+using Mintwerk::X11Canvas;
+
+constexpr float kPointSize = 9.0f;
+// The sign inside the icon: as large as the atlas cells, sized for small text, allow.
+constexpr float kMarkPointSize = 11.0f;
+constexpr int kMargin = 16;
+constexpr int kIconSize = 32;
+constexpr int kLineHeight = 15;
+constexpr float kMaxTextWidth = 420.0f;
+constexpr int kButtonWidth = 75, kButtonHeight = 23, kButtonGap = 8, kBandHeight = 43;
+constexpr int kMinWidth = 180;
+constexpr uint32_t kTextArea = 0xFFFFFF, kBand = 0xF0F0F0, kText = 0x000000;
+constexpr uint32_t kButtonFace = 0xE1E1E1, kButtonFrame = 0xADADAD, kButtonFocus = 0x0078D7;
+constexpr uint32_t kButtonPressed = 0xCCE4F7;
+constexpr unsigned kIconMask = 0xF0, kIconError = 0x10, kIconQuestion = 0x20, kIconWarning = 0x30,
+                   kIconInformation = 0x40;
+
+std::string latin1ToUtf8(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+void setText(Display* display, Window window, const char* name, const std::string& utf8) {
+  XChangeProperty(display, window, XInternAtom(display, name, False),
+                  XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(utf8.data()),
+                  static_cast<int>(utf8.size()));
+}
+
+void setAtoms(Display* display, Window window, const char* name, const std::vector<Atom>& atoms) {
+  XChangeProperty(display, window, XInternAtom(display, name, False), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(atoms.data()),
+                  static_cast<int>(atoms.size()));
+}
+
+bool hasWmState(Display* display, Window window) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const Atom wmState = XInternAtom(display, "WM_STATE", False);
+  if (XGetWindowProperty(display, window, wmState, 0, 0, False, AnyPropertyType, &type, &format,
+                         &count, &after, &data) != Success)
+    return false;
+  if (data) XFree(data);
+  return type != None;
+}
+
+// The window a window manager knows for `window` (an editor's child window is not one): the
+// nearest ancestor with WM_STATE, else the one just below the root. 0 when `window` is not a
+// window (any more).
+Window topLevelOf(Display* display, Window window) {
+  Window current = window;
+  for (int depth = 0; depth < 64 && current; ++depth) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, current, &root, &parent, &children, &count)) return 0;
+    if (children) XFree(children);
+    if (current == root) return 0;
+    if (hasWmState(display, current) || parent == root) return current;
+    current = parent;
+  }
+  return 0;
+}
+
+class MessageWindow {
+ public:
+  MessageWindow(Display* display, const char* text, const char* caption, unsigned flags,
+                unsigned long owner)
+      : display(display), flags(flags), buttons(dialogButtons(flags)) {
+    focus = defaultButton(flags);
+    haveFont = Mintwerk::renderGlyphAtlas("Vera", kPointSize, font);
+    auto measure = [this](const std::string& s) {
+      return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
+    };
+    lines = wrapText(text ? text : "", kMaxTextWidth, measure);
+    // The buttons must stay on the screen, whatever the text's length.
+    const int room =
+        (DisplayHeight(display, DefaultScreen(display)) - 4 * kMargin - kBandHeight - kIconSize) /
+        kLineHeight;
+    if (static_cast<int>(lines.size()) > std::max(room, 1)) {
+      lines.resize(static_cast<std::size_t>(std::max(room, 1)));
+      lines.back() += "...";
+    }
+    float widest = 0.0f;
+    for (const std::string& line : lines) widest = std::max(widest, measure(line));
+    icon = flags & kIconMask;
+    haveMarkFont = icon && Mintwerk::renderGlyphAtlas("Vera", kMarkPointSize, markFont);
+    textX = kMargin + (icon ? kIconSize + 12 : 0);
+    const int textHeight = static_cast<int>(lines.size()) * kLineHeight;
+    const int areaHeight = std::max(textHeight, icon ? kIconSize : 0);
+    textY = kMargin + (areaHeight - textHeight) / 2;
+    const int buttonsWidth = static_cast<int>(buttons.size()) * (kButtonWidth + kButtonGap);
+    width = std::max({kMinWidth, textX + static_cast<int>(std::ceil(widest)) + kMargin,
+                      buttonsWidth + 2 * kMargin - kButtonGap});
+    height = kMargin + areaHeight + kMargin + kBandHeight;
+
+    const int screen = DefaultScreen(display);
+    const Window root = RootWindow(display, screen);
+    visual = DefaultVisual(display, screen);
+    depth = DefaultDepth(display, screen);
+    const Window ownerTop = owner ? topLevelOf(display, static_cast<Window>(owner)) : 0;
+    // Over the middle of the owner when it still exists, else of the screen.
+    int centreX = DisplayWidth(display, screen) / 2, centreY = DisplayHeight(display, screen) / 2;
+    XWindowAttributes attributes;
+    Window child;
+    int ox = 0, oy = 0;
+    if (ownerTop && XGetWindowAttributes(display, ownerTop, &attributes) &&
+        XTranslateCoordinates(display, ownerTop, root, 0, 0, &ox, &oy, &child)) {
+      centreX = ox + attributes.width / 2;
+      centreY = oy + attributes.height / 2;
+    }
+    const int x = std::max(0, centreX - width / 2), y = std::max(0, centreY - height / 2);
+
+    XSetWindowAttributes set{};
+    set.background_pixel = WhitePixel(display, screen);
+    set.border_pixel = BlackPixel(display, screen);
+    set.event_mask = ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask |
+                     StructureNotifyMask | FocusChangeMask;
+    window = XCreateWindow(display, root, x, y, static_cast<unsigned>(width),
+                           static_cast<unsigned>(height), 0, depth, InputOutput, visual,
+                           CWBackPixel | CWBorderPixel | CWEventMask, &set);
+
+    const std::string title = caption ? caption : "";
+    XChangeProperty(display, window, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
+    setText(display, window, "_NET_WM_NAME", latin1ToUtf8(title));
+    // For hosts and tests that answer boxes: what the box says and which buttons it has.
+    setText(display, window, "_MINTWERK_MESSAGE_TEXT", latin1ToUtf8(text ? text : ""));
+    const long flagsValue = static_cast<long>(flags);
+    XChangeProperty(display, window, XInternAtom(display, "_MINTWERK_MESSAGE_FLAGS", False),
+                    XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&flagsValue), 1);
+    XClassHint hint{const_cast<char*>("messagebox"), const_cast<char*>("Mintwerk")};
+    XSetClassHint(display, window, &hint);
+    if (ownerTop) XSetTransientForHint(display, window, ownerTop);
+    setAtoms(display, window, "_NET_WM_WINDOW_TYPE",
+             {XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False)});
+    setAtoms(display, window, "_NET_WM_STATE",
+             {XInternAtom(display, "_NET_WM_STATE_MODAL", False)});
+    deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window, &deleteWindow, 1);
+    const long pid = static_cast<long>(getpid());
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+    XSizeHints* size = XAllocSizeHints();
+    if (size) {
+      size->flags = PPosition | PMinSize | PMaxSize;
+      size->x = x;
+      size->y = y;
+      size->min_width = size->max_width = width;
+      size->min_height = size->max_height = height;
+      XSetWMNormalHints(display, window, size);
+      XFree(size);
+    }
+    XWMHints* hints = XAllocWMHints();
+    if (hints) {
+      hints->flags = InputHint | StateHint;
+      hints->input = True;
+      hints->initial_state = NormalState;
+      XSetWMHints(display, window, hints);
+      XFree(hints);
+    }
+    XMapRaised(display, window);
+  }
+
+  ~MessageWindow() {
+    XDestroyWindow(display, window);
+    XSync(display, False);
+  }
+
+  int run() {
+    const int fd = ConnectionNumber(display);
+    for (;;) {
+      while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (handle(event)) return answer;
+      }
+      pollfd waitFor{fd, POLLIN, 0};
+      if (poll(&waitFor, 1, 100) > 0 && (waitFor.revents & (POLLHUP | POLLERR)))
+        return conservativeAnswer(flags);
+    }
+  }
+
+ private:
+  int buttonLeft(int index) const {
+    const int count = static_cast<int>(buttons.size());
+    return width - kMargin - (count - index) * kButtonWidth - (count - 1 - index) * kButtonGap;
+  }
+  int buttonTop() const { return height - kBandHeight + (kBandHeight - kButtonHeight) / 2; }
+  int buttonAt(int x, int y) const {
+    for (int i = 0; i < static_cast<int>(buttons.size()); ++i)
+      if (x >= buttonLeft(i) && x < buttonLeft(i) + kButtonWidth && y >= buttonTop() &&
+          y < buttonTop() + kButtonHeight)
+        return i;
+    return -1;
+  }
+
+  bool finish(int value) {
+    answer = value;
+    return true;
+  }
+
+  bool handle(XEvent& event) {
+    switch (event.type) {
+      case Expose:
+        if (event.xexpose.count == 0) paint();
+        return false;
+      case MapNotify:
+        // Without a window manager nobody else gives the box the keyboard.
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        return false;
+      case DestroyNotify:
+        return finish(escapeAnswer(flags));
+      case ClientMessage:
+        if (event.xclient.format == 32 &&
+            static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow)
+          return finish(escapeAnswer(flags));
+        return false;
+      case ButtonPress:
+        if (event.xbutton.button != Button1) return false;
+        pressed = buttonAt(event.xbutton.x, event.xbutton.y);
+        if (pressed >= 0) focus = pressed;
+        paint();
+        return false;
+      case ButtonRelease: {
+        if (event.xbutton.button != Button1 || pressed < 0) return false;
+        const int released = buttonAt(event.xbutton.x, event.xbutton.y);
+        const int was = pressed;
+        pressed = -1;
+        if (released == was) return finish(buttons[was].answer);
+        paint();
+        return false;
+      }
+      case KeyPress:
+        return key(event.xkey);
+      default:
+        return false;
+    }
+  }
+
+  bool key(XKeyEvent& event) {
+    char text[8] = {};
+    KeySym sym = NoSymbol;
+    const int length = XLookupString(&event, text, sizeof text, &sym, nullptr);
+    const int count = static_cast<int>(buttons.size());
+    switch (sym) {
+      case XK_Escape:
+        return finish(escapeAnswer(flags));
+      case XK_Return:
+      case XK_KP_Enter:
+      case XK_space:
+        return finish(buttons[focus].answer);
+      case XK_Tab:
+      case XK_Right:
+        focus = (focus + 1) % count;
+        paint();
+        return false;
+      case XK_ISO_Left_Tab:
+      case XK_Left:
+        focus = (focus + count - 1) % count;
+        paint();
+        return false;
+      default:
+        break;
+    }
+    if (length == 1 && (event.state & (ControlMask | Mod1Mask)) == 0) {
+      for (const DialogButton& button : buttons) {
+        const MnemonicText label = Mintwerk::parseMnemonic(button.label);
+        if (label.key &&
+            label.key == static_cast<char>(std::tolower(static_cast<unsigned char>(text[0]))))
+          return finish(button.answer);
+      }
+    }
+    return false;
+  }
+
+  void drawIcon(X11Canvas& canvas) const {
+    const float cx = kMargin + kIconSize / 2.0f, cy = kMargin + kIconSize / 2.0f;
+    const char* mark = icon == kIconError ? "x" : icon == kIconQuestion ? "?" : "!";
+    const uint32_t colour = icon == kIconError     ? 0xE81123
+                            : icon == kIconWarning ? 0xE6A700
+                                                   : 0x1A73D9;
+    canvas.fillCircle(cx, cy, kIconSize / 2.0f - 1.0f, colour);
+    if (icon == kIconInformation) mark = "i";
+    if (!haveMarkFont && !haveFont) return;
+    const GlyphAtlas& sign = haveMarkFont ? markFont : font;
+    const float w = X11Canvas::measureText(sign, mark);
+    canvas.drawText(sign, mark, std::round(cx - w / 2.0f), cy + 5.0f, 0xFFFFFF);
+  }
+
+  void paint() {
+    X11Canvas canvas(width, height, kTextArea);
+    canvas.fill(0, height - kBandHeight, width, kBandHeight, kBand);
+    if (icon) drawIcon(canvas);
+    if (haveFont) {
+      for (std::size_t i = 0; i < lines.size(); ++i)
+        canvas.drawText(font, lines[i], static_cast<float>(textX),
+                        static_cast<float>(textY + static_cast<int>(i) * kLineHeight + 11), kText);
+    }
+    for (int i = 0; i < static_cast<int>(buttons.size()); ++i) {
+      const int x = buttonLeft(i), y = buttonTop();
+      canvas.fill(x, y, kButtonWidth, kButtonHeight, i == pressed ? kButtonPressed : kButtonFace);
+      canvas.outline(x, y, kButtonWidth, kButtonHeight, i == focus ? kButtonFocus : kButtonFrame);
+      if (i == focus)
+        canvas.outline(x + 1, y + 1, kButtonWidth - 2, kButtonHeight - 2, kButtonFocus);
+      if (!haveFont) continue;
+      const MnemonicText label = Mintwerk::parseMnemonic(buttons[i].label);
+      const float w = X11Canvas::measureText(font, label.shown);
+      canvas.drawText(font, label.shown, std::floor(x + (kButtonWidth - w) / 2.0f),
+                      static_cast<float>(y + 16), kText, label.underline);
+    }
+    canvas.put(display, window, visual, depth);
+  }
+
+  Display* display;
+  unsigned flags;
+  std::vector<DialogButton> buttons;
+  GlyphAtlas font, markFont;
+  bool haveFont = false, haveMarkFont = false;
+  std::vector<std::string> lines;
+  unsigned icon = 0;
+  int textX = 0, textY = 0, width = 0, height = 0;
+  Visual* visual = nullptr;
+  int depth = 0;
+  Window window = 0;
+  Atom deleteWindow = None;
+  int focus = 0, pressed = -1;
+  int answer = 0;
+};
+
+}  // namespace
+
+int showX11MessageBox(const char* text, const char* caption, unsigned flags, unsigned long owner) {
+  // A connection of our own, with the module's one error handler: an owner that has gone is no
+  // reason to end the host.
+  Display* display = openOwnDisplay("message box");
+  if (!display) return -1;
+  int answer = -1;
+  {
+    MessageWindow box(display, text, caption, flags, owner);
+    answer = box.run();
+  }
+  closeOwnDisplay(display);
+  return answer;
+}
+
+}  // namespace Platform

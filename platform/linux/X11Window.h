@@ -1,0 +1,97 @@
+// The editor's native X11 window: a child of the host's window on a display connection of our
+// own. Linux hosts drive editors through their idle calls, so the window handles its events, its
+// 10 ms poll and its painting there; it paints the tree through the GL device, and provides
+// capture (a pointer grab), menus, questions and repaint to the controls.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "dxblit/Device.h"
+#include "gui/NativeWindow.h"
+#include "platform/linux/LinuxCursor.h"
+#include "platform/linux/LinuxWheelForwarding.h"
+#include "platform/linux/X11Drawable.h"
+#include "platform/linux/X11PointerInput.h"
+#include "platform/linux/X11PopupMenu.h"
+
+namespace Mintwerk {
+
+class X11Window : public NativeWindow,
+                  private Platform::CursorTarget,
+                  private Platform::WheelTarget {
+ public:
+  // Null when no window could be made (no display, a parent that is not a window, no GL
+  // configuration); one line on stderr says why, and nothing is left behind. A null parent
+  // makes a top-level window.
+  static X11Window* create(IFrameController* controller, uint32_t width, uint32_t height,
+                           void* parentWindow);
+  ~X11Window() override;
+
+  void setTimer(ITimerController* controller) override;
+  // From this thread or another; a window whose events are being handled goes when that ends.
+  void dispose() override;
+  void idle(void (*unlockEditor)(void*), void* editor) override;
+
+  bool confirm(const char* caption, const char* text) override;
+  void redraw() override;
+  void releaseResources() override;
+  void setCapture(Control* control) override;
+  bool hasCapture(Control* control) override;
+  Menu* createMenu(Control* target) override;
+  bool isMenuOpenFor(Control* control) override;
+
+  // Shows a menu at window coordinates for its target; returns when it has closed. The chosen
+  // item reaches the target once the event that opened the menu has been handled.
+  int showMenu(const std::vector<PopupMenuEntry>& entries, Control* target, int x, int y);
+
+  Window getHandle() const { return drawable.window; }
+  Display* getDisplay() const { return drawable.display; }
+
+ private:
+  X11Window(IFrameController* controller, uint32_t width, uint32_t height);
+  bool build(Window parent);
+  void handlePending();
+  void handleEvent(XEvent& event);
+  void deliver(const TreePointerEvent& event);
+  void deliverMenuCommand();
+  void windowWasDestroyed();
+  bool noticeDestruction();
+  void paint();
+  void showCursor(Platform::CursorShape shape) override;
+  bool takeWheelUnderPointer(float delta) override;
+  void deliverHostWheel();
+  void setCursorShape(int shape);
+  void releaseGrab();
+
+  Platform::X11Drawable drawable;
+  Colormap colormap = 0;
+  Atom deleteWindowAtom = 0;
+  Cursor handCursor = 0, sizingCursor = 0;
+  int cursorShape = -1;      // shown: -1 the inherited arrow, else a CursorShape
+  bool cursorAsked = false;  // a control asked for a cursor during the current event
+  IFrameController* frameController;
+  ITimerController* timerController = nullptr;
+  long long lastTickNanoseconds = 0;
+  DXBlit::Device* device = nullptr;
+  Control* captureControl = nullptr;
+  bool grabbed = false;
+  Control* menuTarget = nullptr;
+  bool menuOpen = false;
+  int pendingCommand = -1;
+  bool needsPaint = true;
+  PointerTranslator pointer;
+  // A wheel turn the host announced, waiting for the next idle call; 0 for none.
+  float hostWheel = 0.0f;
+  int32_t hostWheelX = 0, hostWheelY = 0;
+  int hostWheelModifiers = 0;
+  // Serialises the window between the host's idle thread and a close from another thread.
+  std::recursive_mutex busy;
+  int holds = 0;          // idle calls on the stack
+  bool disposed = false;  // no owner any more: the object goes when the last hold ends
+};
+
+}  // namespace Mintwerk
