@@ -16,7 +16,15 @@ set(QUORL_AUDIO_FLAGS -frounding-math -fno-builtin-sin -fno-builtin-cos)
 if(WIN32)
   # The DLL and the Windows programs must run on a bare Windows: no mingw runtime DLLs.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # No link time in the PE header, so that one commit always links to the same bytes.
+  add_link_options(-Wl,--no-insert-timestamp)
 endif()
+
+# Objects name no folder of the machine that built them (__FILE__, debug info): the same commit
+# compiles to the same bytes wherever it is checked out or built. The build folder comes last so
+# that it wins over the source folder that holds it.
+add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>
+                    $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>)
 
 option(QUORL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(QUORL_FUZZ "Build the fuzz targets (with clang)" OFF)

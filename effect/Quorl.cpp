@@ -49,6 +49,8 @@ void rampValues(const RampBank<Quorl::kRampCount>& ramps, double offset,
 Quorl::Quorl(audioMasterCallback host)
     : Plug(host, kProgramCount, QuorlParams::kParamCount, "Quorl") {
   setUniqueID(kUniqueId);
+  // The major number only: to hosts a minor or patch release is the plug-in their sessions hold.
+  setVersion(QUORL_VERSION_MAJOR);
   for (int32_t i = 0; i < QuorlParams::kParamCount; ++i) {
     PlugCore::ParamRecord& record = params[static_cast<uint32_t>(i)];
     const QuorlParams::ParamInfo& info = QuorlParams::kParamTable[i];

@@ -62,6 +62,7 @@ class AudioEffect {
 
   // Setters of the record: each writes the one field or flag its name says.
   void setUniqueID(VstInt32 id) { cEffect.uniqueID = id; }
+  void setVersion(VstInt32 version) { cEffect.version = version; }
   void setNumInputs(VstInt32 inputs) { cEffect.numInputs = inputs; }
   void setNumOutputs(VstInt32 outputs) { cEffect.numOutputs = outputs; }
   void setInitialDelay(VstInt32 delay) { cEffect.initialDelay = delay; }

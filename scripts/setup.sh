@@ -13,7 +13,7 @@ packages=(
   libpng-dev zlib1g-dev
   libx11-dev libxtst-dev
   clang libclang-rt-14-dev llvm
-  dpkg-dev
+  dpkg-dev zip unzip lintian
 )
 
 missing=()

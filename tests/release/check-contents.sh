@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The release folder holds the three files and SHA256SUMS; each archive holds exactly its files,
+# with fixed owners and modes; the zip's DLL is the DLL the Windows tests ran; the archive and the
+# package carry the same Linux binaries; the package depends on whatever those binaries load.
+#   check-contents.sh RELEASE_DIR VERSION TESTED_DLL WORK_DIR
+set -euo pipefail
+dir=$1 version=$2 testedDll=$3 work=$4
+rm -rf "$work"
+mkdir -p "$work"
+win=Quorl-$version-windows-x64 lin=Quorl-$version-linux-x86_64 deb=quorl_${version}_amd64.deb
+fail() { echo "$*" >&2; exit 1; }
+
+files=$(cd "$dir" && ls -A | tr '\n' ' ')
+[ "$files" = "$lin.tar.gz $win.zip SHA256SUMS $deb " ] || fail "release folder holds: $files"
+
+# zip: names, modes, one time stamp for all.
+zipList=$(zipinfo "$dir/$win.zip" | awk '/^[-d]r/ { print $1, $NF }')
+[ "$zipList" = "-rw-r--r-- $win/Quorl-x64.dll
+-rw-r--r-- $win/README.txt
+-rwxr-xr-x $win/vsthost.exe" ] || fail "zip holds: $zipList"
+[ "$(zipinfo -T "$dir/$win.zip" | awk '/^[-d]r/ { print $7 }' | sort -u | wc -l)" = 1 ] ||
+  fail "zip entries carry different times"
+(cd "$work" && unzip -q "$dir/$win.zip")
+cmp "$work/$win/Quorl-x64.dll" "$testedDll" ||
+  fail "the zip's DLL is not $testedDll (was that built from the released commit?)"
+
+tarList=$(tar tvzf "$dir/$lin.tar.gz" | awk '{ print $1, $2, $NF }')
+[ "$tarList" = "drwxr-xr-x 0/0 $lin/
+-rw-r--r-- 0/0 $lin/Quorl.so
+-rw-r--r-- 0/0 $lin/README.txt
+-rwxr-xr-x 0/0 $lin/vsthost" ] || fail "tar.gz holds: $tarList"
+tar -xzf "$dir/$lin.tar.gz" -C "$work"
+
+# The read-mes tell a musician the version, where things go and how to take them out again.
+for readme in "$work/$win/README.txt" "$work/$lin/README.txt"; do
+  for text in "Quorl $version" "Install" "Quorl.defaults" "Uninstall" "Bitstream"; do
+    grep -q "$text" "$readme" || fail "$readme does not mention $text"
+  done
+done
+grep -q '%APPDATA%\\Harrowmint\\Quorl.defaults' "$work/$win/README.txt" || fail "no Windows defaults path"
+grep -q '~/.vst' "$work/$lin/README.txt" || fail "no ~/.vst in the Linux read-me"
+[ "$(grep -c $'\r$' "$work/$win/README.txt")" = "$(wc -l <"$work/$win/README.txt")" ] ||
+  fail "the Windows read-me has lines without CRLF"
+grep -q $'\r' "$work/$lin/README.txt" && fail "the Linux read-me has CRs"
+
+debList=$(dpkg-deb -c "$dir/$deb" | awk '{ print $1, $2, $NF }')
+[ "$debList" = "drwxr-xr-x root/root ./
+drwxr-xr-x root/root ./usr/
+drwxr-xr-x root/root ./usr/bin/
+-rwxr-xr-x root/root ./usr/bin/vsthost
+drwxr-xr-x root/root ./usr/lib/
+drwxr-xr-x root/root ./usr/lib/vst/
+-rw-r--r-- root/root ./usr/lib/vst/Quorl.so
+drwxr-xr-x root/root ./usr/share/
+drwxr-xr-x root/root ./usr/share/doc/
+drwxr-xr-x root/root ./usr/share/doc/quorl/
+-rw-r--r-- root/root ./usr/share/doc/quorl/changelog.gz
+-rw-r--r-- root/root ./usr/share/doc/quorl/copyright" ] || fail ".deb holds: $debList"
+[ "$(dpkg-deb -f "$dir/$deb" Package Version Architecture)" = "Package: quorl
+Version: $version
+Architecture: amd64" ] || fail "package fields: $(dpkg-deb -f "$dir/$deb")"
+dpkg-deb -x "$dir/$deb" "$work/deb"
+cmp "$work/deb/usr/lib/vst/Quorl.so" "$work/$lin/Quorl.so"
+cmp "$work/deb/usr/bin/vsthost" "$work/$lin/vsthost"
+grep -q '^License: Bitstream$' "$work/deb/usr/share/doc/quorl/copyright" || fail "no font licence"
+
+# Every library the binaries load comes from a package the .deb depends on.
+depends=$(dpkg-deb -f "$dir/$deb" Depends)
+libraries=$(ldconfig -p)
+echo "Depends: $depends"
+for binary in "$work/deb/usr/lib/vst/Quorl.so" "$work/deb/usr/bin/vsthost"; do
+  for soname in $(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+    path=$(awk -v n="$soname" '$1 == n && /x86-64/ { print $NF }' <<<"$libraries" | head -n 1)
+    [ -n "$path" ] || fail "$soname (needed by $binary) is not installed here"
+    package=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(realpath "$path")" 2>/dev/null ||
+      dpkg -S "/usr$path" 2>/dev/null) || fail "no package owns $path"
+    package=${package%%:*}
+    tr ',|' '\n\n' <<<"$depends" | awk '{ print $1 }' | grep -qxF "$package" ||
+      fail "$(basename "$binary") needs $soname from $package, which Depends lacks"
+  done
+done
+echo "release contents as expected"

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The package installs into an empty root (its own dpkg database), puts exactly its files there,
+# the installed host tool loads the installed plug-in, and removal leaves nothing but dpkg's records.
+#   check-deb-install.sh DEB WORK_DIR
+set -euo pipefail
+deb=$1 work=$2
+rm -rf "$work"
+root=$work/root
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$work/settings"
+touch "$root/var/lib/dpkg/status"
+# Only the package's own files are under test: the libraries it depends on are the host's.
+dpkg=(dpkg --root="$root" --force-not-root --force-depends)
+
+"${dpkg[@]}" -i "$deb" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
+listed=$("${dpkg[@]}" -L quorl | grep -v '^/\.$' | sort)
+present=$(cd "$root" && find usr | sed 's|^|/|' | sort)
+wanted="/usr
+/usr/bin
+/usr/bin/vsthost
+/usr/lib
+/usr/lib/vst
+/usr/lib/vst/Quorl.so
+/usr/share
+/usr/share/doc
+/usr/share/doc/quorl
+/usr/share/doc/quorl/changelog.gz
+/usr/share/doc/quorl/copyright"
+[ "$listed" = "$wanted" ] || { printf 'dpkg lists:\n%s\n' "$listed" >&2; exit 1; }
+[ "$present" = "$wanted" ] || { printf 'installed:\n%s\n' "$present" >&2; exit 1; }
+
+XDG_CONFIG_HOME=$work/settings "$root/usr/bin/vsthost" info "$root/usr/lib/vst/Quorl.so" \
+  >"$work/info.txt"
+grep -q '^effectName      "Quorl"$' "$work/info.txt" || { cat "$work/info.txt"; exit 1; }
+
+"${dpkg[@]}" --purge quorl >"$work/remove.log" 2>&1 || { cat "$work/remove.log"; exit 1; }
+left=$(cd "$root" && find . -mindepth 1 ! -path './var' ! -path './var/lib' ! -path './var/lib/dpkg' \
+  ! -path './var/lib/dpkg/*')
+[ -z "$left" ] || { printf 'left after removal:\n%s\n' "$left" >&2; exit 1; }
+grep -q '^Package: quorl$' "$root/var/lib/dpkg/status" &&
+  { echo "dpkg still knows the package after purge" >&2; exit 1; }
+echo "installed, loaded and removed in $root"
