@@ -81,6 +81,8 @@ class QuietStderr {
 // True when memory this process frees is overwritten at once, so that a dangling pointer into it
 // cannot pass by luck; `how` says what was found.
 bool freedMemoryIsOverwritten(std::string& how);
+// The setting that makes this platform's allocator overwrite what it frees.
+const char* freedMemoryFillHint();
 
 // A module's address range and handle, kept to recognise its windows once it is unloaded. On X11
 // what was on the display and which sockets were open when it was taken, since windows there
