@@ -1,5 +1,7 @@
 #include "gui/Control.h"
 
+#include <utility>
+
 namespace Mintwerk {
 
 Control::Control(Container* parent, int32_t x, int32_t y, uint32_t width, uint32_t height)
@@ -9,6 +11,13 @@ Control::Control(Container* parent, int32_t x, int32_t y, uint32_t width, uint32
 
 bool Control::confirm(const char* caption, const char* text) {
   return parent ? parent->confirm(caption, text) : false;
+}
+
+void Control::confirmThen(const char* caption, const char* text, std::function<void()> onOk) {
+  if (parent)
+    parent->confirmThen(caption, text, std::move(onOk));
+  else if (confirm(caption, text))
+    onOk();
 }
 
 void Control::redraw() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <list>
 
 #include "dxblit/Context.h"
@@ -24,6 +25,10 @@ class Control : public NoCopy, public DXBlit::Scene {
   Control(Container* parent, int32_t x, int32_t y, uint32_t width, uint32_t height);
 
   virtual bool confirm(const char* caption, const char* text);
+  // Asks as confirm does and runs `onOk` only on OK: at once where the question waits for its
+  // answer, later where the window keeps the host's thread going while the question is up.
+  // Nothing runs on Cancel, nor once the window has gone.
+  virtual void confirmThen(const char* caption, const char* text, std::function<void()> onOk);
   virtual void redraw();
   virtual void releaseResources() {}
   virtual bool hitTest(int32_t x, int32_t y);

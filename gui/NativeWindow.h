@@ -19,7 +19,8 @@ class NativeWindow : public Container {
   // Handles what has queued up for the window where the host's idle calls drive it (X11); where
   // the system delivers to the window itself there is nothing to do. Called with the editor's
   // lock held: the window lets go of it through `unlockEditor` once a close on another thread
-  // can no longer free the window under this call, and before anything of the tree runs.
+  // can no longer free the window under this call, and before anything of the tree runs. It
+  // never waits for the window with the lock held: a window busy elsewhere skips the call.
   virtual void idle(void (*unlockEditor)(void*), void* editor) { unlockEditor(editor); }
 };
 

@@ -73,15 +73,15 @@ bool PlugEditVST::open(void* parentWindow) {
 
 NativeWindow* PlugEditVST::detachWindow() {
   takeLock();
-  NativeWindow* detached = nullptr;
-  if (frame) {
-    window->releaseResources();  // while the native window still exists
-    detached = window;
-    window = nullptr;
-    frame = nullptr;
-    systemWindow = nullptr;
-  }
+  NativeWindow* detached = frame ? window : nullptr;
+  window = nullptr;
+  frame = nullptr;
+  systemWindow = nullptr;
   freeLock();
+  // Outside the lock: the window may be busy on the host's idle thread, and that thread may be
+  // on its way to this lock (its window was destroyed). The lock is never held while waiting for
+  // the window, so the two cannot wait for each other.
+  if (detached) detached->releaseResources();  // while the native window still exists
   return detached;
 }
 

@@ -218,19 +218,20 @@ void PlugFrame::menuCommand(int id) {
   const char* caption = p->getName();
   switch (id) {
     case 0:
-      if (confirm(caption,
+      confirmThen(caption,
                   "Saving new defaults for:\n - parameter values (current values) and presets\n"
-                  " - MIDI mappings (current mappings)\n"))
-        p->saveDefaults();
+                  " - MIDI mappings (current mappings)\n",
+                  [p] { p->saveDefaults(); });
       break;
     case 1:
-      if (confirm(caption, "Loading default settings and presets.")) {
+      confirmThen(caption, "Loading default settings and presets.", [p] {
         p->loadFactoryBank();
         p->loadDefaults();
-      }
+      });
       break;
     case 2:
-      if (confirm(caption, "Loading factor default settings and presets.")) p->loadFactoryBank();
+      confirmThen(caption, "Loading factor default settings and presets.",
+                  [p] { p->loadFactoryBank(); });
       break;
     case 3:
       Platform::openWebAddress(kWebAddress);

@@ -2,6 +2,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/linux/MessageBoxModel.h"
+#include "platform/linux/NoticeSink.h"
 #include "platform/linux/X11MessageBox.h"
 
 namespace Platform {
@@ -9,7 +10,16 @@ namespace Platform {
 namespace {
 MessageBoxHandler currentHandler = nullptr;
 void* currentContext = nullptr;
+thread_local NoticeSink* threadSink = nullptr;
+
+bool isNotice(unsigned flags) { return (flags & 0xF) == kMbOk; }
 }  // namespace
+
+NoticeSink* setNoticeSink(NoticeSink* sink) {
+  NoticeSink* previous = threadSink;
+  threadSink = sink;
+  return previous;
+}
 
 void setMessageBoxHandler(MessageBoxHandler handler, void* context) {
   currentHandler = handler;
@@ -18,6 +28,10 @@ void setMessageBoxHandler(MessageBoxHandler handler, void* context) {
 
 int messageBox(const char* text, const char* caption, unsigned flags) {
   if (currentHandler) return currentHandler(currentContext, text, caption, flags);
+  if (threadSink && isNotice(flags)) {
+    threadSink->showNotice(text, caption, flags);
+    return kIdOk;
+  }
   const int answer = showX11MessageBox(text, caption, flags, 0);
   if (answer != -1) return answer;
   std::fprintf(stderr, "[%s] %s\n", caption ? caption : "", text ? text : "");

@@ -39,6 +39,10 @@ constexpr int kMinWidth = 180;
 constexpr uint32_t kTextArea = 0xFFFFFF, kBand = 0xF0F0F0, kText = 0x000000;
 constexpr uint32_t kButtonFace = 0xE1E1E1, kButtonFrame = 0xADADAD, kButtonFocus = 0x0078D7;
 constexpr uint32_t kButtonPressed = 0xCCE4F7;
+// The window manager hints that leave out minimising, maximising and resizing.
+constexpr long kMotifFunctions = 1, kMotifDecorations = 2;
+constexpr long kMotifMove = 4, kMotifClose = 32;
+constexpr long kMotifBorder = 2, kMotifTitle = 8, kMotifMenu = 16;
 constexpr unsigned kIconMask = 0xF0, kIconError = 0x10, kIconQuestion = 0x20, kIconWarning = 0x30,
                    kIconInformation = 0x40;
 
@@ -98,9 +102,10 @@ Window topLevelOf(Display* display, Window window) {
   return 0;
 }
 
-class MessageWindow {
- public:
-  MessageWindow(Display* display, const char* text, const char* caption, unsigned flags,
+}  // namespace
+
+struct X11MessageBox::Shown {
+  Shown(Display* display, const char* text, const char* caption, unsigned flags,
                 unsigned long owner)
       : display(display), flags(flags), buttons(dialogButtons(flags)) {
     focus = defaultButton(flags);
@@ -172,8 +177,16 @@ class MessageWindow {
     if (ownerTop) XSetTransientForHint(display, window, ownerTop);
     setAtoms(display, window, "_NET_WM_WINDOW_TYPE",
              {XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False)});
+    // Above the host's windows, and without a minimise button: a box out of sight would leave
+    // its question unanswered, and where the answer is waited for, the host stopped.
     setAtoms(display, window, "_NET_WM_STATE",
-             {XInternAtom(display, "_NET_WM_STATE_MODAL", False)});
+             {XInternAtom(display, "_NET_WM_STATE_MODAL", False),
+              XInternAtom(display, "_NET_WM_STATE_ABOVE", False)});
+    const long motifHints[5] = {kMotifFunctions | kMotifDecorations, kMotifMove | kMotifClose,
+                                kMotifBorder | kMotifTitle | kMotifMenu, 0, 0};
+    const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, window, motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(motifHints), 5);
     deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &deleteWindow, 1);
     const long pid = static_cast<long>(getpid());
@@ -200,24 +213,37 @@ class MessageWindow {
     XMapRaised(display, window);
   }
 
-  ~MessageWindow() {
+  ~Shown() {
     XDestroyWindow(display, window);
     XSync(display, False);
   }
 
-  int run() {
-    const int fd = ConnectionNumber(display);
-    for (;;) {
-      while (XPending(display)) {
-        XEvent event;
-        XNextEvent(display, &event);
-        if (handle(event)) return answer;
-      }
-      pollfd waitFor{fd, POLLIN, 0};
-      if (poll(&waitFor, 1, 100) > 0 && (waitFor.revents & (POLLHUP | POLLERR)))
-        return conservativeAnswer(flags);
+  bool pump() {
+    while (!answered && XPending(display)) {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (handle(event)) answered = true;
     }
+    if (!answered) {
+      // A server gone away answers as nobody could.
+      pollfd check{ConnectionNumber(display), 0, 0};
+      if (poll(&check, 1, 0) > 0 && (check.revents & (POLLHUP | POLLERR))) {
+        answer = conservativeAnswer(flags);
+        answered = true;
+      }
+    }
+    XFlush(display);
+    return answered;
   }
+
+  void raise() {
+    XMapRaised(display, window);
+    XFlush(display);
+  }
+
+  Display* display;
+  bool answered = false;
+  int answer = 0;
 
  private:
   int buttonLeft(int index) const {
@@ -246,6 +272,10 @@ class MessageWindow {
       case MapNotify:
         // Without a window manager nobody else gives the box the keyboard.
         XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        return false;
+      case UnmapNotify:
+        // Minimised after all (a window manager that ignores the hints): back it comes.
+        XMapRaised(display, window);
         return false;
       case DestroyNotify:
         return finish(escapeAnswer(flags));
@@ -350,7 +380,6 @@ class MessageWindow {
     canvas.put(display, window, visual, depth);
   }
 
-  Display* display;
   unsigned flags;
   std::vector<DialogButton> buttons;
   GlyphAtlas font, markFont;
@@ -363,23 +392,41 @@ class MessageWindow {
   Window window = 0;
   Atom deleteWindow = None;
   int focus = 0, pressed = -1;
-  int answer = 0;
 };
 
-}  // namespace
-
-int showX11MessageBox(const char* text, const char* caption, unsigned flags, unsigned long owner) {
-  // A connection of our own, with the module's one error handler: an owner that has gone is no
+X11MessageBox::X11MessageBox(const char* text, const char* caption, unsigned flags,
+                             unsigned long owner) {
+  // A connection of our own, with the module's error handling: an owner that has gone is no
   // reason to end the host.
   Display* display = openOwnDisplay("message box");
-  if (!display) return -1;
-  int answer = -1;
-  {
-    MessageWindow box(display, text, caption, flags, owner);
-    answer = box.run();
-  }
+  if (display) shown = new Shown(display, text, caption, flags, owner);
+}
+
+X11MessageBox::~X11MessageBox() {
+  if (!shown) return;
+  Display* display = shown->display;
+  delete shown;
   closeOwnDisplay(display);
-  return answer;
+}
+
+bool X11MessageBox::pump() { return !shown || shown->pump(); }
+
+int X11MessageBox::answer() const { return shown ? shown->answer : -1; }
+
+int X11MessageBox::descriptor() const { return shown ? ConnectionNumber(shown->display) : -1; }
+
+void X11MessageBox::raise() {
+  if (shown && !shown->answered) shown->raise();
+}
+
+int showX11MessageBox(const char* text, const char* caption, unsigned flags, unsigned long owner) {
+  X11MessageBox box(text, caption, flags, owner);
+  if (!box.isShown()) return -1;
+  while (!box.pump()) {
+    pollfd waitFor{box.descriptor(), POLLIN, 0};
+    poll(&waitFor, 1, 100);
+  }
+  return box.answer();
 }
 
 }  // namespace Platform

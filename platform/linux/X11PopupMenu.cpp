@@ -24,15 +24,9 @@ constexpr uint32_t kMenuGreyText = 0x8D8D8D;
 constexpr uint32_t kMenuSeparator = 0xD0D0D0;
 // A grab held by another client (a host in the middle of its own drag) is usually let go within
 // moments; a menu that cannot have the pointer could never be dismissed, so it gives up.
-constexpr int kGrabAttempts = 25;
-constexpr long kGrabRetryNs = 10 * 1000 * 1000;
+constexpr long long kGrabPatienceNs = 250LL * 1000 * 1000;
 // Pointer travel that turns the release of the opening press into a choice.
 constexpr int kDragThreshold = 4;
-
-void sleepNs(long ns) {
-  timespec t{0, ns};
-  nanosleep(&t, nullptr);
-}
 
 // What hosts and tests read to see the menu: one line per entry, "--" for a separator, the text
 // as given (with its "&"), and a tab and "grey" after a disabled item.
@@ -45,15 +39,15 @@ std::string describeEntries(const std::vector<PopupMenuEntry>& entries) {
   return out;
 }
 
-class MenuWindow {
- public:
-  MenuWindow(Display* display, int x, int y, const std::vector<PopupMenuEntry>& entries)
+}  // namespace
+
+struct X11PopupMenu::Shown {
+  Shown(Display* display, int screen, int x, int y, const std::vector<PopupMenuEntry>& entries)
       : display(display),
         haveFont(renderGlyphAtlas("Vera", kMenuPointSize, font)),
         model(entries, [this](const std::string& s) {
           return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
         }) {
-    const int screen = DefaultScreen(display);
     visual = DefaultVisual(display, screen);
     depth = DefaultDepth(display, screen);
     int left, top;
@@ -82,9 +76,10 @@ class MenuWindow {
                     reinterpret_cast<const unsigned char*>(items.data()),
                     static_cast<int>(items.size()));
     XMapRaised(display, window);
+    clock_gettime(CLOCK_MONOTONIC, &opened);
   }
 
-  ~MenuWindow() {
+  ~Shown() {
     if (pointerGrabbed) XUngrabPointer(display, CurrentTime);
     if (keyboardGrabbed) XUngrabKeyboard(display, CurrentTime);
     XDestroyWindow(display, window);
@@ -95,45 +90,68 @@ class MenuWindow {
     }
   }
 
-  bool grab() {
-    for (int attempt = 0; attempt < kGrabAttempts; ++attempt) {
-      if (!pointerGrabbed)
-        pointerGrabbed =
-            XGrabPointer(display, window, False,
-                         ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask,
-                         GrabModeAsync, GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
-      if (!keyboardGrabbed)
-        keyboardGrabbed = XGrabKeyboard(display, window, False, GrabModeAsync, GrabModeAsync,
-                                        CurrentTime) == GrabSuccess;
-      if (pointerGrabbed && keyboardGrabbed) return true;
-      sleepNs(kGrabRetryNs);
-    }
-    return false;
-  }
-
-  int run() {
-    Window root, child;
-    int rootX, rootY;
-    unsigned mask;
-    if (!XQueryPointer(display, window, &root, &child, &rootX, &rootY, &startX, &startY, &mask)) {
-      startX = startY = -10000;
-    }
-    const int fd = ConnectionNumber(display);
-    for (;;) {
-      XEvent event;
-      while (XCheckIfEvent(display, &event, forMenu, reinterpret_cast<XPointer>(&window))) {
-        if (handle(event)) return result;
+  bool tick() {
+    if (ended) return true;
+    if (!(pointerGrabbed && keyboardGrabbed)) {
+      if (!grab()) {
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long long waited = (now.tv_sec - opened.tv_sec) * 1000000000LL +
+                                 (now.tv_nsec - opened.tv_nsec);
+        if (waited > kGrabPatienceNs) return end(-1);
+        return false;
       }
-      XFlush(display);
-      pollfd waitFor{fd, POLLIN, 0};
-      // A short wait: Xlib may already hold events it read while flushing.
-      if (poll(&waitFor, 1, 50) > 0 && (waitFor.revents & (POLLHUP | POLLERR))) return -1;
+      // Where the pointer was when the menu took it: the opening press's release there
+      // chooses nothing.
+      Window root, child;
+      int rootX, rootY;
+      unsigned mask;
+      if (!XQueryPointer(display, window, &root, &child, &rootX, &rootY, &startX, &startY, &mask))
+        startX = startY = -10000;
     }
+    XEvent event;
+    while (!ended && XCheckIfEvent(display, &event, forMenu, reinterpret_cast<XPointer>(&window)))
+      handle(event);
+    XFlush(display);
+    return ended;
   }
 
- private:
+  bool handle(XEvent& event) {
+    if (!ended && react(event)) end(result);
+    return ended;
+  }
+
   static Bool forMenu(Display*, XEvent* event, XPointer window) {
     return event->xany.window == *reinterpret_cast<Window*>(window);
+  }
+
+  Window window = 0;
+  bool ended = false;
+  int result = -1;
+
+ private:
+  bool grab() {
+    if (!pointerGrabbed)
+      pointerGrabbed =
+          XGrabPointer(display, window, False,
+                       ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask,
+                       GrabModeAsync, GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+    if (!keyboardGrabbed)
+      keyboardGrabbed = XGrabKeyboard(display, window, False, GrabModeAsync, GrabModeAsync,
+                                      CurrentTime) == GrabSuccess;
+    return pointerGrabbed && keyboardGrabbed;
+  }
+
+  bool end(int id) {
+    result = id;
+    ended = true;
+    // The pointer and keyboard go back at once, not when the owner gets round to the object.
+    if (pointerGrabbed) XUngrabPointer(display, CurrentTime);
+    if (keyboardGrabbed) XUngrabKeyboard(display, CurrentTime);
+    pointerGrabbed = keyboardGrabbed = false;
+    XUnmapWindow(display, window);
+    XFlush(display);
+    return true;
   }
 
   bool inside(int x, int y) const {
@@ -151,7 +169,8 @@ class MenuWindow {
     if (model.selected() != before) paint();
   }
 
-  bool handle(XEvent& event) {
+  // True when the event ends the menu (with `result` set by a choice).
+  bool react(XEvent& event) {
     switch (event.type) {
       case Expose:
         if (event.xexpose.count == 0) paint();
@@ -261,20 +280,36 @@ class MenuWindow {
   PopupMenuModel model;
   Visual* visual = nullptr;
   int depth = 0;
-  Window window = 0;
   bool pointerGrabbed = false, keyboardGrabbed = false;
   bool armed = false;
-  int result = -1;
-  int startX = 0, startY = 0;
+  int startX = -10000, startY = -10000;
+  timespec opened{};
 };
 
-}  // namespace
+X11PopupMenu::X11PopupMenu(Display* display, int screen, int x, int y,
+                           const std::vector<PopupMenuEntry>& entries)
+    : shown(new Shown(display, screen, x, y, entries)) {}
+
+X11PopupMenu::~X11PopupMenu() { delete shown; }
+
+unsigned long X11PopupMenu::window() const { return shown->window; }
+
+bool X11PopupMenu::handle(XEvent& event) { return shown->handle(event); }
+
+bool X11PopupMenu::tick() { return shown->tick(); }
+
+int X11PopupMenu::chosen() const { return shown->ended ? shown->result : -1; }
 
 int runPopupMenu(Display* display, int x, int y, const std::vector<PopupMenuEntry>& entries) {
   if (!display || entries.empty()) return -1;
-  MenuWindow menu(display, x, y, entries);
-  if (!menu.grab()) return -1;
-  return menu.run();
+  X11PopupMenu menu(display, DefaultScreen(display), x, y, entries);
+  const int fd = ConnectionNumber(display);
+  while (!menu.tick()) {
+    pollfd waitFor{fd, POLLIN, 0};
+    // A short wait: Xlib may already hold events it read while flushing.
+    if (poll(&waitFor, 1, 10) > 0 && (waitFor.revents & (POLLHUP | POLLERR))) return -1;
+  }
+  return menu.chosen();
 }
 
 }  // namespace Mintwerk

@@ -59,6 +59,7 @@ bool X11Window::build(Window parent) {
     return false;
   }
   const int screen = XScreenNumberOfScreen(parentAttributes.screen);
+  screenNumber = screen;
   GLXFBConfig config;
   XVisualInfo* visual = nullptr;
   if (Platform::chooseGlxConfig(display, screen, config))
@@ -99,6 +100,7 @@ bool X11Window::build(Window parent) {
 
 X11Window::~X11Window() {
   Platform::removeWheelTarget(this);
+  dropMenuAndBoxes();
   deleteChildren();
   if (device) device->release();
   Display* display = drawable.display;
@@ -128,7 +130,12 @@ void X11Window::setTimer(ITimerController* controller) {
 }
 
 void X11Window::idle(void (*unlockEditor)(void*), void* editor) {
-  busy.lock();
+  // Never waits with the editor's lock held: a window busy on another thread (a close releasing
+  // it, an idle call there) lets this call go by, and the next one handles what waits.
+  if (!busy.try_lock()) {
+    unlockEditor(editor);
+    return;
+  }
   // Held now: a close on another thread waits for this round instead of freeing the window.
   unlockEditor(editor);
   ++holds;
@@ -136,7 +143,9 @@ void X11Window::idle(void (*unlockEditor)(void*), void* editor) {
   // nothing handled in the middle of the control that called it.
   if (!disposed && holds == 1) {
     Platform::CursorTarget* previous = Platform::setCursorTarget(this);
+    Platform::NoticeSink* previousSink = Platform::setNoticeSink(this);
     handlePending();
+    Platform::setNoticeSink(previousSink);
     Platform::setCursorTarget(previous);
   }
   const bool finished = --holds == 0 && disposed;
@@ -149,8 +158,14 @@ void X11Window::handlePending() {
   while (!disposed && XPending(display)) {
     XEvent event;
     XNextEvent(display, &event);
+    if (menu && event.xany.window == menu->window()) {
+      if (menu->handle(event)) endMenu();
+      continue;
+    }
     handleEvent(event);
   }
+  if (!disposed && menu && menu->tick()) endMenu();
+  if (!disposed) runBoxes();
   if (disposed) return;
   deliverHostWheel();
   if (disposed) return;
@@ -205,11 +220,16 @@ void X11Window::handleEvent(XEvent& event) {
     }
     case ButtonPress:
     case ButtonRelease: {
+      // A question is up: the editor waits for its answer, and a press asks for it again.
+      if (!boxes.empty()) {
+        if (event.type == ButtonPress && boxes.front().shown) boxes.front().shown->raise();
+        pointer.forgetPresses();
+        return;
+      }
       const XButtonEvent& button = event.xbutton;
       deliver(pointer.translate(
           {event.type == ButtonPress ? XPointerEvent::kPress : XPointerEvent::kRelease,
            button.button, button.x, button.y, button.state, button.time}));
-      deliverMenuCommand();
       return;
     }
     default:
@@ -243,16 +263,62 @@ void X11Window::deliver(const TreePointerEvent& event) {
   }
 }
 
-// A chosen item arrives after the press that opened its menu has been handled, by which time
-// the menu object is gone, as with the system's own menus.
-void X11Window::deliverMenuCommand() {
-  if (pendingCommand < 0 || disposed) return;
-  const int id = pendingCommand;
-  pendingCommand = -1;
-  if (!menuTarget) return;
+// The menu has closed: the target loses its menu-open look and receives the chosen item.
+void X11Window::endMenu() {
+  const int chosen = menu->chosen();
+  menu.reset();
+  menuOpen = false;
+  needsPaint = true;
+  pointer.forgetPresses();
   Control* target = menuTarget;
   menuTarget = nullptr;
-  target->menuCommand(id);
+  if (chosen >= 0 && target) target->menuCommand(chosen);
+}
+
+// The front box runs until answered; then its action, and the next box shows.
+void X11Window::runBoxes() {
+  while (!disposed && !boxes.empty()) {
+    Box& front = boxes.front();
+    int answer = -1;
+    if (!front.shown) {
+      front.shown.reset(new Platform::X11MessageBox(front.text.c_str(), front.caption.c_str(),
+                                                    front.flags,
+                                                    drawable.gone ? 0 : drawable.window));
+      if (!front.shown->isShown()) {
+        // No display for the box: the plain box says it on stderr and answers as nobody could.
+        Platform::NoticeSink* sink = Platform::setNoticeSink(nullptr);
+        answer = Platform::messageBox(front.text.c_str(), front.caption.c_str(), front.flags);
+        Platform::setNoticeSink(sink);
+      }
+    }
+    if (answer < 0) {
+      if (!front.shown->pump()) return;
+      answer = front.shown->answer();
+    }
+    std::function<void(int)> then = std::move(front.then);
+    boxes.pop_front();
+    pointer.forgetPresses();
+    if (then) then(answer);
+  }
+}
+
+void X11Window::dropMenuAndBoxes() {
+  // Nothing chosen or answered now runs: the window that asked has gone.
+  menu.reset();
+  menuOpen = false;
+  menuTarget = nullptr;
+  boxes.clear();
+}
+
+void X11Window::showNotice(const char* text, const char* caption, unsigned flags) {
+  if (disposed) {
+    // Nobody will run the box later: shown now, as a box without a window would be.
+    Platform::NoticeSink* sink = Platform::setNoticeSink(nullptr);
+    Platform::messageBox(text, caption, flags);
+    Platform::setNoticeSink(sink);
+    return;
+  }
+  boxes.push_back({text ? text : "", caption ? caption : "", flags, nullptr, nullptr});
 }
 
 void X11Window::windowWasDestroyed() {
@@ -264,6 +330,7 @@ void X11Window::windowWasDestroyed() {
   frameController = nullptr;
   timerController = nullptr;
   disposed = true;  // nobody else will: the last hold ends the object
+  dropMenuAndBoxes();
   if (owner) owner->windowDestroyed();
 }
 
@@ -294,6 +361,19 @@ void X11Window::paint() {
     XFillRectangle(drawable.display, drawable.window, gc, 0, 0, getWidth(), getHeight());
     XFreeGC(drawable.display, gc);
   }
+}
+
+void X11Window::confirmThen(const char* caption, const char* text, std::function<void()> onOk) {
+  const unsigned flags = Platform::kMbOkCancel | Platform::kMbIconQuestion | Platform::kMbTaskModal;
+  std::lock_guard<std::recursive_mutex> guard(busy);
+  if (disposed) return;
+  boxes.push_back({text ? text : "", caption ? caption : "", flags,
+                   [onOk = std::move(onOk)](int answer) {
+                     if (answer == Platform::kIdOk && onOk) onOk();
+                   },
+                   nullptr});
+  // Shown now, not at the next idle call.
+  runBoxes();
 }
 
 bool X11Window::confirm(const char* caption, const char* text) {
@@ -350,18 +430,18 @@ Menu* X11Window::createMenu(Control* target) { return new LinuxMenu(*this, targe
 bool X11Window::isMenuOpenFor(Control* control) { return menuOpen && control == menuTarget; }
 
 int X11Window::showMenu(const std::vector<PopupMenuEntry>& entries, Control* target, int x, int y) {
-  if (drawable.gone || disposed) return 0;
   std::lock_guard<std::recursive_mutex> guard(busy);
-  ++holds;  // the host may close the editor while the menu runs; the object stays until then
+  if (drawable.gone || disposed) return 0;
+  // One menu at a time: one still up goes without a choice.
+  menu.reset();
   menuTarget = target;
   menuOpen = true;
   // The target shows its menu-open look while the menu is up.
-  paint();
-  XFlush(drawable.display);
+  needsPaint = true;
   int rootX = x, rootY = y;
   Window child = 0;
-  XTranslateCoordinates(drawable.display, drawable.window, DefaultRootWindow(drawable.display), x,
-                        y, &rootX, &rootY, &child);
+  XTranslateCoordinates(drawable.display, drawable.window,
+                        RootWindow(drawable.display, screenNumber), x, y, &rootX, &rootY, &child);
   // A drag in progress gives the pointer up to the menu.
   if (captureControl) {
     Control* lost = captureControl;
@@ -369,13 +449,9 @@ int X11Window::showMenu(const std::vector<PopupMenuEntry>& entries, Control* tar
     lost->captureLost();
   }
   releaseGrab();
-  const int chosen = runPopupMenu(drawable.display, rootX, rootY, entries);
-  menuOpen = false;
-  needsPaint = true;
-  pointer.forgetPresses();
-  if (chosen >= 0) pendingCommand = chosen;
-  --holds;  // the idle call that delivered the press still holds the window
-  return chosen >= 0 ? chosen : 0;
+  menu.reset(new X11PopupMenu(drawable.display, screenNumber, rootX, rootY, entries));
+  XFlush(drawable.display);
+  return 0;
 }
 
 bool X11Window::takeWheelUnderPointer(float delta) {

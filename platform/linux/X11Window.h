@@ -6,6 +6,9 @@
 
 #include <X11/Xlib.h>
 
+#include <deque>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -14,6 +17,8 @@
 #include "gui/NativeWindow.h"
 #include "platform/linux/LinuxCursor.h"
 #include "platform/linux/LinuxWheelForwarding.h"
+#include "platform/linux/NoticeSink.h"
+#include "platform/linux/X11MessageBox.h"
 #include "platform/linux/X11Drawable.h"
 #include "platform/linux/X11PointerInput.h"
 #include "platform/linux/X11PopupMenu.h"
@@ -22,7 +27,8 @@ namespace Mintwerk {
 
 class X11Window : public NativeWindow,
                   private Platform::CursorTarget,
-                  private Platform::WheelTarget {
+                  private Platform::WheelTarget,
+                  private Platform::NoticeSink {
  public:
   // Null when no window could be made (no display, a parent that is not a window, no GL
   // configuration); one line on stderr says why, and nothing is left behind. A null parent
@@ -37,6 +43,9 @@ class X11Window : public NativeWindow,
   void idle(void (*unlockEditor)(void*), void* editor) override;
 
   bool confirm(const char* caption, const char* text) override;
+  // The question is shown at once and answered from later idle calls; a press on the editor
+  // meanwhile brings it to the front, as the system's owned boxes keep their owner waiting.
+  void confirmThen(const char* caption, const char* text, std::function<void()> onOk) override;
   void redraw() override;
   void releaseResources() override;
   void setCapture(Control* control) override;
@@ -44,8 +53,8 @@ class X11Window : public NativeWindow,
   Menu* createMenu(Control* target) override;
   bool isMenuOpenFor(Control* control) override;
 
-  // Shows a menu at window coordinates for its target; returns when it has closed. The chosen
-  // item reaches the target once the event that opened the menu has been handled.
+  // Shows a menu at window coordinates for its target and returns at once: the menu runs from
+  // the following idle calls, and the chosen item reaches the target when it closes. Returns 0.
   int showMenu(const std::vector<PopupMenuEntry>& entries, Control* target, int x, int y);
 
   Window getHandle() const { return drawable.window; }
@@ -57,7 +66,10 @@ class X11Window : public NativeWindow,
   void handlePending();
   void handleEvent(XEvent& event);
   void deliver(const TreePointerEvent& event);
-  void deliverMenuCommand();
+  void endMenu();
+  void runBoxes();
+  void dropMenuAndBoxes();
+  void showNotice(const char* text, const char* caption, unsigned flags) override;
   void windowWasDestroyed();
   bool noticeDestruction();
   void paint();
@@ -68,6 +80,7 @@ class X11Window : public NativeWindow,
   void releaseGrab();
 
   Platform::X11Drawable drawable;
+  int screenNumber = 0;  // the host's window's screen, where our menus and boxes open
   Colormap colormap = 0;
   Atom deleteWindowAtom = 0;
   Cursor handCursor = 0, sizingCursor = 0;
@@ -81,7 +94,15 @@ class X11Window : public NativeWindow,
   bool grabbed = false;
   Control* menuTarget = nullptr;
   bool menuOpen = false;
-  int pendingCommand = -1;
+  std::unique_ptr<X11PopupMenu> menu;
+  // The boxes asked for, the front one shown; each runs its action once answered.
+  struct Box {
+    std::string text, caption;
+    unsigned flags;
+    std::function<void(int answer)> then;
+    std::unique_ptr<Platform::X11MessageBox> shown;
+  };
+  std::deque<Box> boxes;
   bool needsPaint = true;
   PointerTranslator pointer;
   // A wheel turn the host announced, waiting for the next idle call; 0 for none.

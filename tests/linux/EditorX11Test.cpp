@@ -9,11 +9,15 @@
 #include <X11/Xutil.h>
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <future>
 #include <set>
 #include <string>
 #include <thread>
@@ -113,7 +117,8 @@ class X11Editor : public ::testing::Test {
   }
   void* hostHandle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(host)); }
 
-  // The host's GUI loop: its own events, and the editor's idle at the given rate.
+  // The host's GUI loop: its own events, and the editor's idle at the given rate. Notes the
+  // longest idle call: the host's thread must never be held for long.
   void pump(int milliseconds, int idleHz = 50) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     do {
@@ -121,9 +126,44 @@ class X11Editor : public ::testing::Test {
         XEvent event;
         XNextEvent(display, &event);
       }
-      if (effect) dispatch(effEditIdle);
+      if (effect) {
+        const auto start = std::chrono::steady_clock::now();
+        dispatch(effEditIdle);
+        longestIdleMs = std::max(longestIdleMs, msSince(start));
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(1000 / idleHz));
     } while (std::chrono::steady_clock::now() < end);
+  }
+  static long msSince(std::chrono::steady_clock::time_point start) {
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - start)
+                                 .count());
+  }
+  // Pumps until `done` holds or the time is up; true when it held.
+  template <typename Condition>
+  bool pumpUntil(Condition done, int milliseconds = 3000) {
+    const auto start = std::chrono::steady_clock::now();
+    while (!done()) {
+      if (msSince(start) > milliseconds) return false;
+      pump(20);
+    }
+    return true;
+  }
+
+  // Our menus and boxes: top-level windows of the given class ("popupmenu", "messagebox").
+  std::vector<Window> windowsOfClass(const char* name) {
+    std::vector<Window> found;
+    for (Window window : childrenOf(DefaultRootWindow(display))) {
+      XClassHint hint{};
+      if (!XGetClassHint(display, window, &hint)) continue;
+      XWindowAttributes attributes{};
+      if (std::strcmp(hint.res_name, name) == 0 && XGetWindowAttributes(display, window, &attributes) &&
+          attributes.map_state == IsViewable)
+        found.push_back(window);
+      XFree(hint.res_name);
+      XFree(hint.res_class);
+    }
+    return found;
   }
 
   std::vector<Window> childrenOf(Window parent) {
@@ -199,6 +239,7 @@ class X11Editor : public ::testing::Test {
   AEffect* effect = nullptr;
   Window host = 0;
   int baselineConnections = 0, baselineContexts = 0;
+  long longestIdleMs = 0;
 };
 
 TEST_F(X11Editor, ReportsItsEditorAndPaintsItInOneChildOfTheHostsWindow) {
@@ -344,7 +385,7 @@ TEST_F(X11Editor, HoverLookEndsWhenThePointerLeaves) {
   EXPECT_EQ(capture(editor), away);
 }
 
-// A knob's menu runs inside the idle call that delivered the right click; a second thread
+// A knob's menu runs from the host's idle calls without holding any of them; a second thread
 // answers it with the keyboard, as a user would.
 TEST_F(X11Editor, KnobMenuDismissedOrAnsweredWithItsAccessKey) {
   Window editor = openAndShow();
@@ -363,9 +404,14 @@ TEST_F(X11Editor, KnobMenuDismissedOrAnsweredWithItsAccessKey) {
   };
   std::thread escape = answerAfter("Escape");
   click(editor, 3, kOutputKnobX, kOutputKnobY, 5000);
-  pump(100);
+  longestIdleMs = 0;
+  pump(300);
+  // The menu is up, and the host's thread goes on: no idle call waits for the user.
+  EXPECT_EQ(windowsOfClass("popupmenu").size(), 1u);
+  EXPECT_LT(longestIdleMs, 150);
   escape.join();
   pump(100);
+  EXPECT_TRUE(windowsOfClass("popupmenu").empty());
   EXPECT_EQ(output(), moved);  // nothing chosen, nothing done
   EXPECT_EQ(gesturesBegun, gestures);
 
@@ -377,6 +423,96 @@ TEST_F(X11Editor, KnobMenuDismissedOrAnsweredWithItsAccessKey) {
   EXPECT_NE(output(), moved);
   EXPECT_EQ(gesturesBegun, gestures + 1);  // the reset is one gesture for the host
   EXPECT_EQ(childrenOf(host).size(), 1u);
+}
+
+// The defaults menu's question is up while the host's thread goes on; the editor takes no
+// press meanwhile, and the answer decides. Closing the editor takes its menu and box away.
+TEST_F(X11Editor, DefaultsQuestionKeepsTheHostRunningAndClosesWithTheEditor) {
+  if (!std::getenv("XDG_CONFIG_HOME")) setenv("XDG_CONFIG_HOME", "/tmp/quorl-x11-settings", 1);
+  const std::string folder = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Harrowmint";
+  const std::string file = folder + "/Quorl.defaults";
+  std::remove(file.c_str());
+  Window editor = openAndShow();
+  auto corner = [&](unsigned long time) { click(editor, 1, 330, 185, time); };
+  auto answerBox = [&](const char* key) {
+    ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox").size() == 1; }));
+    longestIdleMs = 0;
+    const float before = output();
+    click(editor, 1, kOutputKnobX, kOutputKnobY, 20000);  // the editor waits for the answer
+    send(editor, MotionNotify, 0, kOutputKnobX, kOutputKnobY - 60, Button1Mask, 20010);
+    pump(300);
+    EXPECT_LT(longestIdleMs, 150);
+    EXPECT_EQ(output(), before);
+    xdotool(std::string("key ") + key);
+    EXPECT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox").empty(); }));
+  };
+
+  corner(5000);
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));
+  xdotool("key s");  // "&Save defaults..."
+  answerBox("Escape");
+  pump(100);
+  EXPECT_FALSE(std::ifstream(file).good());  // Cancel saves nothing
+
+  corner(9000);
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));
+  xdotool("key s");
+  answerBox("Return");
+  EXPECT_TRUE(pumpUntil([&] { return std::ifstream(file).good(); }));
+  std::remove(file.c_str());
+
+  // A menu and a box left open go with the editor, at once.
+  corner(13000);
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));
+  dispatch(effEditClose);
+  XSync(display, False);
+  EXPECT_TRUE(windowsOfClass("popupmenu").empty());
+  editor = openAndShow();
+  click(editor, 1, 330, 185, 17000);
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));
+  xdotool("key s");
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox").size() == 1; }));
+  dispatch(effEditClose);
+  XSync(display, False);
+  EXPECT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox").empty(); }, 1000));
+  EXPECT_FALSE(std::ifstream(file).good());
+}
+
+// A host that opens and closes the editor on its GUI thread and idles it on another: with a
+// knob's menu up, the host destroys its window and closes the editor. Both threads go on.
+TEST_F(X11Editor, CloseOnTheGuiThreadWhileAnotherThreadIdlesWithAMenuUp) {
+  Window editor = openAndShow();
+  std::atomic<bool> idling{true};
+  std::thread idler([&] {
+    while (idling) {
+      dispatch(effEditIdle);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  click(editor, 3, kOutputKnobX, kOutputKnobY, 5000);
+  bool menuUp = false;
+  for (int wait = 0; wait < 200 && !menuUp; ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    menuUp = windowsOfClass("popupmenu").size() == 1;
+  }
+  EXPECT_TRUE(menuUp);
+  XDestroyWindow(display, host);
+  host = 0;
+  XSync(display, False);
+  std::future<void> closed =
+      std::async(std::launch::async, [this] { dispatch(effEditClose); });
+  const bool closeReturned = closed.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+  if (!windowsOfClass("popupmenu").empty()) xdotool("key Escape");
+  idling = false;
+  std::future<void> stopped = std::async(std::launch::async, [&] { idler.join(); });
+  const bool idleReturned = stopped.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+  if (!closeReturned || !idleReturned) {
+    ADD_FAILURE() << "deadlock: effEditClose " << (closeReturned ? "returned" : "hangs")
+                  << ", the idle thread " << (idleReturned ? "ended" : "hangs");
+    std::_Exit(1);  // the two threads will never end
+  }
+  EXPECT_TRUE(windowsOfClass("popupmenu").empty());
+  EXPECT_EQ(liveGlContexts(), baselineContexts);
 }
 
 // Hosts that draw with GL themselves find their own context current after every call.

@@ -12,6 +12,7 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <string>
 #include <thread>
@@ -103,8 +104,15 @@ TEST_F(MessageBox, TellsTheWindowManagerItsTitleOwnerAndModality) {
   Window transientFor = 0;
   EXPECT_TRUE(XGetTransientForHint(driver.display, box, &transientFor));
   EXPECT_EQ(transientFor, host);
+  // Modal, above the host's windows, and not to be minimised (functions: move and close only).
   const Atom modal = XInternAtom(driver.display, "_NET_WM_STATE_MODAL", False);
-  EXPECT_EQ(longProperty(driver.display, box, "_NET_WM_STATE"), std::vector<unsigned long>{modal});
+  const Atom above = XInternAtom(driver.display, "_NET_WM_STATE_ABOVE", False);
+  EXPECT_EQ(longProperty(driver.display, box, "_NET_WM_STATE"),
+            (std::vector<unsigned long>{modal, above}));
+  const std::vector<unsigned long> motif = longProperty(driver.display, box, "_MOTIF_WM_HINTS");
+  ASSERT_EQ(motif.size(), 5u);
+  EXPECT_EQ(motif[0] & 1, 1u);
+  EXPECT_EQ(motif[1], 4u | 32u);
   Atom* protocols = nullptr;
   int count = 0;
   ASSERT_TRUE(XGetWMProtocols(driver.display, box, &protocols, &count));
@@ -116,6 +124,17 @@ TEST_F(MessageBox, TellsTheWindowManagerItsTitleOwnerAndModality) {
   EXPECT_NEAR(g.x + g.width / 2, 300, 1);
   EXPECT_NEAR(g.y + g.height / 2, 250, 1);
   savePng("message-box.png", capture(driver.display, box, g), g.width, g.height);
+  // Taken out of sight anyway (as a window manager that ignores the hints would minimise it):
+  // it comes back.
+  XUnmapWindow(driver.display, box);
+  XSync(driver.display, False);
+  XWindowAttributes state{};
+  for (int wait = 0; wait < 100; ++wait) {
+    XGetWindowAttributes(driver.display, box, &state);
+    if (state.map_state == IsViewable) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(state.map_state, IsViewable);
 
   xdotool("key Return");
   EXPECT_EQ(answer(), kIdOk);

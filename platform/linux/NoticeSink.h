@@ -1,0 +1,17 @@
+// Where the notices of a thread go while an editor window handles its events there: a box that
+// only tells (one OK button) needs no answer, so the window shows it from its later idle calls
+// instead of holding the host's thread until the user has read it.
+#pragma once
+
+namespace Platform {
+
+class NoticeSink {
+ public:
+  virtual ~NoticeSink() = default;
+  virtual void showNotice(const char* text, const char* caption, unsigned flags) = 0;
+};
+
+// Sets the calling thread's sink (null for none) and returns the one it replaces.
+NoticeSink* setNoticeSink(NoticeSink* sink);
+
+}  // namespace Platform
