@@ -12,6 +12,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   libpng-dev zlib1g-dev
   libx11-dev libxtst-dev
+  libxrandr-dev libxinerama-dev
   clang libclang-rt-14-dev llvm
   dpkg-dev zip unzip lintian
 )

@@ -92,13 +92,14 @@ int PopupMenuModel::mnemonic(char key) {
   return -1;
 }
 
-void placeMenu(int x, int y, int width, int height, int screenWidth, int screenHeight, int& left,
+void placeMenu(int x, int y, int width, int height, const ScreenArea& monitor, int& left,
                int& top) {
+  const int right = monitor.x + monitor.width, bottom = monitor.y + monitor.height;
   left = x - width / 2;
-  left = std::max(0, std::min(left, screenWidth - width));
+  left = std::max(monitor.x, std::min(left, right - width));
   top = y;
-  if (top + height > screenHeight) top = y - height >= 0 ? y - height : screenHeight - height;
-  top = std::max(0, top);
+  if (top + height > bottom) top = y - height >= monitor.y ? y - height : bottom - height;
+  top = std::max(monitor.y, top);
 }
 
 }  // namespace Mintwerk

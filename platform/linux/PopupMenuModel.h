@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/X11Monitors.h"
 #include "platform/linux/X11PopupMenu.h"
 
 namespace Mintwerk {
@@ -70,8 +71,7 @@ class PopupMenuModel {
 };
 
 // The top-left corner of a menu of the given size centred horizontally on (x, y) with its top
-// there, kept on a screen of the given size: flipped above the point when it does not fit below.
-void placeMenu(int x, int y, int width, int height, int screenWidth, int screenHeight, int& left,
-               int& top);
+// there, kept on the monitor's area: flipped above the point when it does not fit below.
+void placeMenu(int x, int y, int width, int height, const ScreenArea& monitor, int& left, int& top);
 
 }  // namespace Mintwerk

@@ -18,6 +18,7 @@
 #include "platform/linux/PopupMenuModel.h"
 #include "platform/linux/X11Canvas.h"
 #include "platform/linux/X11Connection.h"
+#include "platform/linux/X11Monitors.h"
 
 namespace Platform {
 
@@ -106,18 +107,17 @@ Window topLevelOf(Display* display, Window window) {
 
 struct X11MessageBox::Shown {
   Shown(Display* display, const char* text, const char* caption, unsigned flags,
-                unsigned long owner)
+        unsigned long owner)
       : display(display), flags(flags), buttons(dialogButtons(flags)) {
     focus = defaultButton(flags);
+    placeOnOwnersMonitor(owner);
     haveFont = Mintwerk::renderGlyphAtlas("Vera", kPointSize, font);
     auto measure = [this](const std::string& s) {
       return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
     };
     lines = wrapText(text ? text : "", kMaxTextWidth, measure);
     // The buttons must stay on the screen, whatever the text's length.
-    const int room =
-        (DisplayHeight(display, DefaultScreen(display)) - 4 * kMargin - kBandHeight - kIconSize) /
-        kLineHeight;
+    const int room = (monitor.height - 4 * kMargin - kBandHeight - kIconSize) / kLineHeight;
     if (static_cast<int>(lines.size()) > std::max(room, 1)) {
       lines.resize(static_cast<std::size_t>(std::max(room, 1)));
       lines.back() += "...";
@@ -135,22 +135,14 @@ struct X11MessageBox::Shown {
                       buttonsWidth + 2 * kMargin - kButtonGap});
     height = kMargin + areaHeight + kMargin + kBandHeight;
 
-    const int screen = DefaultScreen(display);
     const Window root = RootWindow(display, screen);
     visual = DefaultVisual(display, screen);
     depth = DefaultDepth(display, screen);
-    const Window ownerTop = owner ? topLevelOf(display, static_cast<Window>(owner)) : 0;
-    // Over the middle of the owner when it still exists, else of the screen.
-    int centreX = DisplayWidth(display, screen) / 2, centreY = DisplayHeight(display, screen) / 2;
-    XWindowAttributes attributes;
-    Window child;
-    int ox = 0, oy = 0;
-    if (ownerTop && XGetWindowAttributes(display, ownerTop, &attributes) &&
-        XTranslateCoordinates(display, ownerTop, root, 0, 0, &ox, &oy, &child)) {
-      centreX = ox + attributes.width / 2;
-      centreY = oy + attributes.height / 2;
-    }
-    const int x = std::max(0, centreX - width / 2), y = std::max(0, centreY - height / 2);
+    // Over the middle of the owner, kept on the owner's monitor.
+    const int x =
+        std::max(monitor.x, std::min(centreX - width / 2, monitor.x + monitor.width - width));
+    const int y =
+        std::max(monitor.y, std::min(centreY - height / 2, monitor.y + monitor.height - height));
 
     XSetWindowAttributes set{};
     set.background_pixel = WhitePixel(display, screen);
@@ -211,6 +203,36 @@ struct X11MessageBox::Shown {
       XFree(hints);
     }
     XMapRaised(display, window);
+  }
+
+  // The screen of the owner's window and the monitor that shows its middle; without an owner
+  // (or one that has gone), the monitor under the pointer.
+  void placeOnOwnersMonitor(unsigned long owner) {
+    screen = DefaultScreen(display);
+    ownerTop = 0;
+    XWindowAttributes attributes;
+    if (owner && XGetWindowAttributes(display, static_cast<Window>(owner), &attributes)) {
+      screen = XScreenNumberOfScreen(attributes.screen);
+      ownerTop = topLevelOf(display, static_cast<Window>(owner));
+    }
+    const Window root = RootWindow(display, screen);
+    Window child;
+    int ox = 0, oy = 0;
+    if (ownerTop && XGetWindowAttributes(display, ownerTop, &attributes) &&
+        XTranslateCoordinates(display, ownerTop, root, 0, 0, &ox, &oy, &child)) {
+      centreX = ox + attributes.width / 2;
+      centreY = oy + attributes.height / 2;
+      monitor = Mintwerk::monitorAt(display, screen, centreX, centreY);
+      return;
+    }
+    Window pointerRoot = 0;
+    int wx = 0, wy = 0;
+    unsigned mask = 0;
+    int px = DisplayWidth(display, screen) / 2, py = DisplayHeight(display, screen) / 2;
+    XQueryPointer(display, root, &pointerRoot, &child, &px, &py, &wx, &wy, &mask);
+    monitor = Mintwerk::monitorAt(display, screen, px, py);
+    centreX = monitor.x + monitor.width / 2;
+    centreY = monitor.y + monitor.height / 2;
   }
 
   ~Shown() {
@@ -392,6 +414,10 @@ struct X11MessageBox::Shown {
   Window window = 0;
   Atom deleteWindow = None;
   int focus = 0, pressed = -1;
+  int screen = 0;
+  Window ownerTop = 0;
+  Mintwerk::ScreenArea monitor;
+  int centreX = 0, centreY = 0;
 };
 
 X11MessageBox::X11MessageBox(const char* text, const char* caption, unsigned flags,

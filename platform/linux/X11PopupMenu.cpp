@@ -10,6 +10,7 @@
 
 #include "platform/linux/PopupMenuModel.h"
 #include "platform/linux/X11Canvas.h"
+#include "platform/linux/X11Monitors.h"
 
 namespace Mintwerk {
 
@@ -51,8 +52,7 @@ struct X11PopupMenu::Shown {
     visual = DefaultVisual(display, screen);
     depth = DefaultDepth(display, screen);
     int left, top;
-    placeMenu(x, y, model.width(), model.height(), DisplayWidth(display, screen),
-              DisplayHeight(display, screen), left, top);
+    placeMenu(x, y, model.width(), model.height(), monitorAt(display, screen, x, y), left, top);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.save_under = True;
@@ -96,8 +96,8 @@ struct X11PopupMenu::Shown {
       if (!grab()) {
         timespec now;
         clock_gettime(CLOCK_MONOTONIC, &now);
-        const long long waited = (now.tv_sec - opened.tv_sec) * 1000000000LL +
-                                 (now.tv_nsec - opened.tv_nsec);
+        const long long waited =
+            (now.tv_sec - opened.tv_sec) * 1000000000LL + (now.tv_nsec - opened.tv_nsec);
         if (waited > kGrabPatienceNs) return end(-1);
         return false;
       }

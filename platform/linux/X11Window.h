@@ -18,8 +18,8 @@
 #include "platform/linux/LinuxCursor.h"
 #include "platform/linux/LinuxWheelForwarding.h"
 #include "platform/linux/NoticeSink.h"
-#include "platform/linux/X11MessageBox.h"
 #include "platform/linux/X11Drawable.h"
+#include "platform/linux/X11MessageBox.h"
 #include "platform/linux/X11PointerInput.h"
 #include "platform/linux/X11PopupMenu.h"
 

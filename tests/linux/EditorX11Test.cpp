@@ -151,14 +151,15 @@ class X11Editor : public ::testing::Test {
   }
 
   // Our menus and boxes: top-level windows of the given class ("popupmenu", "messagebox").
-  std::vector<Window> windowsOfClass(const char* name) {
+  std::vector<Window> windowsOfClass(const char* name, int screen = -1) {
     std::vector<Window> found;
-    for (Window window : childrenOf(DefaultRootWindow(display))) {
+    const Window root = screen < 0 ? DefaultRootWindow(display) : RootWindow(display, screen);
+    for (Window window : childrenOf(root)) {
       XClassHint hint{};
       if (!XGetClassHint(display, window, &hint)) continue;
       XWindowAttributes attributes{};
-      if (std::strcmp(hint.res_name, name) == 0 && XGetWindowAttributes(display, window, &attributes) &&
-          attributes.map_state == IsViewable)
+      if (std::strcmp(hint.res_name, name) == 0 &&
+          XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable)
         found.push_back(window);
       XFree(hint.res_name);
       XFree(hint.res_class);
@@ -499,8 +500,7 @@ TEST_F(X11Editor, CloseOnTheGuiThreadWhileAnotherThreadIdlesWithAMenuUp) {
   XDestroyWindow(display, host);
   host = 0;
   XSync(display, False);
-  std::future<void> closed =
-      std::async(std::launch::async, [this] { dispatch(effEditClose); });
+  std::future<void> closed = std::async(std::launch::async, [this] { dispatch(effEditClose); });
   const bool closeReturned = closed.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
   if (!windowsOfClass("popupmenu").empty()) xdotool("key Escape");
   idling = false;
@@ -513,6 +513,46 @@ TEST_F(X11Editor, CloseOnTheGuiThreadWhileAnotherThreadIdlesWithAMenuUp) {
   }
   EXPECT_TRUE(windowsOfClass("popupmenu").empty());
   EXPECT_EQ(liveGlContexts(), baselineContexts);
+}
+
+// Run on a display of two screens: with the host's window on the second, the knob's menu and
+// the defaults question open there, at the knob and over the host's window.
+TEST_F(X11Editor, MenusAndBoxesOpenOnTheScreenOfTheHostsWindow) {
+  if (ScreenCount(display) < 2) GTEST_SKIP() << "one screen";
+  XDestroyWindow(display, host);
+  XSetWindowAttributes attributes = {};
+  attributes.override_redirect = True;
+  host = XCreateWindow(display, RootWindow(display, 1), kHostX, kHostY, 380, 260, 0, CopyFromParent,
+                       InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+  XMapWindow(display, host);
+  XSync(display, False);
+  Window editor = openAndShow();
+  ASSERT_NE(editor, 0u);
+  auto geometry = [&](Window window, int& x, int& y, int& w, int& h) {
+    XWindowAttributes a{};
+    XGetWindowAttributes(display, window, &a);
+    x = a.x, y = a.y, w = a.width, h = a.height;
+  };
+  int x, y, w, h;
+  click(editor, 3, kOutputKnobX, kOutputKnobY, 5000);
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu", 1).size() == 1; }));
+  EXPECT_TRUE(windowsOfClass("popupmenu", 0).empty());
+  geometry(windowsOfClass("popupmenu", 1)[0], x, y, w, h);
+  EXPECT_NEAR(x + w / 2, kHostX + kOutputKnobX, 2);  // centred under the knob's middle
+  EXPECT_GT(y, kHostY);
+  xdotool("key Escape");
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu", 1).empty(); }));
+
+  click(editor, 1, 330, 185, 9000);
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu", 1).size() == 1; }));
+  xdotool("key s");
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox", 1).size() == 1; }));
+  EXPECT_TRUE(windowsOfClass("messagebox", 0).empty());
+  geometry(windowsOfClass("messagebox", 1)[0], x, y, w, h);
+  EXPECT_NEAR(x + w / 2, kHostX + 190, 2);
+  EXPECT_NEAR(y + h / 2, kHostY + 130, 2);
+  xdotool("key Escape");
+  EXPECT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox", 1).empty(); }));
 }
 
 // Hosts that draw with GL themselves find their own context current after every call.

@@ -100,19 +100,27 @@ TEST(MenuLayout, ItemsStackAndThePointerSelectsOnlyChoosableItems) {
   EXPECT_EQ(menu.selected(), -1);
 }
 
-TEST(MenuPlacement, CentredOnThePointAndKeptOnTheScreen) {
+TEST(MenuPlacement, CentredOnThePointAndKeptOnItsMonitor) {
   int left, top;
-  Mintwerk::placeMenu(500, 300, 200, 100, 1280, 800, left, top);
+  const Mintwerk::ScreenArea first{0, 0, 1280, 800}, second{1280, 200, 1024, 768};
+  Mintwerk::placeMenu(500, 300, 200, 100, first, left, top);
   EXPECT_EQ(left, 400);
   EXPECT_EQ(top, 300);
-  Mintwerk::placeMenu(30, 300, 200, 100, 1280, 800, left, top);
+  Mintwerk::placeMenu(30, 300, 200, 100, first, left, top);
   EXPECT_EQ(left, 0);
-  Mintwerk::placeMenu(1270, 300, 200, 100, 1280, 800, left, top);
+  Mintwerk::placeMenu(1270, 300, 200, 100, first, left, top);
   EXPECT_EQ(left, 1080);
-  Mintwerk::placeMenu(500, 750, 200, 100, 1280, 800, left, top);  // above the point
+  Mintwerk::placeMenu(500, 750, 200, 100, first, left, top);  // above the point
   EXPECT_EQ(top, 650);
-  Mintwerk::placeMenu(500, 50, 200, 900, 1280, 800, left, top);  // taller than the screen
+  Mintwerk::placeMenu(500, 50, 200, 900, first, left, top);  // taller than the screen
   EXPECT_EQ(top, 0);
+  // On a second monitor right of the first and lower: never over the edge onto the first.
+  Mintwerk::placeMenu(1300, 900, 200, 100, second, left, top);
+  EXPECT_EQ(left, 1280);
+  EXPECT_EQ(top, 800);
+  Mintwerk::placeMenu(2300, 210, 200, 900, second, left, top);
+  EXPECT_EQ(left, 2104);
+  EXPECT_EQ(top, 200);
 }
 
 TEST(MessageBoxAnswers, ButtonsEscapeAndTheAnswerWithoutADisplay) {

@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
 #include <X11/keysym.h>
 // Xlib's macros would clash with names in GoogleTest.
 #undef None
@@ -275,6 +276,31 @@ TEST_F(MessageBox, OverlappingBoxAndEditorConnectionPutTheHostsHandlerBack) {
 }
 
 // Without a display the text goes to stderr and nothing unseen is agreed to.
+// Run on a server whose one screen spans two monitors (Xinerama): a box without an owner opens
+// in the middle of the monitor under the pointer, not across the two.
+TEST_F(MessageBox, WithoutAnOwnerCentredOnTheMonitorUnderThePointer) {
+  int eventBase = 0, errorBase = 0, heads = 0;
+  XineramaScreenInfo* info = nullptr;
+  if (XineramaQueryExtension(driver.display, &eventBase, &errorBase) &&
+      XineramaIsActive(driver.display))
+    info = XineramaQueryScreens(driver.display, &heads);
+  if (heads < 2) {
+    if (info) XFree(info);
+    GTEST_SKIP() << "one monitor";
+  }
+  const XineramaScreenInfo second = info[1];
+  XFree(info);
+  xdotool("mousemove " + std::to_string(second.x_org + 40) + " " +
+          std::to_string(second.y_org + 40));
+  Window box = show("On this monitor.", "Quorl error", kError);
+  ASSERT_NE(box, 0u);
+  const Geometry g = geometryOf(driver.display, box);
+  EXPECT_NEAR(g.x + g.width / 2, second.x_org + second.width / 2, 1);
+  EXPECT_NEAR(g.y + g.height / 2, second.y_org + second.height / 2, 1);
+  xdotool("key Return");
+  EXPECT_EQ(answer(), kIdOk);
+}
+
 TEST(MessageBoxWithoutDisplay, StderrAndTheConservativeAnswer) {
   const char* display = std::getenv("DISPLAY");
   const std::string saved = display ? display : "";
