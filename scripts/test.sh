@@ -19,7 +19,7 @@ cmake --build build/sanitize -j"$jobs" --target quorl_tests x11dialog_tests x11_
   Quorl
 echo "== building: tsan"
 cmake --preset tsan >/dev/null
-cmake --build build/tsan -j"$jobs" --target quorl_tests
+cmake --build build/tsan -j"$jobs" --target quorl_tests x11_editor_tests Quorl
 echo "== building: fuzz"
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz -j"$jobs"
