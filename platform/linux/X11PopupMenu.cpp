@@ -10,6 +10,7 @@
 
 #include "platform/linux/PopupMenuModel.h"
 #include "platform/linux/X11Canvas.h"
+#include "text/TextEncoding.h"
 
 namespace Mintwerk {
 
@@ -34,23 +35,32 @@ void sleepNs(long ns) {
   nanosleep(&t, nullptr);
 }
 
-// What hosts and tests read to see the menu: one line per entry, "--" for a separator, the text
-// as given (with its "&"), and a tab and "grey" after a disabled item.
+// What hosts and tests read to see the menu, in UTF-8: one line per entry, "--" for a
+// separator, the text as given (with its "&"), and a tab and "grey" after a disabled item.
 std::string describeEntries(const std::vector<PopupMenuEntry>& entries) {
   std::string out;
   for (const PopupMenuEntry& e : entries) {
     if (!out.empty()) out += '\n';
-    out += e.separator ? std::string("--") : e.text + (e.enabled ? "" : "\tgrey");
+    out += e.separator ? std::string("--")
+                       : encodeUtf8(decodeText(e.text)) + (e.enabled ? "" : "\tgrey");
   }
   return out;
+}
+
+// Every character the items hold, so that the menu's atlas has a glyph for each.
+std::vector<std::u32string> itemTexts(const std::vector<PopupMenuEntry>& entries) {
+  std::vector<std::u32string> texts;
+  for (const PopupMenuEntry& e : entries)
+    if (!e.separator) texts.push_back(decodeText(e.text));
+  return texts;
 }
 
 class MenuWindow {
  public:
   MenuWindow(Display* display, int x, int y, const std::vector<PopupMenuEntry>& entries)
       : display(display),
-        haveFont(renderGlyphAtlas("Vera", kMenuPointSize, font)),
-        model(entries, [this](const std::string& s) {
+        haveFont(renderGlyphAtlas("Vera", kMenuPointSize, font, itemTexts(entries))),
+        model(entries, [this](const std::u32string& s) {
           return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
         }) {
     const int screen = DefaultScreen(display);
@@ -202,7 +212,7 @@ class MenuWindow {
   bool key(XKeyEvent& event) {
     char text[8] = {};
     KeySym sym = NoSymbol;
-    const int length = XLookupString(&event, text, sizeof text, &sym, nullptr);
+    XLookupString(&event, text, sizeof text, &sym, nullptr);
     const int before = model.selected();
     switch (sym) {
       case XK_Escape:
@@ -223,8 +233,9 @@ class MenuWindow {
       default:
         break;
     }
-    if (length == 1 && (event.state & (ControlMask | Mod1Mask)) == 0) {
-      const int index = model.mnemonic(text[0]);
+    const char32_t typed = typedCharacter(sym);
+    if (typed && (event.state & (ControlMask | Mod1Mask)) == 0) {
+      const int index = model.mnemonic(typed);
       setSelection(before);
       if (index >= 0) return choose(index);
     }
