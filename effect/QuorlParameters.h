@@ -28,6 +28,7 @@ extern const ParamInfo kParamTable[kParamCount];
 
 // Writes the display text of parameter `index` for the normalized value; nothing for an unknown
 // index. `capacity` bounds the write; every text here is far shorter than the host's buffer.
+// The texts are the same whatever locale the host set: numbers always read with a point.
 void formatParameterValue(int32_t index, float value, char* text, std::size_t capacity);
 
 }  // namespace QuorlParams

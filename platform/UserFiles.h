@@ -28,7 +28,7 @@ ReadResult readWholeFile(const std::string& path, std::size_t limit, std::vector
 // A link at the path is followed and stays a link; the file it names is replaced, keeping its
 // permissions. A link to a missing file creates that file when its folder exists (on Windows
 // such a save fails instead). Anything but a regular file at the end is left alone and the call
-// fails.
+// fails, and so is a read-only file (on POSIX systems: no write bit in its mode for anyone).
 bool replaceFile(const std::string& path, const uint8_t* data, std::size_t size);
 
 }  // namespace Platform

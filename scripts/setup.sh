@@ -15,6 +15,7 @@ packages=(
   libxrandr-dev libxinerama-dev
   clang libclang-rt-14-dev llvm
   dpkg-dev zip unzip lintian
+  locales
 )
 
 missing=()
@@ -45,3 +46,12 @@ if [ ! -e "$srcList" ]; then
     $sudo tee "$srcList" >/dev/null
   $sudo apt-get update -qq
 fi
+
+# The parameter texts are tested in locales whose decimal point is not ".": a comma (de_DE) and a
+# point of two bytes in UTF-8 (ps_AF). A fresh system has neither compiled.
+for name in de_DE ps_AF; do
+  if ! locale -a 2>/dev/null | grep -qix "$name.utf-\?8"; then
+    echo "setup: making the locale $name.UTF-8"
+    $sudo localedef -i "$name" -f UTF-8 "$name.UTF-8"
+  fi
+done

@@ -3,6 +3,8 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
+
 #include "platform/ModuleResources.h"
 
 namespace Mintwerk {
@@ -11,6 +13,13 @@ namespace {
 
 constexpr unsigned kDotsPerInch = 96;
 constexpr unsigned kMaxAtlasSide = 16384;
+constexpr unsigned kAsciiGlyphs = 96;
+// However many characters a text from outside holds, the atlas stays small: the rest are not
+// drawn (and not measured).
+constexpr std::size_t kMaxMoreGlyphs = 512;
+
+// C0 and C1 controls, DEL and what no code point is: nothing to draw. ASCII has its own cells.
+bool wantedBeyondAscii(char32_t c) { return c >= 0xA0 && c <= 0x10FFFF; }
 
 // FreeType's library and face, ended in reverse order whatever happens.
 struct FreeTypeSession {
@@ -34,7 +43,26 @@ void filterRow(const unsigned char* coverage, int width, uint32_t* out) {
 
 }  // namespace
 
-bool renderGlyphAtlas(const char* name, float pointSize, GlyphAtlas& atlas) {
+const Glyph* GlyphAtlas::find(char32_t c) const {
+  if (c >= 32 && c < 32 + kAsciiGlyphs) return &glyphs[c - 32];
+  const auto at = std::lower_bound(
+      more.begin(), more.end(), c,
+      [](const std::pair<char32_t, Glyph>& entry, char32_t code) { return entry.first < code; });
+  return at != more.end() && at->first == c ? &at->second : nullptr;
+}
+
+bool renderGlyphAtlas(const char* name, float pointSize, GlyphAtlas& atlas,
+                      const std::vector<std::u32string>& more) {
+  std::vector<char32_t> codes;
+  for (const std::u32string& text : more)
+    for (char32_t c : text)
+      if (wantedBeyondAscii(c)) codes.push_back(c);
+  std::sort(codes.begin(), codes.end());
+  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+  if (codes.size() > kMaxMoreGlyphs) codes.resize(kMaxMoreGlyphs);
+  const unsigned count = kAsciiGlyphs + static_cast<unsigned>(codes.size());
+  atlas.more.clear();
+
   Platform::ResourceBytes resource;
   if (!name || !Platform::findModuleResource("TTF", name, resource)) return false;
 
@@ -70,7 +98,7 @@ bool renderGlyphAtlas(const char* name, float pointSize, GlyphAtlas& atlas) {
     if (trial > kMaxAtlasSide) return false;
     columns = (trial - 2) / static_cast<unsigned>(cellW);
     if (columns == 0) continue;
-    atlasHeight = ((columns + 95) / columns) * static_cast<unsigned>(cellH) + 2;
+    atlasHeight = ((columns + count - 1) / columns) * static_cast<unsigned>(cellH) + 2;
     if (atlasHeight <= 2 * trial) break;
   }
   const unsigned atlasWidth = columns * static_cast<unsigned>(cellW);
@@ -79,21 +107,30 @@ bool renderGlyphAtlas(const char* name, float pointSize, GlyphAtlas& atlas) {
   atlas.height = atlasHeight;
   atlas.texels.assign(static_cast<std::size_t>(atlasWidth) * atlasHeight, 0);
 
-  for (unsigned i = 0; i < 96; ++i) {
-    Glyph& g = atlas.glyphs[i];
+  for (unsigned i = 0; i < count; ++i) {
+    const bool ascii = i < kAsciiGlyphs;
+    Glyph extra{};
+    Glyph& g = ascii ? atlas.glyphs[i] : extra;
     const unsigned cellX = (i % columns) * static_cast<unsigned>(cellW) + 1;
     const unsigned cellY = (i / columns) * static_cast<unsigned>(cellH) + 1;
     g.cellX = static_cast<float>(cellX);
     g.cellY = static_cast<float>(cellY);
-    const FT_UInt index = FT_Get_Char_Index(ft.face, i + 32);
+    const FT_ULong code = ascii ? i + 32 : codes[i - kAsciiGlyphs];
+    const FT_UInt index = FT_Get_Char_Index(ft.face, code);
+    // An ASCII glyph that fails fails the font; another character is only left out.
     if (FT_Load_Glyph(ft.face, index, FT_LOAD_FORCE_AUTOHINT) ||
-        FT_Render_Glyph(ft.face->glyph, FT_RENDER_MODE_NORMAL))
-      return false;
+        FT_Render_Glyph(ft.face->glyph, FT_RENDER_MODE_NORMAL)) {
+      if (ascii) return false;
+      continue;
+    }
     const FT_GlyphSlot slot = ft.face->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
     const int width = static_cast<int>(bitmap.width), rows = static_cast<int>(bitmap.rows);
     // A glyph larger than its cell would spill into its neighbours: such a font is refused.
-    if (width > cellW - 6 || rows > cellH - 2) return false;
+    if (width > cellW - 6 || rows > cellH - 2) {
+      if (ascii) return false;
+      continue;
+    }
     g.width = static_cast<float>(width + 6);
     g.height = static_cast<float>(rows + 2);
     // The advance is 26.6 fixed point and is taken exactly, fraction and all: the hinter's
@@ -110,6 +147,7 @@ bool renderGlyphAtlas(const char* name, float pointSize, GlyphAtlas& atlas) {
       filterRow(row, width,
                 &atlas.texels[(cellY + 1 + static_cast<unsigned>(j)) * atlasWidth + cellX + 1]);
     }
+    if (!ascii) atlas.more.emplace_back(static_cast<char32_t>(code), g);
   }
   return true;
 }

@@ -43,26 +43,26 @@ int escapeAnswer(unsigned flags) {
 
 int conservativeAnswer(unsigned flags) { return escapeAnswer(flags); }
 
-std::vector<std::string> wrapText(const std::string& text, float maxWidth,
-                                  const std::function<float(const std::string&)>& measure) {
-  std::vector<std::string> lines;
-  std::string paragraph;
-  auto wrapParagraph = [&](const std::string& p) {
-    std::string line;
+std::vector<std::u32string> wrapText(const std::u32string& text, float maxWidth,
+                                     const std::function<float(const std::u32string&)>& measure) {
+  std::vector<std::u32string> lines;
+  std::u32string paragraph;
+  auto wrapParagraph = [&](const std::u32string& p) {
+    std::u32string line;
     std::size_t i = 0;
     while (i < p.size()) {
       // The next word with the spaces before it.
       std::size_t end = i;
-      while (end < p.size() && p[end] == ' ') ++end;
-      while (end < p.size() && p[end] != ' ') ++end;
-      const std::string piece = p.substr(i, end - i);
+      while (end < p.size() && p[end] == U' ') ++end;
+      while (end < p.size() && p[end] != U' ') ++end;
+      const std::u32string piece = p.substr(i, end - i);
       if (line.empty() || measure(line + piece) <= maxWidth) {
         line += piece;
       } else {
         lines.push_back(line);
-        line = piece.substr(piece.find_first_not_of(' ') == std::string::npos
+        line = piece.substr(piece.find_first_not_of(U' ') == std::u32string::npos
                                 ? piece.size()
-                                : piece.find_first_not_of(' '));
+                                : piece.find_first_not_of(U' '));
       }
       // A word wider than a line is cut where it must be.
       while (measure(line) > maxWidth && line.size() > 1) {
@@ -75,13 +75,13 @@ std::vector<std::string> wrapText(const std::string& text, float maxWidth,
     }
     lines.push_back(line);
   };
-  for (char c : text) {
-    if (c == '\r') continue;
-    if (c == '\n') {
+  for (char32_t c : text) {
+    if (c == U'\r') continue;
+    if (c == U'\n') {
       wrapParagraph(paragraph);
       paragraph.clear();
     } else {
-      paragraph += c == '\t' ? ' ' : c;
+      paragraph += c == U'\t' ? U' ' : c;
     }
   }
   wrapParagraph(paragraph);

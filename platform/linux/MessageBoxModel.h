@@ -25,8 +25,8 @@ int escapeAnswer(unsigned flags);
 int conservativeAnswer(unsigned flags);
 
 // Lines of at most `maxWidth` pixels: breaks at "\n" and between words, and inside a word only
-// when the word alone is too wide. "\r" is dropped and tabs count as spaces.
-std::vector<std::string> wrapText(const std::string& text, float maxWidth,
-                                  const std::function<float(const std::string&)>& measure);
+// when the word alone is too wide, between characters. "\r" is dropped and tabs count as spaces.
+std::vector<std::u32string> wrapText(const std::u32string& text, float maxWidth,
+                                     const std::function<float(const std::u32string&)>& measure);
 
 }  // namespace Platform

@@ -1,34 +1,43 @@
 #include "platform/linux/PopupMenuModel.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
+
+#include "text/TextEncoding.h"
 
 namespace Mintwerk {
 
-MnemonicText parseMnemonic(const std::string& text) {
+MnemonicText parseMnemonic(const std::string& bytes) {
+  const std::u32string text = decodeText(bytes);
   MnemonicText out;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '&') {
+    if (text[i] != U'&') {
       out.shown += text[i];
       continue;
     }
     if (i + 1 >= text.size()) break;  // a trailing "&" marks nothing
-    if (text[i + 1] == '&') {
-      out.shown += '&';
+    if (text[i + 1] == U'&') {
+      out.shown += U'&';
       ++i;
       continue;
     }
     if (out.underline < 0) {  // the first mark counts, as with the system's menus
       out.underline = static_cast<int>(out.shown.size());
-      out.key = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i + 1])));
+      out.key = lowerCase(text[i + 1]);
     }
   }
   return out;
 }
 
+char32_t typedCharacter(unsigned long keysym) {
+  if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF))
+    return static_cast<char32_t>(keysym);
+  if ((keysym & 0xFF000000u) == 0x01000000u) return static_cast<char32_t>(keysym & 0x00FFFFFFu);
+  return 0;
+}
+
 PopupMenuModel::PopupMenuModel(const std::vector<PopupMenuEntry>& entries,
-                               const std::function<float(const std::string&)>& measure,
+                               const std::function<float(const std::u32string&)>& measure,
                                const MenuMetrics& metrics)
     : metrics(metrics) {
   int y = metrics.border;
@@ -79,8 +88,8 @@ void PopupMenuModel::move(int step) {
   }
 }
 
-int PopupMenuModel::mnemonic(char key) {
-  key = static_cast<char>(std::tolower(static_cast<unsigned char>(key)));
+int PopupMenuModel::mnemonic(char32_t key) {
+  key = lowerCase(key);
   if (!key) return -1;
   std::vector<int> matches;
   for (int i = 0; i < count(); ++i)

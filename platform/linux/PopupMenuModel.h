@@ -12,12 +12,17 @@
 namespace Mintwerk {
 
 // "&Save" shows "Save" with the S underlined and chosen by the key s; "&&" is a literal "&".
+// The text is bytes as a host or file gave them, read as decodeText reads them.
 struct MnemonicText {
-  std::string shown;
-  int underline = -1;  // byte index into `shown`
-  char key = 0;        // lower case; 0 for none
+  std::u32string shown;
+  int underline = -1;  // index into `shown`
+  char32_t key = 0;    // lower case; 0 for none
 };
 MnemonicText parseMnemonic(const std::string& text);
+
+// The character an X key symbol types, for access keys: Latin-1 symbols are their own code
+// points and Unicode symbols carry theirs; 0 for keys that type nothing we match.
+char32_t typedCharacter(unsigned long keysym);
 
 struct MenuMetrics {
   int itemHeight = 22;
@@ -32,7 +37,7 @@ class PopupMenuModel {
  public:
   // `measure` gives a shown text's width in pixels.
   PopupMenuModel(const std::vector<PopupMenuEntry>& entries,
-                 const std::function<float(const std::string&)>& measure,
+                 const std::function<float(const std::u32string&)>& measure,
                  const MenuMetrics& metrics = MenuMetrics());
 
   int width() const { return menuWidth; }
@@ -55,8 +60,8 @@ class PopupMenuModel {
   // the top and Up at the bottom.
   void move(int step);
   // A typed character: the entry to choose now, or -1. When several selectable items share the
-  // key, the selection steps through them and nothing is chosen yet.
-  int mnemonic(char key);
+  // key, the selection steps through them and nothing is chosen yet. Either case chooses.
+  int mnemonic(char32_t key);
 
  private:
   struct Item {

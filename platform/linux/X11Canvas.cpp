@@ -10,8 +10,6 @@ namespace Mintwerk {
 
 namespace {
 
-bool drawable(char c) { return static_cast<signed char>(c) >= 32; }
-
 // Where a mask's lowest set bit is and how wide the mask is.
 void maskShape(unsigned long mask, int& shift, int& bits) {
   shift = 0;
@@ -83,20 +81,20 @@ void X11Canvas::fillCircle(float cx, float cy, float radius, uint32_t colour) {
     }
 }
 
-float X11Canvas::measureText(const GlyphAtlas& font, const std::string& text) {
+float X11Canvas::measureText(const GlyphAtlas& font, const std::u32string& text) {
   float advance = 0.0f;
-  for (char c : text)
-    if (drawable(c)) advance += font.glyphs[c - 32].advanceX / 3.0f;
+  for (char32_t c : text)
+    if (const Glyph* g = font.find(c)) advance += g->advanceX / 3.0f;
   return advance;
 }
 
-float X11Canvas::drawText(const GlyphAtlas& font, const std::string& text, float x, float y,
+float X11Canvas::drawText(const GlyphAtlas& font, const std::u32string& text, float x, float y,
                           uint32_t colour, int underline) {
   float penX = 0.0f;
   for (std::size_t n = 0; n < text.size(); ++n) {
-    const char c = text[n];
-    if (!drawable(c)) continue;
-    const Glyph& g = font.glyphs[c - 32];
+    const Glyph* found = font.find(text[n]);
+    if (!found) continue;
+    const Glyph& g = *found;
     // The same rectangle the GL text takes: thirds of a pixel across, whole rows down.
     const float x0 = x + penX + g.left / 3.0f - 1.0f;
     const int top = static_cast<int>(std::floor(y - g.top - 1.0f));

@@ -26,12 +26,13 @@ class X11Canvas {
   void outline(int x, int y, int width, int height, uint32_t colour);
   void fillCircle(float cx, float cy, float radius, uint32_t colour);
 
-  // Text drawn as the editor draws grey text: pen position x, baseline y; bytes outside 32..127
-  // are skipped. The character at `underline` (a byte index, -1 for none) is underlined.
-  // Returns the advance in pixels.
-  float drawText(const GlyphAtlas& font, const std::string& text, float x, float y, uint32_t colour,
-                 int underline = -1);
-  static float measureText(const GlyphAtlas& font, const std::string& text);
+  // Text drawn as the editor draws grey text: pen position x, baseline y; characters the atlas
+  // has no glyph for (controls, any not asked for) are skipped, here and in the measure alike.
+  // The character at `underline` (an index into `text`, -1 for none) is underlined. Returns the
+  // advance in pixels.
+  float drawText(const GlyphAtlas& font, const std::u32string& text, float x, float y,
+                 uint32_t colour, int underline = -1);
+  static float measureText(const GlyphAtlas& font, const std::u32string& text);
 
   // Writes the whole canvas into the window at (0, 0). Converts to the visual's pixel layout.
   void put(Display* display, Drawable target, Visual* visual, int depth) const;

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -19,6 +18,7 @@
 #include "platform/linux/X11Canvas.h"
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11Monitors.h"
+#include "text/TextEncoding.h"
 
 namespace Platform {
 
@@ -47,24 +47,15 @@ constexpr long kMotifBorder = 2, kMotifTitle = 8, kMotifMenu = 16;
 constexpr unsigned kIconMask = 0xF0, kIconError = 0x10, kIconQuestion = 0x20, kIconWarning = 0x30,
                    kIconInformation = 0x40;
 
-std::string latin1ToUtf8(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
+void setText(Display* display, Window window, Atom name, Atom type, const std::string& bytes) {
+  XChangeProperty(display, window, name, type, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(bytes.data()),
+                  static_cast<int>(bytes.size()));
 }
 
-void setText(Display* display, Window window, const char* name, const std::string& utf8) {
-  XChangeProperty(display, window, XInternAtom(display, name, False),
-                  XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(utf8.data()),
-                  static_cast<int>(utf8.size()));
+void setUtf8(Display* display, Window window, const char* name, const std::u32string& text) {
+  setText(display, window, XInternAtom(display, name, False),
+          XInternAtom(display, "UTF8_STRING", False), Mintwerk::encodeUtf8(text));
 }
 
 void setAtoms(Display* display, Window window, const char* name, const std::vector<Atom>& atoms) {
@@ -111,19 +102,22 @@ struct X11MessageBox::Shown {
       : display(display), flags(flags), buttons(dialogButtons(flags)) {
     focus = defaultButton(flags);
     placeOnOwnersMonitor(owner);
-    haveFont = Mintwerk::renderGlyphAtlas("Vera", kPointSize, font);
-    auto measure = [this](const std::string& s) {
+    // The bytes as a host or chunk gave them, decoded once; everything below takes characters.
+    const std::u32string message = Mintwerk::decodeText(text ? text : "");
+    const std::u32string title = Mintwerk::decodeText(caption ? caption : "");
+    haveFont = Mintwerk::renderGlyphAtlas("Vera", kPointSize, font, {message});
+    auto measure = [this](const std::u32string& s) {
       return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
     };
-    lines = wrapText(text ? text : "", kMaxTextWidth, measure);
+    lines = wrapText(message, kMaxTextWidth, measure);
     // The buttons must stay on the screen, whatever the text's length.
     const int room = (monitor.height - 4 * kMargin - kBandHeight - kIconSize) / kLineHeight;
     if (static_cast<int>(lines.size()) > std::max(room, 1)) {
       lines.resize(static_cast<std::size_t>(std::max(room, 1)));
-      lines.back() += "...";
+      lines.back() += U"...";
     }
     float widest = 0.0f;
-    for (const std::string& line : lines) widest = std::max(widest, measure(line));
+    for (const std::u32string& line : lines) widest = std::max(widest, measure(line));
     icon = flags & kIconMask;
     haveMarkFont = icon && Mintwerk::renderGlyphAtlas("Vera", kMarkPointSize, markFont);
     textX = kMargin + (icon ? kIconSize + 12 : 0);
@@ -153,13 +147,11 @@ struct X11MessageBox::Shown {
                            static_cast<unsigned>(height), 0, depth, InputOutput, visual,
                            CWBackPixel | CWBorderPixel | CWEventMask, &set);
 
-    const std::string title = caption ? caption : "";
-    XChangeProperty(display, window, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(title.data()),
-                    static_cast<int>(title.size()));
-    setText(display, window, "_NET_WM_NAME", latin1ToUtf8(title));
+    // Window managers read the title in UTF-8; WM_NAME is for those that do not, in Latin-1.
+    setText(display, window, XA_WM_NAME, XA_STRING, Mintwerk::encodeLatin1(title));
+    setUtf8(display, window, "_NET_WM_NAME", title);
     // For hosts and tests that answer boxes: what the box says and which buttons it has.
-    setText(display, window, "_MINTWERK_MESSAGE_TEXT", latin1ToUtf8(text ? text : ""));
+    setUtf8(display, window, "_MINTWERK_MESSAGE_TEXT", message);
     const long flagsValue = static_cast<long>(flags);
     XChangeProperty(display, window, XInternAtom(display, "_MINTWERK_MESSAGE_FLAGS", False),
                     XA_CARDINAL, 32, PropModeReplace,
@@ -331,7 +323,7 @@ struct X11MessageBox::Shown {
   bool key(XKeyEvent& event) {
     char text[8] = {};
     KeySym sym = NoSymbol;
-    const int length = XLookupString(&event, text, sizeof text, &sym, nullptr);
+    XLookupString(&event, text, sizeof text, &sym, nullptr);
     const int count = static_cast<int>(buttons.size());
     switch (sym) {
       case XK_Escape:
@@ -353,12 +345,11 @@ struct X11MessageBox::Shown {
       default:
         break;
     }
-    if (length == 1 && (event.state & (ControlMask | Mod1Mask)) == 0) {
+    const char32_t typed = Mintwerk::lowerCase(Mintwerk::typedCharacter(sym));
+    if (typed && (event.state & (ControlMask | Mod1Mask)) == 0) {
       for (const DialogButton& button : buttons) {
         const MnemonicText label = Mintwerk::parseMnemonic(button.label);
-        if (label.key &&
-            label.key == static_cast<char>(std::tolower(static_cast<unsigned char>(text[0]))))
-          return finish(button.answer);
+        if (label.key && label.key == typed) return finish(button.answer);
       }
     }
     return false;
@@ -366,12 +357,12 @@ struct X11MessageBox::Shown {
 
   void drawIcon(X11Canvas& canvas) const {
     const float cx = kMargin + kIconSize / 2.0f, cy = kMargin + kIconSize / 2.0f;
-    const char* mark = icon == kIconError ? "x" : icon == kIconQuestion ? "?" : "!";
+    const char32_t* mark = icon == kIconError ? U"x" : icon == kIconQuestion ? U"?" : U"!";
     const uint32_t colour = icon == kIconError     ? 0xE81123
                             : icon == kIconWarning ? 0xE6A700
                                                    : 0x1A73D9;
     canvas.fillCircle(cx, cy, kIconSize / 2.0f - 1.0f, colour);
-    if (icon == kIconInformation) mark = "i";
+    if (icon == kIconInformation) mark = U"i";
     if (!haveMarkFont && !haveFont) return;
     const GlyphAtlas& sign = haveMarkFont ? markFont : font;
     const float w = X11Canvas::measureText(sign, mark);
@@ -406,7 +397,7 @@ struct X11MessageBox::Shown {
   std::vector<DialogButton> buttons;
   GlyphAtlas font, markFont;
   bool haveFont = false, haveMarkFont = false;
-  std::vector<std::string> lines;
+  std::vector<std::u32string> lines;
   unsigned icon = 0;
   int textX = 0, textY = 0, width = 0, height = 0;
   Visual* visual = nullptr;

@@ -11,6 +11,7 @@
 #include "platform/linux/PopupMenuModel.h"
 #include "platform/linux/X11Canvas.h"
 #include "platform/linux/X11Monitors.h"
+#include "text/TextEncoding.h"
 
 namespace Mintwerk {
 
@@ -29,15 +30,24 @@ constexpr long long kGrabPatienceNs = 250LL * 1000 * 1000;
 // Pointer travel that turns the release of the opening press into a choice.
 constexpr int kDragThreshold = 4;
 
-// What hosts and tests read to see the menu: one line per entry, "--" for a separator, the text
-// as given (with its "&"), and a tab and "grey" after a disabled item.
+// What hosts and tests read to see the menu, in UTF-8: one line per entry, "--" for a
+// separator, the text as given (with its "&"), and a tab and "grey" after a disabled item.
 std::string describeEntries(const std::vector<PopupMenuEntry>& entries) {
   std::string out;
   for (const PopupMenuEntry& e : entries) {
     if (!out.empty()) out += '\n';
-    out += e.separator ? std::string("--") : e.text + (e.enabled ? "" : "\tgrey");
+    out += e.separator ? std::string("--")
+                       : encodeUtf8(decodeText(e.text)) + (e.enabled ? "" : "\tgrey");
   }
   return out;
+}
+
+// Every character the items hold, so that the menu's atlas has a glyph for each.
+std::vector<std::u32string> itemTexts(const std::vector<PopupMenuEntry>& entries) {
+  std::vector<std::u32string> texts;
+  for (const PopupMenuEntry& e : entries)
+    if (!e.separator) texts.push_back(decodeText(e.text));
+  return texts;
 }
 
 }  // namespace
@@ -45,8 +55,8 @@ std::string describeEntries(const std::vector<PopupMenuEntry>& entries) {
 struct X11PopupMenu::Shown {
   Shown(Display* display, int screen, int x, int y, const std::vector<PopupMenuEntry>& entries)
       : display(display),
-        haveFont(renderGlyphAtlas("Vera", kMenuPointSize, font)),
-        model(entries, [this](const std::string& s) {
+        haveFont(renderGlyphAtlas("Vera", kMenuPointSize, font, itemTexts(entries))),
+        model(entries, [this](const std::u32string& s) {
           return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
         }) {
     visual = DefaultVisual(display, screen);
@@ -221,7 +231,7 @@ struct X11PopupMenu::Shown {
   bool key(XKeyEvent& event) {
     char text[8] = {};
     KeySym sym = NoSymbol;
-    const int length = XLookupString(&event, text, sizeof text, &sym, nullptr);
+    XLookupString(&event, text, sizeof text, &sym, nullptr);
     const int before = model.selected();
     switch (sym) {
       case XK_Escape:
@@ -242,8 +252,9 @@ struct X11PopupMenu::Shown {
       default:
         break;
     }
-    if (length == 1 && (event.state & (ControlMask | Mod1Mask)) == 0) {
-      const int index = model.mnemonic(text[0]);
+    const char32_t typed = typedCharacter(sym);
+    if (typed && (event.state & (ControlMask | Mod1Mask)) == 0) {
+      const int index = model.mnemonic(typed);
       setSelection(before);
       if (index >= 0) return choose(index);
     }

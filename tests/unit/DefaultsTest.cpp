@@ -299,6 +299,44 @@ TEST_F(DefaultsOnDisk, SavingThroughDanglingOrOddLinks) {
   EXPECT_EQ(namesIn(dotfiles), (std::vector<std::string>{"pipe", "quorl.bank"}));
 }
 
+// A defaults file that nobody may write is the user saying no: the save fails as a failed write
+// does, and the file keeps its bytes and its mode, also where the path is a link to it. The mode
+// bits decide, not access(): a test running as root may write anything.
+TEST_F(DefaultsOnDisk, AReadOnlyFileIsLeftAloneAndTheSaveFails) {
+  Quorl effect(nullptr);
+  ASSERT_TRUE(effect.saveDefaults());
+  const Bytes kept = readFile(file());
+  ASSERT_EQ(chmod(file().c_str(), 0444), 0);
+  effect.setParameter(2, 0.9f);
+  EXPECT_FALSE(effect.saveDefaults());
+  EXPECT_EQ(readFile(file()), kept);
+  EXPECT_EQ(modeOf(file()), 0444u);
+  EXPECT_EQ(effect.parameters()[2].defaultValue, 0.5f);
+  EXPECT_EQ(namesIn(vendorFolder()), (std::vector<std::string>{"Quorl.defaults"}));
+
+  // Quorl.defaults -> ../../dotfiles/quorl.bank, which only its owner may read.
+  const std::string dotfiles = root + "/dotfiles";
+  std::filesystem::create_directories(dotfiles);
+  const std::string real = dotfiles + "/quorl.bank";
+  writeFile(real, kept);
+  ASSERT_EQ(chmod(real.c_str(), 0400), 0);
+  std::filesystem::remove(file());
+  std::filesystem::create_symlink("../../dotfiles/quorl.bank", file());
+  EXPECT_FALSE(effect.saveDefaults());
+  EXPECT_TRUE(isLink(file()));
+  EXPECT_EQ(readFile(real), kept);
+  EXPECT_EQ(modeOf(real), 0400u);
+  EXPECT_EQ(namesIn(dotfiles), (std::vector<std::string>{"quorl.bank"}));
+  EXPECT_EQ(effect.parameters()[2].defaultValue, 0.5f);
+  EXPECT_TRUE(boxes.shown.empty());  // no more said than after any failed write
+
+  // Any write bit, even another's, leaves the decision to the file system.
+  ASSERT_EQ(chmod(real.c_str(), 0420), 0);
+  EXPECT_TRUE(effect.saveDefaults());
+  EXPECT_EQ(readFile(real), bankOf(effect));
+  EXPECT_EQ(effect.parameters()[2].defaultValue, 0.9f);
+}
+
 TEST_F(DefaultsOnDisk, SavingCreatesMissingSettingsFolders) {
   useConfigHome(root + "/new/config");
   Quorl effect(nullptr);

@@ -1,7 +1,10 @@
 // The effect's parameter table and display texts as the host reads them.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "FakeHost.h"
 #include "effect/Quorl.h"
@@ -63,6 +66,44 @@ TEST_F(QuorlParameters, ParameterTextJoinsValueAndUnit) {
   EXPECT_STREQ(text, "+0.00 dB");
   effect.getParameterText(7, 1.0f, text);
   EXPECT_STREQ(text, "full");
+}
+
+// Qt and GTK hosts switch the whole process to the user's locale (setlocale(LC_ALL, "")); the
+// texts a host and the editor show must not follow it. Only locales that really change the C
+// library's decimal point count, so that the test cannot pass by finding none of them changed.
+TEST_F(QuorlParameters, TextsKeepTheirPointWhateverLocaleTheHostSets) {
+  // A comma, and a decimal point of two bytes in UTF-8 (U+066B); scripts/setup.sh makes both.
+  const char* const locales[] = {"de_DE.UTF-8", "ps_AF.UTF-8", "German_Germany.1252"};
+  const float values[] = {0.0f, 0.001f, 0.1f,  0.123f, 0.25f, 0.4999f,
+                          0.5f, 0.505f, 0.75f, 0.999f, 1.0f};
+  auto allTexts = [&] {
+    std::vector<std::string> texts;
+    for (int32_t index = 0; index < 8; ++index)
+      for (float value : values) {
+        char text[64] = {};
+        effect.getParameterText(index, value, text);
+        texts.push_back(text);
+        effect.setParameter(index, value);
+        effect.dispatcher(effGetParamDisplay, index, 0, text, 0.0f);
+        texts.push_back(text);
+      }
+    return texts;
+  };
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  const std::vector<std::string> inC = allTexts();
+  EXPECT_EQ(inC[0], "-20.00 dB");
+  int changed = 0;
+  for (const char* name : locales) {
+    if (!std::setlocale(LC_ALL, name)) continue;
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 0.5);
+    if (std::string(probe) == "0.5") continue;
+    ++changed;
+    EXPECT_EQ(allTexts(), inC) << "in the locale " << name << ", where 0.5 prints as " << probe;
+  }
+  std::setlocale(LC_ALL, before.c_str());
+  EXPECT_GT(changed, 0)
+      << "no locale with another decimal point here (scripts/setup.sh makes them)";
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -143,6 +144,37 @@ TEST_F(MessageBox, TellsTheWindowManagerItsTitleOwnerAndModality) {
   EXPECT_EQ(countWindows(driver.display, "messagebox"), 0);
   XDestroyWindow(driver.display, host);
   XSync(driver.display, False);
+}
+
+// Texts come from hosts and chunks as bytes, UTF-8 or Latin-1: the box gives them to the window
+// manager and to whoever reads it as UTF-8, encoded once, to old window managers as Latin-1, and
+// draws every letter: both spellings look alike, and more than their ASCII letters alone.
+TEST_F(MessageBox, NamesInUtf8OrLatin1ReadBackAsUtf8AndAreDrawnWhole) {
+  const std::string utf8 = "Gr\303\266\303\237e F\303\257lter", latin1 = "Gr\366\337e F\357lter";
+  // A box without an icon: all the ink above its buttons is its text.
+  auto textArea = [&](const std::string& text, int& ink) {
+    Window box = show(text.c_str(), text.c_str(), 0x2000);
+    const Geometry g = geometryOf(driver.display, box);
+    std::vector<uint32_t> pixels = capture(driver.display, box, g);
+    pixels.resize(static_cast<size_t>(g.width) * (g.height - 43));
+    ink = 0;
+    for (uint32_t p : pixels) ink += std::min({p >> 16, (p >> 8) & 0xFF, p & 0xFF}) < 0x80;
+    if (text != "Gre Flter") {
+      EXPECT_EQ(textProperty(driver.display, box, "_MINTWERK_MESSAGE_TEXT"), utf8);
+      EXPECT_EQ(textProperty(driver.display, box, "_NET_WM_NAME"), utf8);
+      EXPECT_EQ(propertyType(driver.display, box, "_NET_WM_NAME"), "UTF8_STRING");
+      EXPECT_EQ(textProperty(driver.display, box, "WM_NAME"), latin1);
+      EXPECT_EQ(propertyType(driver.display, box, "WM_NAME"), "STRING");
+    }
+    sendKey(driver.display, box, XK_Return);
+    EXPECT_EQ(answer(), kIdOk);
+    return pixels;
+  };
+  int ink = 0, asciiInk = 0;
+  const std::vector<uint32_t> fromUtf8 = textArea(utf8, ink);
+  EXPECT_TRUE(textArea(latin1, ink) == fromUtf8) << "the two spellings look different";
+  textArea("Gre Flter", asciiInk);
+  EXPECT_GT(ink, asciiInk + asciiInk / 3);  // "ö", "ß" and "ï" drawn
 }
 
 TEST_F(MessageBox, KeysAnswerAsTheSystemBoxWould) {

@@ -217,6 +217,32 @@ TEST_F(PopupMenu, DrawsItsItemsGreyItemsAndTheHoveredItemAndSavesAScreenshot) {
   EXPECT_EQ(answer(), -1);
 }
 
+// Item texts are bytes, UTF-8 or Latin-1: both spellings read back as UTF-8 and draw alike, with
+// their accented letters.
+TEST_F(PopupMenu, ItemsInUtf8OrLatin1ReadBackAsUtf8AndAreDrawnWhole) {
+  const std::string utf8 = "Gr\303\266\303\237e";  // Größe
+  Window menu = open(
+      640, 400, {{"Gre", 0, true, false}, {utf8, 1, true, false}, {"Gr\366\337e", 2, true, false}});
+  ASSERT_NE(menu, 0u);
+  EXPECT_EQ(textProperty(driver.display, menu, "_MINTWERK_MENU_ITEMS"),
+            "Gre\n" + utf8 + "\n" + utf8);
+  const Geometry g = geometryOf(driver.display, menu);
+  const std::vector<uint32_t> pixels = capture(driver.display, menu, g);
+  ASSERT_EQ(pixels.size(), static_cast<size_t>(g.width * g.height));
+  const int rows = (g.height - 4) / 3 * g.width;
+  std::vector<uint32_t> item[3];
+  int ink[3] = {0, 0, 0};
+  for (int i = 0; i < 3; ++i) {
+    item[i].assign(pixels.begin() + 2 * g.width + i * rows,
+                   pixels.begin() + 2 * g.width + (i + 1) * rows);
+    for (uint32_t p : item[i]) ink[i] += std::min({p >> 16, (p >> 8) & 0xFF, p & 0xFF}) < 0x80;
+  }
+  EXPECT_TRUE(item[1] == item[2]) << "the two spellings look different";
+  EXPECT_GT(ink[1], ink[0] + ink[0] / 3);  // "ö", "ß" and the second "e"
+  xdotool("key Escape");
+  EXPECT_EQ(answer(), -1);
+}
+
 TEST_F(PopupMenu, NothingToShowAnswersAtOnce) {
   EXPECT_EQ(Mintwerk::runPopupMenu(editor, 10, 10, {}), -1);
   EXPECT_EQ(Mintwerk::runPopupMenu(nullptr, 10, 10, knobMenu()), -1);

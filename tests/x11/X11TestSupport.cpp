@@ -83,6 +83,22 @@ std::string textProperty(Display* display, Window window, const char* name) {
   return text;
 }
 
+std::string propertyType(Display* display, Window window, const char* name) {
+  Atom type = 0;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 0, False,
+                         AnyPropertyType, &type, &format, &count, &after, &data) != Success)
+    return std::string();
+  if (data) XFree(data);
+  if (!type) return std::string();
+  char* typeName = XGetAtomName(display, type);
+  const std::string out = typeName ? typeName : "";
+  if (typeName) XFree(typeName);
+  return out;
+}
+
 std::vector<unsigned long> longProperty(Display* display, Window window, const char* name) {
   Atom type;
   int format;

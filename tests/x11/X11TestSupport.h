@@ -27,6 +27,8 @@ Window waitForWindow(Display* display, const char* className, Window besides = 0
 int countWindows(Display* display, const char* className);
 
 std::string textProperty(Display* display, Window window, const char* name);
+// The name of a property's type ("UTF8_STRING", "STRING"); empty when the window has none.
+std::string propertyType(Display* display, Window window, const char* name);
 std::vector<unsigned long> longProperty(Display* display, Window window, const char* name);
 
 struct Geometry {
