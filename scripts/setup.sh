@@ -11,7 +11,7 @@ packages=(
   libfreetype-dev ttf-bitstream-vera
   googletest libgtest-dev libbenchmark-dev
   libpng-dev zlib1g-dev
-  libx11-dev libxtst-dev
+  libx11-dev libxtst-dev libxres-dev openbox
   libxrandr-dev libxinerama-dev
   clang libclang-rt-14-dev llvm
   dpkg-dev zip unzip lintian

@@ -292,9 +292,8 @@ TEST_F(MessageBox, AnOwnerThatIsNoWindowEndsNothingAndOtherConnectionsKeepTheirH
   EXPECT_EQ(XSetErrorHandler(before), countOtherErrors);
 }
 
-// A box and an editor's connection overlapping in either order share one error handler: once both
-// have closed, the host's handler is back, and none of ours stays behind to be called after the
-// module is unloaded.
+// A box and an editor's connection overlapping: once both have closed, the host's handler is the
+// one installed, and none of ours stays behind to be called after the module is unloaded.
 TEST_F(MessageBox, OverlappingBoxAndEditorConnectionPutTheHostsHandlerBack) {
   const XErrorHandler before = XSetErrorHandler(countOtherErrors);
   Window box = show("Overlap", "Quorl", kConfirm);

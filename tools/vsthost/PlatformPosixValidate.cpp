@@ -209,13 +209,19 @@ ModuleSpan spanOf(const Module& module) {
   return span;
 }
 
+// A window manager frames our host's window in windows of its own, made after the span: where the
+// server tells whose connection made a window, only those of this process's other connections
+// count; elsewhere every new window does.
 int windowsOfModule(const ModuleSpan& span) {
   Display* display = x11host::display();
   if (!display) return 0;
   XSync(display, False);
+  x11host::ProcessClients clients;
+  const bool known = x11host::otherConnectionsOfThisProcess(display, clients);
   int count = 0;
   for (Window window : x11host::allWindows(display)) {
     if (x11host::isHostWindow(window)) continue;
+    if (known && !clients.owns(window)) continue;
     if (std::find(span.windowsBefore.begin(), span.windowsBefore.end(), window) ==
         span.windowsBefore.end())
       ++count;

@@ -21,4 +21,15 @@ bool isHostWindow(Window window);
 // Sockets this process holds open: X connections among them.
 int openSockets();
 
+// The display's connections made by this process besides the host's own one (a plug-in's), by
+// their clients' resource bases: a window belongs to one when its id without the bits of `mask`
+// is among `bases`. False when the server cannot say (no X-Resource extension, or it knows no
+// process for our own connection); window managers' and other programs' connections never count.
+struct ProcessClients {
+  std::vector<unsigned long> bases;
+  unsigned long mask = 0;
+  bool owns(unsigned long window) const;
+};
+bool otherConnectionsOfThisProcess(Display* display, ProcessClients& clients);
+
 }  // namespace x11host
