@@ -52,7 +52,7 @@ done
 "$tool" validate "$plugin" --only editor </dev/null >validate.log 2>&1 ||
   { cat validate.log; fail "the right plug-in failed the editor checks"; }
 cat validate.log
-[ "$(grep -c '^PASS editor\.' validate.log)" = 6 ] || fail "not six editor checks passed"
+[ "$(grep -c '^PASS editor\.' validate.log)" = 8 ] || fail "not eight editor checks passed"
 status=0
 VALIDATE_FAULT=editorStays "$tool" validate "$plugin" --only editor </dev/null >stays.log 2>&1 ||
   status=$?
@@ -69,4 +69,21 @@ cat dangles.log
 [ "$status" = 8 ] || fail "editorDangles: exit status $status"
 grep -q '^FAIL editor.effCloseWhileOpen: 1 display connections of the module left open' \
   dangles.log || fail "editorDangles: the connection effClose left open was not counted"
-echo "validator: editor checks pass, and a window or connection left behind is caught"
+# Linux hosts' patterns: a close on the GUI thread while a menu runs in an idle call on another,
+# and X errors of the plug-in's connection left to the host's handler.
+status=0
+VALIDATE_FAULT=menuDeadlock "$tool" validate "$plugin" --only editor.idleOnAnotherThread \
+  </dev/null >deadlock.log 2>&1 || status=$?
+cat deadlock.log
+[ "$status" = 8 ] || fail "menuDeadlock: exit status $status"
+grep -q '^FAIL editor.idleOnAnotherThread: deadlock: .*effEditClose on the GUI thread and effEditIdle on the idle thread not returned (the menu dismissed by Escape)' \
+  deadlock.log || fail "menuDeadlock: the deadlock was not reported"
+status=0
+VALIDATE_FAULT=hostsHandler "$tool" validate "$plugin" --only editor.hostSwapsErrorHandler \
+  </dev/null >handler.log 2>&1 || status=$?
+cat handler.log
+[ "$status" = 8 ] || fail "hostsHandler: exit status $status"
+grep -q "^FAIL editor.hostSwapsErrorHandler: 1 X errors of a connection other than the host's" \
+  handler.log || fail "hostsHandler: the plug-in's error in the host's handler was not seen"
+echo "validator: editor checks pass, and a window or connection left behind, a close that" \
+  "deadlocks with a menu up and errors left to the host's handler are caught"

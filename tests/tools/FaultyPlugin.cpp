@@ -20,14 +20,21 @@
 //   editorStays    effEditClose leaves the window, so reopening adds one
 //   editorDangles  effClose leaves the window, whose timer then reaches the deleted effect (on
 //                  Linux: the window and its display connection stay open)
+// and on Linux two more:
+//   hostsHandler   leaves the X errors of its connection to the host's process-wide handler
+//   menuDeadlock   effEditClose takes a lock that handling the window's destruction in
+//                  effEditIdle also takes, in the other order: a close while a menu runs in an
+//                  idle call on another thread never returns
 // The Linux editor also lets the host tool's tests see its input arrive: a left press or drag sets
 // gain from the height of the pointer in one gesture, a double click resets gain to 0.5, the wheel
-// moves cutoff a tenth per notch, each turn a gesture; it shows gain as its grey level.
+// moves cutoff a tenth per notch, each turn a gesture; it shows gain as its grey level. A right
+// press shows a popup menu that runs inside effEditIdle until a key or a press ends it.
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -38,6 +45,10 @@
 #define FAULTY_PLUGIN_EXPORT extern "C" __attribute__((dllexport))
 #else
 #include <X11/Xlib.h>
+// For XESetWireToError, the per-connection error hook. Its header defines min and max as macros.
+#include <X11/Xlibint.h>
+#undef min
+#undef max
 #define FAULTY_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
@@ -76,6 +87,10 @@ struct Plugin {
   unsigned long lastPress = 0;  // X11: server time and place of the last left press
   int lastPressX = -100, lastPressY = -100;
   float painted = -1;  // the gain the window shows
+  // X11: open, idle and close exclude each other (hosts call them from two threads); openLock is
+  // the menuDeadlock fault's.
+  std::recursive_mutex editorLock;
+  std::mutex openLock;
 
   bool faulty(const char* name) const { return fault == name; }
   Program& current() { return bank.programs[bank.current]; }
@@ -222,6 +237,10 @@ void closeEditor(Plugin& plugin, bool keepWindow) {
 #else
 ERect gEditorRect = {0, 0, 120, 200};
 constexpr unsigned long kDoubleClickMs = 400;
+constexpr int kMenuWidth = 80, kMenuHeight = 40;
+constexpr int kGrabTries = 50;
+constexpr int kMenuPollMs = 5;
+constexpr int kMenuMaxMs = 10000;  // a test plug-in never hangs its host for good
 
 Display* displayOf(Plugin& plugin) { return static_cast<Display*>(plugin.editorDisplay); }
 
@@ -253,10 +272,47 @@ void paint(Plugin& plugin) {
   plugin.painted = gain;
 }
 
+// As a context menu does: an override-redirect window of ours at the pointer that takes the
+// keyboard, run here until a key or a press ends it or someone destroys it; events for other
+// windows wait in the queue.
+void runMenu(Plugin& plugin, int rootX, int rootY) {
+  Display* display = displayOf(plugin);
+  XSetWindowAttributes attributes = {};
+  attributes.override_redirect = True;
+  attributes.event_mask = KeyPressMask | ButtonPressMask | StructureNotifyMask;
+  attributes.background_pixel = WhitePixel(display, DefaultScreen(display));
+  const Window menu = XCreateWindow(display, DefaultRootWindow(display), rootX, rootY, kMenuWidth,
+                                    kMenuHeight, 1, CopyFromParent, InputOutput, CopyFromParent,
+                                    CWOverrideRedirect | CWEventMask | CWBackPixel, &attributes);
+  XMapRaised(display, menu);
+  XSync(display, False);
+  for (int tries = 0;
+       tries < kGrabTries && XGrabKeyboard(display, menu, False, GrabModeAsync, GrabModeAsync,
+                                           CurrentTime) != GrabSuccess;
+       ++tries)
+    std::this_thread::sleep_for(std::chrono::milliseconds(kMenuPollMs));
+  bool destroyed = false;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kMenuMaxMs);
+  while (std::chrono::steady_clock::now() < end) {
+    XEvent event;
+    if (XCheckTypedWindowEvent(display, menu, DestroyNotify, &event)) {
+      destroyed = true;
+      break;
+    }
+    if (XCheckWindowEvent(display, menu, KeyPressMask | ButtonPressMask, &event)) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kMenuPollMs));
+  }
+  XUngrabKeyboard(display, CurrentTime);
+  if (!destroyed) XDestroyWindow(display, menu);
+  XSync(display, False);
+}
+
 void handle(Plugin& plugin, const XEvent& event) {
   switch (event.type) {
     case ButtonPress:
-      if (event.xbutton.button == Button1) {
+      if (event.xbutton.button == Button3) {
+        runMenu(plugin, event.xbutton.x_root, event.xbutton.y_root);
+      } else if (event.xbutton.button == Button1) {
         const bool twice = event.xbutton.time - plugin.lastPress < kDoubleClickMs &&
                            std::abs(event.xbutton.x - plugin.lastPressX) < 4 &&
                            std::abs(event.xbutton.y - plugin.lastPressY) < 4;
@@ -289,8 +345,14 @@ void handle(Plugin& plugin, const XEvent& event) {
       break;
     case DestroyNotify:
       // Gone with the host's window.
-      if (event.xdestroywindow.window == reinterpret_cast<uintptr_t>(plugin.editorWindow))
-        plugin.editorWindow = nullptr;
+      if (event.xdestroywindow.window == reinterpret_cast<uintptr_t>(plugin.editorWindow)) {
+        if (plugin.faulty("menuDeadlock")) {
+          std::lock_guard<std::mutex> open(plugin.openLock);
+          plugin.editorWindow = nullptr;
+        } else {
+          plugin.editorWindow = nullptr;
+        }
+      }
       break;
   }
 }
@@ -306,12 +368,16 @@ void idleEditor(Plugin& plugin) {
   if (plugin.editorWindow && plugin.painted != plugin.current().values[0]) paint(plugin);
 }
 
-// The host tool installs an error handler that only counts; a parent that is not a window fails
-// the open here.
+// Every error of our connection stops here, before any process-wide handler the host has.
+Bool dropError(Display*, XErrorEvent*, xError*) { return False; }
+
+// A parent that is not a window fails the open here.
 bool openEditor(Plugin& plugin, uintptr_t parent) {
   if (plugin.editorWindow) return true;
   Display* display = XOpenDisplay(nullptr);
   if (!display) return false;
+  if (!plugin.faulty("hostsHandler"))
+    for (int code = 1; code < 256; ++code) XESetWireToError(display, code, dropError);
   XWindowAttributes attributes;
   if (!parent || !XGetWindowAttributes(display, parent, &attributes)) {
     XCloseDisplay(display);
@@ -346,10 +412,13 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
                      float opt) {
   Plugin& plugin = *of(effect);
   switch (opcode) {
-    case effClose:
+    case effClose: {
+      std::unique_lock<std::recursive_mutex> editor(plugin.editorLock);
       closeEditor(plugin, plugin.faulty("editorDangles"));
+      editor.unlock();
       delete &plugin;
       return 1;
+    }
     case effEditGetRect:
       *static_cast<ERect**>(ptr) = &gEditorRect;
       return 1;
@@ -357,16 +426,27 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
     case effEditOpen:
       openEditor(plugin, static_cast<HWND>(ptr));
       return 1;
-#else
-    case effEditOpen:
-      return openEditor(plugin, reinterpret_cast<uintptr_t>(ptr)) ? 1 : 0;
-    case effEditIdle:
-      idleEditor(plugin);
-      return 0;
-#endif
     case effEditClose:
       closeEditor(plugin, plugin.faulty("editorStays"));
       return 0;
+#else
+    case effEditOpen: {
+      std::lock_guard<std::recursive_mutex> editor(plugin.editorLock);
+      return openEditor(plugin, reinterpret_cast<uintptr_t>(ptr)) ? 1 : 0;
+    }
+    case effEditIdle: {
+      std::lock_guard<std::recursive_mutex> editor(plugin.editorLock);
+      idleEditor(plugin);
+      return 0;
+    }
+    case effEditClose: {
+      std::unique_lock<std::mutex> open(plugin.openLock, std::defer_lock);
+      if (plugin.faulty("menuDeadlock")) open.lock();
+      std::lock_guard<std::recursive_mutex> editor(plugin.editorLock);
+      closeEditor(plugin, plugin.faulty("editorStays"));
+      return 0;
+    }
+#endif
     case effSetProgram:
       if (value >= 0 && value < kPrograms) plugin.bank.current = static_cast<VstInt32>(value);
       return 0;

@@ -105,4 +105,37 @@ int windowsOfModule(const ModuleSpan& span);
 // windows and GL contexts the server keeps for it. Elsewhere 0.
 int connectionsOfModule(const ModuleSpan& span);
 
+// --- What Linux hosts do to an editor that Windows hosts cannot (X11 only) ---
+
+// Whether the editor checks can replay them here; false with the reason (on Windows, or without
+// an X display).
+bool hostPatternsHere(std::string& why);
+
+// A right press and release at (x, y) of the plug-in's window, as a user's mouse gives it (XTEST
+// where the server has it, else sent events).
+void rightPress(void* editorWindow, int x, int y);
+
+// The popup windows of the module on screen now: shown override-redirect windows on the root, of
+// the module's own connections where the server says whose a window is, else new since the span.
+std::vector<unsigned long> popupsOfModule(const ModuleSpan& span);
+
+// Closes a popup as a user would, on a display connection of its own so that any thread may call
+// it: Escape through XTEST, then sent to the popup, at last the popup destroyed. What it took.
+std::string dismissPopup(unsigned long popup);
+
+// The host's own process-wide X error handler and the temporary one it swaps in around its calls
+// into the plug-in; both record the errors that reach them. Errors of connections other than the
+// host's own are the plug-in's, which must never arrive there. One at a time; elsewhere inert.
+class HostErrorHandlers {
+ public:
+  HostErrorHandlers();   // installs the host's own
+  ~HostErrorHandlers();  // puts back the handler that was there before
+  HostErrorHandlers(const HostErrorHandlers&) = delete;
+  HostErrorHandlers& operator=(const HostErrorHandlers&) = delete;
+  void beginCall();  // the temporary one
+  void endCall();    // the host's own again
+  // How many errors of other connections arrived; `first` describes the first of them.
+  int foreignErrors(std::string& first) const;
+};
+
 }  // namespace validateplatform

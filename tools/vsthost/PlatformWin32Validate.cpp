@@ -437,4 +437,18 @@ int windowsOfModule(const ModuleSpan& span) {
 
 int connectionsOfModule(const ModuleSpan&) { return 0; }
 
+// Windows hosts have one way to run an editor's window: these patterns are X11's.
+bool hostPatternsHere(std::string& why) {
+  why = "a pattern of X11 hosts";
+  return false;
+}
+void rightPress(void*, int, int) {}
+std::vector<unsigned long> popupsOfModule(const ModuleSpan&) { return {}; }
+std::string dismissPopup(unsigned long) { return ""; }
+HostErrorHandlers::HostErrorHandlers() {}
+HostErrorHandlers::~HostErrorHandlers() {}
+void HostErrorHandlers::beginCall() {}
+void HostErrorHandlers::endCall() {}
+int HostErrorHandlers::foreignErrors(std::string&) const { return 0; }
+
 }  // namespace validateplatform

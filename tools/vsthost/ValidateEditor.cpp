@@ -1,6 +1,17 @@
 // The editor's lifetime in the orders hosts close things, with the host's messages pumped between
 // the steps so that a window left behind gets its timer and paint messages: it must not reach a
-// closed effect or an unloaded module, and reopening must not pile up windows.
+// closed effect or an unloaded module, and reopening must not pile up windows. Then two things
+// Linux hosts do: idle the editor from a thread of their own while a menu is up, and swap the
+// process-wide X error handler around their calls.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <thread>
+
 #include "Validate.h"
 
 namespace {
@@ -10,6 +21,16 @@ constexpr int kPumpMs = 50;
 constexpr int kSettleMs = 200;
 constexpr int kReopens = 4;
 constexpr int kFreshParents = 3;
+constexpr int kIdleEveryMs = 25;
+constexpr int kMenuWaitMs = 400;
+constexpr int kPollMs = 20;
+constexpr int kDismissAfterMs = 300;
+constexpr double kFinishSeconds = 5;
+constexpr int kIdlesAfterDestroy = 10;
+const char* const kIdleCheck = "editor.idleOnAnotherThread";
+const char* const kSwapCheck = "editor.hostSwapsErrorHandler";
+
+const char* gStep = "";
 
 // One instance with its editor's size and a host window of that size.
 struct EditorCase {
@@ -77,7 +98,10 @@ struct EditorCase {
     EditorHost::pump(kSettleMs);
   }
 
-  static void step(const char* what) { validateplatform::setCurrentStep(what); }
+  static void step(const char* what) {
+    gStep = what;
+    validateplatform::setCurrentStep(what);
+  }
 
   // With everything of ours gone, nothing of the module's may remain.
   std::string leftovers() const {
@@ -198,6 +222,217 @@ CheckResult unloadBeforeWindow(CheckContext& context) {
   return CheckResult::pass();
 }
 
+// A deadlocked thread can be neither stopped nor joined: once the deadline has passed, the
+// check's process ends with the check's line, saying what `state` finds.
+class Deadline {
+ public:
+  Deadline(const char* check, double seconds, std::function<std::string()> state)
+      : check_(check), state_(std::move(state)) {
+    thread_ = std::thread([this, seconds] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      const auto until = std::chrono::steady_clock::now() +
+                         std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+      if (done_.wait_until(lock, until, [this] { return disarmed_; })) return;
+      std::printf("FAIL %s: deadlock: %s\n", check_, state_().c_str());
+      std::fflush(stdout);
+      std::_Exit(kCheckFailed);
+    });
+  }
+  ~Deadline() { disarm(); }
+  void disarm() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      disarmed_ = true;
+    }
+    done_.notify_all();
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  const char* check_;
+  std::function<std::string()> state_;
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool disarmed_ = false;
+  std::thread thread_;
+};
+
+// A plug-in whose X error reaches Xlib's default handler ends the host with exit(): that still
+// gives the check its line.
+const char* gGuardedCheck = nullptr;
+void reportExit() {
+  if (!gGuardedCheck) return;
+  std::printf("FAIL %s: the process was ended by exit() while %s\n", gGuardedCheck, gStep);
+  std::fflush(stdout);
+}
+struct ExitGuard {
+  explicit ExitGuard(const char* check) {
+    static const bool registered = std::atexit(reportExit) == 0;
+    (void)registered;
+    gGuardedCheck = check;
+  }
+  ~ExitGuard() { gGuardedCheck = nullptr; }
+};
+
+// effEditIdle from a thread of the host's own, every 25 ms, until told to stop.
+class IdleThread {
+ public:
+  explicit IdleThread(Instance& instance) : instance_(instance) {
+    thread_ = std::thread([this] { run(); });
+  }
+  ~IdleThread() { stop(); }
+  void stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  bool inCall() const { return inCall_; }
+
+ private:
+  void run() {
+    while (!stop_) {
+      inCall_ = true;
+      instance_.dispatch(effEditIdle);
+      inCall_ = false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(kIdleEveryMs));
+    }
+  }
+
+  Instance& instance_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> inCall_{false};
+  std::thread thread_;
+};
+
+// Right presses where controls are likeliest (the middle first, then a grid) until one opens a
+// popup of the module's; 0 when none did. The idle thread runs the menu.
+unsigned long openMenu(EditorCase& run) {
+  void* editor = run.host.editorWindow();
+  if (!editor) return 0;
+  const int fx[] = {4, 2, 6, 1, 3, 5, 7};
+  const int fy[] = {4, 2, 6};
+  for (int y : fy) {
+    for (int x : fx) {
+      run.step("right press on the editor");
+      validateplatform::rightPress(editor, run.width * x / 8, run.height * y / 8);
+      for (int waited = 0; waited < kMenuWaitMs; waited += kPollMs) {
+        EditorHost::pump(kPollMs);
+        const std::vector<unsigned long> popups = validateplatform::popupsOfModule(run.span);
+        if (!popups.empty()) return popups.front();
+      }
+    }
+  }
+  return 0;
+}
+
+// The editor opened on the host's GUI thread and idled from another; with a menu of the editor's
+// up, the host destroys its window and calls effEditClose on the GUI thread, the menu is then
+// dismissed, and both threads must come back.
+CheckResult idleOnAnotherThread(CheckContext& context) {
+  std::string why;
+  if (!validateplatform::hostPatternsHere(why)) return CheckResult::skip(why);
+  ExitGuard guard(kIdleCheck);
+  EditorCase run;
+  CheckResult result;
+  if (!run.start(context, result)) return result;
+  run.step("in effEditOpen");
+  run.instance->dispatch(effEditOpen, 0, 0, run.host.window());
+  IdleThread idle(*run.instance);
+  run.pump("pumping messages while the other thread idles the editor");
+  const unsigned long menu = openMenu(run);
+  run.step("destroying the host's window with the editor open");
+  run.host.destroy();
+  std::atomic<bool> closeReturned{false};
+  std::string dismissed;
+  std::atomic<bool> dismissing{false};
+  std::thread user;
+  if (menu) {
+    user = std::thread([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kDismissAfterMs));
+      dismissed = validateplatform::dismissPopup(menu);
+      dismissing = true;
+    });
+  }
+  Deadline deadline(kIdleCheck, kFinishSeconds, [&] {
+    std::string stuck;
+    if (!closeReturned) stuck = "effEditClose on the GUI thread";
+    if (idle.inCall())
+      stuck += (stuck.empty() ? "" : " and ") + std::string("effEditIdle on the idle thread");
+    if (stuck.empty()) stuck = "the idle thread";
+    char when[64];
+    std::snprintf(when, sizeof when, "%g s after effEditClose", kFinishSeconds);
+    std::string how = " (no menu appeared)";
+    if (menu)
+      how = dismissing ? " (the menu dismissed by " + dismissed + ")" : " (the menu still up)";
+    return when + (", " + stuck) + " not returned" + how;
+  });
+  run.step(menu ? "in effEditClose with a menu up" : "in effEditClose");
+  run.instance->dispatch(effEditClose);
+  closeReturned = true;
+  run.step("waiting for the idle thread");
+  idle.stop();
+  if (user.joinable()) user.join();
+  deadline.disarm();
+  run.instance->stop();
+  run.closeEffect();
+  run.pump("pumping messages after effClose");
+  const std::string left = run.leftovers();
+  if (!left.empty()) return CheckResult::fail(left);
+  return CheckResult::pass(menu ? "" : "no menu appeared");
+}
+
+// The host swaps its own process-wide error handler for a temporary one around effEditOpen and
+// effEditIdle, then destroys its window under the open editor, idles and closes it, and opens it
+// again on the destroyed window's id: errors of the plug-in's connections must reach neither
+// handler, and the process must live on.
+CheckResult hostSwapsErrorHandler(CheckContext& context) {
+  std::string why;
+  if (!validateplatform::hostPatternsHere(why)) return CheckResult::skip(why);
+  ExitGuard guard(kSwapCheck);
+  // The host's own handler is there before the module is loaded.
+  validateplatform::HostErrorHandlers handlers;
+  EditorCase run;
+  CheckResult result;
+  if (!run.start(context, result)) return result;
+  auto wrapped = [&](VstInt32 opcode, void* ptr) {
+    handlers.beginCall();
+    run.instance->dispatch(opcode, 0, 0, ptr);
+    handlers.endCall();
+  };
+  run.step("in effEditOpen inside the host's temporary handler");
+  wrapped(effEditOpen, run.host.window());
+  for (int waited = 0; waited < kFirstPaintMs; waited += kPumpMs) {
+    run.step("in effEditIdle inside the host's temporary handler");
+    wrapped(effEditIdle, nullptr);
+    EditorHost::pump(kPumpMs);
+  }
+  void* const stale = run.host.window();
+  run.step("destroying the host's window with the editor open");
+  run.host.destroy();
+  for (int i = 0; i < kIdlesAfterDestroy; ++i) {
+    run.step("in effEditIdle after the host's window was destroyed");
+    wrapped(effEditIdle, nullptr);
+    EditorHost::pump(kPollMs);
+  }
+  run.close();
+  // A host that keeps the handle of the window it destroyed: the plug-in's requests on it fail
+  // on the plug-in's own connection, whatever it answers.
+  run.step("in effEditOpen on the destroyed window inside the host's temporary handler");
+  wrapped(effEditOpen, stale);
+  run.step("in effEditIdle after the open on the destroyed window");
+  wrapped(effEditIdle, nullptr);
+  run.close();
+  run.instance->stop();
+  run.closeEffect();
+  run.pump("pumping messages after effClose");
+  std::string first;
+  if (const int foreign = handlers.foreignErrors(first))
+    return CheckResult::fail(std::to_string(foreign) +
+                             " X errors of a connection other than the host's reached the host's "
+                             "handler (first: " +
+                             first + ")");
+  return CheckResult::pass();
+}
+
 }  // namespace
 
 void addEditorChecks(std::vector<Check>& checks) {
@@ -218,4 +453,12 @@ void addEditorChecks(std::vector<Check>& checks) {
   checks.push_back({"editor.unloadBeforeWindow",
                     "the module unloaded after effClose while the host's window lives", true,
                     unloadBeforeWindow});
+  checks.push_back({kIdleCheck,
+                    "effEditIdle from a second thread; window destroyed and effEditClose with a "
+                    "menu up: both threads come back",
+                    true, idleOnAnotherThread});
+  checks.push_back({kSwapCheck,
+                    "the host's temporary X error handler around open and idle: no error of the "
+                    "plug-in reaches the host's",
+                    true, hostSwapsErrorHandler});
 }

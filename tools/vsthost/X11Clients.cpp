@@ -20,11 +20,11 @@ namespace {
 // for the question and freed again will do.
 XID ownBase(Display* display) {
   const Pixmap probe = XCreatePixmap(display, DefaultRootWindow(display), 1, 1, 1);
-  XResClientIdSpec spec = {probe, XRES_CLIENT_ID_XID_MASK};
+  XResClientIdSpec asked = {probe, XRES_CLIENT_ID_XID_MASK};
   long count = 0;
   XResClientIdValue* ids = nullptr;
   XID base = 0;
-  if (XResQueryClientIds(display, 1, &spec, &count, &ids) == Success && count > 0)
+  if (XResQueryClientIds(display, 1, &asked, &count, &ids) == Success && count > 0)
     base = ids[0].spec.client;
   if (ids) XResClientIdsDestroy(count, ids);
   XFreePixmap(display, probe);
@@ -45,10 +45,10 @@ bool otherConnectionsOfThisProcess(Display* display, ProcessClients& clients) {
   clients.mask = all[0].resource_mask;
   XFree(all);
   const XID own = ownBase(display);
-  XResClientIdSpec spec = {0, XRES_CLIENT_ID_PID_MASK};
+  XResClientIdSpec asked = {0, XRES_CLIENT_ID_PID_MASK};
   long count = 0;
   XResClientIdValue* ids = nullptr;
-  if (XResQueryClientIds(display, 1, &spec, &count, &ids) != Success) return false;
+  if (XResQueryClientIds(display, 1, &asked, &count, &ids) != Success) return false;
   const pid_t self = getpid();
   bool ownFound = false;
   clients.bases.clear();
