@@ -244,29 +244,6 @@ void printMenuItems(Display* display, Window menu) {
   }
 }
 
-void pressKey(Display* display, Window menu, KeySym symbol, bool real) {
-  const KeyCode code = XKeysymToKeycode(display, symbol);
-  if (real) {
-    XTestFakeKeyEvent(display, code, True, 0);
-    XTestFakeKeyEvent(display, code, False, 0);
-  } else {
-    XEvent event;
-    std::memset(&event, 0, sizeof event);
-    XKeyEvent& key = event.xkey;
-    key.display = display;
-    key.window = menu;
-    key.root = DefaultRootWindow(display);
-    key.time = CurrentTime;
-    key.keycode = code;
-    key.same_screen = True;
-    key.type = KeyPress;
-    XSendEvent(display, menu, False, KeyPressMask, &event);
-    key.type = KeyRelease;
-    XSendEvent(display, menu, False, KeyReleaseMask, &event);
-  }
-  XFlush(display);
-}
-
 // On a thread and a connection of its own, since the menu runs its loop inside the plug-in's
 // effEditIdle on ours: waits for a popup that was not there before the click, prints its items,
 // then dismisses it or chooses item `answer` with Down and Return.
@@ -285,11 +262,11 @@ void answerMenu(std::string displayName, std::vector<Window> before, int answer,
     printMenuItems(display, menu);
     if (answer == 0) {
       printFact("input", "menu dismissed");
-      pressKey(display, menu, XK_Escape, real);
+      x11host::pressKey(display, menu, XK_Escape, real);
     } else {
       printFact("input", "menu item " + std::to_string(answer));
-      for (int i = 0; i < answer; ++i) pressKey(display, menu, XK_Down, real);
-      pressKey(display, menu, XK_Return, real);
+      for (int i = 0; i < answer; ++i) x11host::pressKey(display, menu, XK_Down, real);
+      x11host::pressKey(display, menu, XK_Return, real);
     }
   }
   XSync(display, False);
@@ -375,7 +352,7 @@ void answerDialogs(std::string displayName, MessageBoxButton button) {
                 quoted(textProperty(display, window, "WM_NAME")) + " " +
                     quoted(latin1(textProperty(display, window, "_MINTWERK_MESSAGE_TEXT"))));
       const KeySym key = button == kAnswerYes ? XK_y : button == kAnswerNo ? XK_n : XK_Return;
-      pressKey(display, window, key, false);
+      x11host::pressKey(display, window, key, false);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(kDialogPollMs));
   }
@@ -392,6 +369,29 @@ void answerMessageBoxes(MessageBoxButton button) {
 }
 
 namespace x11host {
+
+void pressKey(Display* display, Window menu, KeySym symbol, bool real) {
+  const KeyCode code = XKeysymToKeycode(display, symbol);
+  if (real) {
+    XTestFakeKeyEvent(display, code, True, 0);
+    XTestFakeKeyEvent(display, code, False, 0);
+  } else {
+    XEvent event;
+    std::memset(&event, 0, sizeof event);
+    XKeyEvent& key = event.xkey;
+    key.display = display;
+    key.window = menu;
+    key.root = DefaultRootWindow(display);
+    key.time = CurrentTime;
+    key.keycode = code;
+    key.same_screen = True;
+    key.type = KeyPress;
+    XSendEvent(display, menu, False, KeyPressMask, &event);
+    key.type = KeyRelease;
+    XSendEvent(display, menu, False, KeyReleaseMask, &event);
+  }
+  XFlush(display);
+}
 
 Display* display() {
   if (!gTriedDisplay) {

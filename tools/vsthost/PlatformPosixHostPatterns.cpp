@@ -142,30 +142,14 @@ std::string dismissPopup(unsigned long popup) {
   Display* host = x11host::display();
   Display* display = host ? XOpenDisplay(DisplayString(host)) : nullptr;
   if (!display) return "no display to dismiss it from";
-  const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
   std::string how;
   // A menu grabs the keyboard, so the key reaches it wherever the focus is.
   if (hasXTest(display)) {
-    XTestFakeKeyEvent(display, escape, True, CurrentTime);
-    XTestFakeKeyEvent(display, escape, False, CurrentTime);
-    XFlush(display);
+    x11host::pressKey(display, popup, XK_Escape, true);
     if (goneWithin(display, popup, kDismissWaitMs)) how = "Escape";
   }
   if (how.empty()) {
-    XEvent event;
-    std::memset(&event, 0, sizeof event);
-    XKeyEvent& key = event.xkey;
-    key.display = display;
-    key.window = popup;
-    key.root = DefaultRootWindow(display);
-    key.time = CurrentTime;
-    key.keycode = escape;
-    key.same_screen = True;
-    key.type = KeyPress;
-    XSendEvent(display, popup, False, KeyPressMask, &event);
-    key.type = KeyRelease;
-    XSendEvent(display, popup, False, KeyReleaseMask, &event);
-    XFlush(display);
+    x11host::pressKey(display, popup, XK_Escape, false);
     if (goneWithin(display, popup, kDismissWaitMs)) how = "Escape sent to it";
   }
   if (how.empty()) {

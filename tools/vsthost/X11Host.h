@@ -32,4 +32,8 @@ struct ProcessClients {
 };
 bool otherConnectionsOfThisProcess(Display* display, ProcessClients& clients);
 
+// Presses and lets go of a key for a window: through XTEST as a user's keyboard (`real`), or as
+// events sent to the window itself.
+void pressKey(Display* display, Window window, KeySym symbol, bool real);
+
 }  // namespace x11host
