@@ -13,7 +13,11 @@ const ParamInfo kParamTable[kParamCount] = {
 
 namespace {
 
-int percent(float value) { return static_cast<int>(value * 100.0f); }
+// Rounded, not cut: a knob that lands on 80 % holds 0.79999995, which must not read 79.
+int percent(float value) {
+  const float scaled = value * 100.0f;
+  return scaled > 0.0f ? static_cast<int>(scaled + 0.5f) : 0;
+}
 
 // The C library prints a number with the decimal point of the process's locale, and a host may
 // have set the user's: a comma, or a character of several bytes. Our texts always read with a

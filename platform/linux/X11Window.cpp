@@ -190,6 +190,10 @@ void X11Window::handleEvent(XEvent& event) {
     case DestroyNotify:
       if (event.xdestroywindow.window == drawable.window) windowWasDestroyed();
       return;
+    case UnmapNotify:
+      // Out of sight, the window sees no release: a drag ends with it.
+      if (captureControl) setCapture(nullptr);
+      return;
     case ClientMessage:
       // The close box of a top-level editor window.
       if (deleteWindowAtom && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindowAtom &&
@@ -211,6 +215,11 @@ void X11Window::handleEvent(XEvent& event) {
         XNextEvent(drawable.display, &event);
       }
       const XMotionEvent& motion = event.xmotion;
+      // A drag whose release we never saw (it happened while the window was hidden, say) ends
+      // here: a move with no button held moves no value.
+      if (captureControl && !(motion.state & (Button1Mask | Button2Mask | Button3Mask)))
+        setCapture(nullptr);
+      if (disposed) return;
       cursorAsked = false;
       deliver(pointer.translate(
           {XPointerEvent::kMotion, 0, motion.x, motion.y, motion.state, motion.time}));

@@ -219,9 +219,12 @@ void Winwrapper::dispose() {
     return;
   }
   if (isOnThisThread(window)) {
+    // A menu of ours still up (the host closed the editor from inside its loop) goes with it.
+    if (menuOpen) EndMenu();
     DestroyWindow(window);  // its WM_NCDESTROY lets go of this object
     return;
   }
+  if (menuOpen) PostMessageA(window, WM_CANCELMODE, 0, 0);
   // That thread may be painting or ticking this window right now, and only it may destroy it.
   handToSystem(window);
   PostMessageA(window, WM_CLOSE, 0, 0);
@@ -362,6 +365,9 @@ intptr_t Winwrapper::handleMessage(unsigned message, uintptr_t wParam, intptr_t 
       if (timerController) timerController->onTimer();
       return 0;
     case WM_MOUSEMOVE: {
+      // A drag whose release never reached us ends here: a move with no button held moves no
+      // value.
+      if (captureControl && !(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) setCapture(nullptr);
       deliverMouse(lParam, [&](Control& c, int32_t x, int32_t y) { c.mouseMove(x, y, modifiers); });
       TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
       TrackMouseEvent(&track);

@@ -629,6 +629,43 @@ TEST_F(X11Editor, TwentyOpenCloseCyclesLeaveNothingBehind) {
   }
 }
 
+// A drag cut short by its window: closed, or hidden by the host while the button is held (the
+// release then never reaches us). The gesture ends once, and moves with no button held move
+// nothing afterwards.
+TEST_F(X11Editor, DragEndsWithItsWindowAndButtonlessMovesMoveNothing) {
+  Window editor = openAndShow();
+  send(editor, ButtonPress, 1, kOutputKnobX, kOutputKnobY, 0, 1000);
+  send(editor, MotionNotify, 0, kOutputKnobX, kOutputKnobY - 40, Button1Mask, 1010);
+  pump(60);
+  ASSERT_EQ(gesturesBegun, 1);
+  dispatch(effEditClose);
+  EXPECT_EQ(gesturesEnded, 1);
+  editor = openAndShow();
+  float before = output();
+  send(editor, MotionNotify, 0, kOutputKnobX, kOutputKnobY - 80, 0, 2000);
+  send(editor, ButtonRelease, 1, kOutputKnobX, kOutputKnobY - 80, Button1Mask, 2010);
+  pump(60);
+  EXPECT_EQ(output(), before);
+  EXPECT_EQ(gesturesEnded, 1);
+
+  send(editor, ButtonPress, 1, kOutputKnobX, kOutputKnobY, 0, 3000);
+  send(editor, MotionNotify, 0, kOutputKnobX, kOutputKnobY - 40, Button1Mask, 3010);
+  pump(60);
+  ASSERT_EQ(gesturesBegun, 2);
+  XUnmapWindow(display, host);  // the release happens while it is hidden: nobody sees it
+  XSync(display, False);
+  pump(60);
+  XMapWindow(display, host);
+  XSync(display, False);
+  pump(60);
+  before = output();
+  for (int step = 1; step <= 4; ++step)
+    send(editor, MotionNotify, 0, kOutputKnobX, kOutputKnobY - 40 - 20 * step, 0, 4000 + step);
+  pump(60);
+  EXPECT_EQ(output(), before);
+  EXPECT_EQ(gesturesEnded, 2);
+}
+
 TEST_F(X11Editor, HostClosingTheEditorFromAGestureCallback) {
   Window editor = openAndShow();
   closeEditorOnGesture = true;

@@ -1,6 +1,7 @@
 // The effect's parameter table and display texts as the host reads them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "FakeHost.h"
 #include "effect/Quorl.h"
+#include "plugcore/ChunkFormat.h"
 
 namespace {
 
@@ -47,11 +49,26 @@ TEST_F(QuorlParameters, CutoffDisplayPicksItsPrecisionFromTheValue) {
   EXPECT_EQ(display(1, 0.2f), "83.9");
 }
 
-TEST_F(QuorlParameters, PercentDisplaysTruncate) {
-  EXPECT_EQ(display(2, 0.505f), "50");
-  EXPECT_EQ(display(2, 0.999f), "99");
-  EXPECT_EQ(display(5, 1.0f), "100");
+// The percent knobs say the whole number nearest their value: at every wheel step from either
+// end, and at every whole percent as a chunk stores it (64000ths, cut).
+TEST_F(QuorlParameters, PercentDisplaysRoundAtWheelStepsAndChunkValues) {
+  EXPECT_EQ(display(2, 0.504f), "50");
+  EXPECT_EQ(display(2, 0.996f), "100");
   EXPECT_EQ(display(3, 0.0f), "0");
+  for (int32_t index : {2, 3, 4, 5}) {
+    float down = 1.0f, up = 0.0f;
+    for (int step = 0; step <= 20; ++step) {
+      EXPECT_EQ(display(index, down), std::to_string(100 - 5 * step)) << index << " " << down;
+      EXPECT_EQ(display(index, up), std::to_string(5 * step)) << index << " " << up;
+      down = std::max(0.0f, down - 1.0f / 20.0f);
+      up = std::min(1.0f, up + 1.0f / 20.0f);
+    }
+    for (int whole = 0; whole <= 100; ++whole) {
+      const auto raw = static_cast<uint32_t>(whole / 100.0f * PlugCore::Chunk::kValueScale);
+      const float stored = static_cast<float>(raw) * PlugCore::Chunk::kValueUnit;
+      EXPECT_EQ(display(index, stored), std::to_string(whole)) << index << " " << stored;
+    }
+  }
 }
 
 TEST_F(QuorlParameters, QRangeSwitchesAtOneHalf) {

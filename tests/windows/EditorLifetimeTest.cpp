@@ -18,7 +18,10 @@ AEffect* currentEffect = nullptr;
 // What the host does when a knob gesture begins: nothing, or close the editor right there.
 bool closeEditorOnGesture = false;
 
+int gesturesEnded = 0;
+
 VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+  if (opcode == audioMasterEndEdit) ++gesturesEnded;
   if (opcode == audioMasterBeginEdit && closeEditorOnGesture && effect)
     effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0);
   return opcode == audioMasterVersion ? 2400 : 0;
@@ -55,6 +58,7 @@ class EditorLifetime : public ::testing::Test {
  protected:
   void SetUp() override {
     closeEditorOnGesture = false;
+    gesturesEnded = 0;
     module = LoadLibraryA(QUORL_WINDOWS_MODULE);
     ASSERT_NE(module, nullptr);
     auto entry = reinterpret_cast<VstPluginMainProc>(
@@ -204,6 +208,48 @@ TEST_F(EditorLifetime, HostWindowDestroyedWhileAKnobsMenuShows) {
   pumpMessages(50);
   closeEffect();
   pumpMessages(30);
+}
+
+AEffect* effectToClose = nullptr;
+bool menuOutlivedTheEditor = false;
+
+// The host closes the editor while a knob's menu shows (from a timer inside the menu's loop):
+// the menu goes at once instead of waiting for the user.
+TEST_F(EditorLifetime, EditorClosedWhileAKnobsMenuShowsTakesTheMenuAway) {
+  HWND editor = openAndShow();
+  effectToClose = effect;
+  menuOutlivedTheEditor = false;
+  SetTimer(nullptr, 0, 60, [](HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    effectToClose->dispatcher(effectToClose, effEditClose, 0, 0, nullptr, 0);
+    // Should the menu still be up, the user would have to end it: this stands in.
+    SetTimer(nullptr, 0, 2000, [](HWND, UINT, UINT_PTR later, DWORD) {
+      KillTimer(nullptr, later);
+      menuOutlivedTheEditor = true;
+      EndMenu();
+    });
+  });
+  SendMessageA(editor, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(290, 100));
+  EXPECT_FALSE(menuOutlivedTheEditor);
+  EXPECT_FALSE(IsWindow(editor));
+  pumpMessages(50);
+}
+
+// A drag ends once with its window, and a move with no button held never moves a value.
+TEST_F(EditorLifetime, DragEndsWithItsWindowAndButtonlessMovesMoveNothing) {
+  HWND editor = openAndShow();
+  SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(290, 100));
+  SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(290, 60));
+  dispatch(effEditClose);
+  EXPECT_EQ(gesturesEnded, 1);
+  editor = openAndShow();
+  SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(290, 100));
+  SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(290, 60));
+  const float before = effect->getParameter(effect, 6);
+  SendMessageA(editor, WM_MOUSEMOVE, 0, MAKELPARAM(290, 20));  // its release never came
+  SendMessageA(editor, WM_MOUSEMOVE, 0, MAKELPARAM(290, 0));
+  EXPECT_EQ(effect->getParameter(effect, 6), before);
+  EXPECT_EQ(gesturesEnded, 2);
 }
 
 TEST_F(EditorLifetime, EditorAndEffectClosedFromAnotherThread) {
