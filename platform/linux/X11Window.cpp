@@ -459,6 +459,9 @@ int X11Window::showMenu(const std::vector<PopupMenuEntry>& entries, Control* tar
   }
   releaseGrab();
   menu.reset(new X11PopupMenu(drawable.display, screenNumber, rootX, rootY, entries));
+  // The pointer and the keyboard are the menu's at once, where no other client holds them: a
+  // key pressed right after the click already reaches it. Its end comes at a later idle call.
+  menu->tick();
   XFlush(drawable.display);
   return 0;
 }

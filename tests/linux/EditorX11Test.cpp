@@ -450,6 +450,7 @@ TEST_F(X11Editor, DefaultsQuestionKeepsTheHostRunningAndClosesWithTheEditor) {
 
   corner(5000);
   ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));
+  pump(100);         // the menu takes the keyboard at the idle call after it shows
   xdotool("key s");  // "&Save defaults..."
   answerBox("Escape");
   pump(100);
@@ -457,6 +458,7 @@ TEST_F(X11Editor, DefaultsQuestionKeepsTheHostRunningAndClosesWithTheEditor) {
 
   corner(9000);
   ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));
+  pump(100);
   xdotool("key s");
   answerBox("Return");
   EXPECT_TRUE(pumpUntil([&] { return std::ifstream(file).good(); }));
@@ -471,6 +473,7 @@ TEST_F(X11Editor, DefaultsQuestionKeepsTheHostRunningAndClosesWithTheEditor) {
   editor = openAndShow();
   click(editor, 1, 330, 185, 17000);
   ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));
+  pump(100);
   xdotool("key s");
   ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox").size() == 1; }));
   dispatch(effEditClose);
@@ -536,6 +539,7 @@ TEST_F(X11Editor, MenusAndBoxesOpenOnTheScreenOfTheHostsWindow) {
   int x, y, w, h;
   click(editor, 3, kOutputKnobX, kOutputKnobY, 5000);
   ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu", 1).size() == 1; }));
+  pump(100);
   EXPECT_TRUE(windowsOfClass("popupmenu", 0).empty());
   geometry(windowsOfClass("popupmenu", 1)[0], x, y, w, h);
   EXPECT_NEAR(x + w / 2, kHostX + kOutputKnobX, 2);  // centred under the knob's middle
@@ -545,9 +549,17 @@ TEST_F(X11Editor, MenusAndBoxesOpenOnTheScreenOfTheHostsWindow) {
 
   click(editor, 1, 330, 185, 9000);
   ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu", 1).size() == 1; }));
+  pump(100);  // the menu takes the keyboard at the idle call after it shows
   xdotool("key s");
   ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox", 1).size() == 1; }));
   EXPECT_TRUE(windowsOfClass("messagebox", 0).empty());
+  // Keys go to the box once it has taken the focus.
+  EXPECT_TRUE(pumpUntil([&] {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus == windowsOfClass("messagebox", 1)[0];
+  }));
   geometry(windowsOfClass("messagebox", 1)[0], x, y, w, h);
   EXPECT_NEAR(x + w / 2, kHostX + 190, 2);
   EXPECT_NEAR(y + h / 2, kHostY + 130, 2);
