@@ -31,6 +31,15 @@ long long monotonicNanoseconds() {
   return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
+// The plain box, past this thread's notice sink (which is the window asking): it is shown, or
+// said on stderr, and answered before this returns.
+int boxWaitedFor(const char* text, const char* caption, unsigned flags) {
+  Platform::NoticeSink* sink = Platform::setNoticeSink(nullptr);
+  const int answer = Platform::messageBox(text, caption, flags);
+  Platform::setNoticeSink(sink);
+  return answer;
+}
+
 }  // namespace
 
 X11Window::X11Window(IFrameController* controller, uint32_t width, uint32_t height)
@@ -293,12 +302,9 @@ void X11Window::runBoxes() {
       front.shown.reset(new Platform::X11MessageBox(front.text.c_str(), front.caption.c_str(),
                                                     front.flags,
                                                     drawable.gone ? 0 : drawable.window));
-      if (!front.shown->isShown()) {
-        // No display for the box: the plain box says it on stderr and answers as nobody could.
-        Platform::NoticeSink* sink = Platform::setNoticeSink(nullptr);
-        answer = Platform::messageBox(front.text.c_str(), front.caption.c_str(), front.flags);
-        Platform::setNoticeSink(sink);
-      }
+      // No display for the box: the plain box says it on stderr and answers as nobody could.
+      if (!front.shown->isShown())
+        answer = boxWaitedFor(front.text.c_str(), front.caption.c_str(), front.flags);
     }
     if (answer < 0) {
       if (!front.shown->pump()) return;
@@ -322,9 +328,7 @@ void X11Window::dropMenuAndBoxes() {
 void X11Window::showNotice(const char* text, const char* caption, unsigned flags) {
   if (disposed) {
     // Nobody will run the box later: shown now, as a box without a window would be.
-    Platform::NoticeSink* sink = Platform::setNoticeSink(nullptr);
-    Platform::messageBox(text, caption, flags);
-    Platform::setNoticeSink(sink);
+    boxWaitedFor(text, caption, flags);
     return;
   }
   boxes.push_back({text ? text : "", caption ? caption : "", flags, nullptr, nullptr});
