@@ -12,7 +12,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   libpng-dev zlib1g-dev
   libx11-dev libxtst-dev libxres-dev openbox
-  libxrandr-dev libxinerama-dev
+  libxrandr-dev libxinerama-dev libxdamage-dev
   clang libclang-rt-14-dev llvm
   dpkg-dev zip unzip lintian
   locales

@@ -41,6 +41,18 @@ enum MessageBoxButton { kNoAnswer = 0, kAnswerOk = 1, kAnswerYes = 6, kAnswerNo 
 // display the plug-in answers its own and this does nothing.
 void answerMessageBoxes(MessageBoxButton button);
 
+// CPU time used so far, in seconds: by the whole process (every thread), and by the calling
+// thread alone.
+double processCpuSeconds();
+double threadCpuSeconds();
+
+// A message box the plug-in showed and we answered; the same question is counted once.
+struct AskedBox {
+  std::string caption;
+  std::string text;
+  size_t count = 0;
+};
+
 // Our top-level window with the plug-in's editor inside, its message loop, and what a test does to
 // the editor: mouse input as window messages (X events on Linux) and its pixels read back.
 class EditorHost {
@@ -86,6 +98,11 @@ class EditorHost {
   // Whether the plug-in's window shows more than one colour now, without asking it to repaint:
   // its first frame is on screen.
   bool hasFrame();
+
+  // From now on counts the frames the plug-in's window is given: on X11 its damage as the server
+  // reports it (one per burst of drawing between two looks). -1 where that cannot be told.
+  void countFrames();
+  int framesCounted() const;
 
   // Our window goes; the editor must be closed first.
   void destroy();

@@ -1,4 +1,6 @@
 #include <dlfcn.h>
+#include <sys/resource.h>
+#include <time.h>
 
 #include "Platform.h"
 
@@ -24,3 +26,16 @@ Module::Symbol Module::find(const char* name) const {
 }
 
 void useUnixLineEndings() {}
+
+double processCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+double threadCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xdamage.h>
 #include <X11/keysym.h>
 #include <dirent.h>
 #include <poll.h>
@@ -20,6 +21,7 @@
 
 #include "Format.h"
 #include "Platform.h"
+#include "X11DialogWatcher.h"
 #include "X11Host.h"
 
 namespace {
@@ -35,8 +37,6 @@ constexpr int kMapWaitMs = 2000;
 constexpr unsigned long kClickSpacingMs = 1000;
 constexpr unsigned kWheelUp = 4, kWheelDown = 5;
 constexpr int kOpenAttempts = 10;
-constexpr int kDialogAnswerDelayMs = 100;
-constexpr int kDialogPollMs = 20;
 constexpr int kOpenRetryMs = 50;
 
 Display* gDisplay = nullptr;
@@ -50,6 +50,10 @@ Clock::time_point gServerTimeAt;
 unsigned long gLastStamp = 0;
 Atom gDeleteWindow = None;
 std::thread gMenuWatcher;
+// The plug-in window's damage, while frames are counted.
+Damage gDamage = 0;
+int gDamageEvents = -1;
+int gFrames = -1;
 
 // Errors are counted, never fatal: a plug-in's window may be gone by the time we ask about it.
 int onXError(Display*, XErrorEvent*) {
@@ -128,6 +132,11 @@ bool handleOwnEvents(Window ours) {
     if (event.type == ClientMessage && event.xclient.window == ours &&
         static_cast<Atom>(event.xclient.data.l[0]) == gDeleteWindow)
       closeAsked = true;
+    if (gDamage && event.type == gDamageEvents + XDamageNotify) {
+      // Taken away again, so that the next drawing is news.
+      XDamageSubtract(gDisplay, gDamage, None, None);
+      ++gFrames;
+    }
   }
   return closeAsked;
 }
@@ -292,80 +301,14 @@ int shiftOf(unsigned long mask) {
   return shift;
 }
 
-// A property of the window as text (8-bit), or empty.
-std::string textProperty(Display* display, Window window, const char* name) {
-  const Atom property = XInternAtom(display, name, True);
-  if (property == None) return "";
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, left = 0;
-  unsigned char* data = nullptr;
-  if (XGetWindowProperty(display, window, property, 0, 1 << 16, False, AnyPropertyType, &type,
-                         &format, &count, &left, &data) != Success ||
-      !data)
-    return "";
-  std::string text(reinterpret_cast<char*>(data), format == 8 ? count : 0);
-  XFree(data);
-  return text;
-}
-
-// The dialog keeps its text as UTF-8; the plug-in gave it in Latin-1, as the system's boxes show.
-std::string latin1(const std::string& utf8) {
-  std::string out;
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    const unsigned char byte = static_cast<unsigned char>(utf8[i]);
-    if ((byte == 0xC2 || byte == 0xC3) && i + 1 < utf8.size()) {
-      out +=
-          static_cast<char>(((byte & 0x03) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
-    } else {
-      out += static_cast<char>(byte);
-    }
-  }
-  return out;
-}
-
-// The plug-in's dialogs are top-level windows that carry their message as a property. Each shown
-// one is printed and answered by its keys (Y, N, or Return for OK), sent to the dialog itself so
-// that no focus or pointer position matters.
-void answerDialogs(std::string displayName, MessageBoxButton button) {
-  Display* display = XOpenDisplay(displayName.c_str());
-  if (!display) return;
-  std::set<Window> answered;
-  for (;;) {
-    for (Window window : childrenOf(display, DefaultRootWindow(display))) {
-      if (answered.count(window)) continue;
-      XWindowAttributes attributes;
-      if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
-        continue;
-      const Atom marker = XInternAtom(display, "_MINTWERK_MESSAGE_TEXT", True);
-      if (marker == None) continue;
-      int count = 0;
-      Atom* properties = XListProperties(display, window, &count);
-      const bool isDialog =
-          properties && std::find(properties, properties + count, marker) != properties + count;
-      if (properties) XFree(properties);
-      if (!isDialog) continue;
-      answered.insert(window);
-      // As the system's boxes do, a moment for the dialog to take its first events.
-      std::this_thread::sleep_for(std::chrono::milliseconds(kDialogAnswerDelayMs));
-      printFact("messageBox",
-                quoted(textProperty(display, window, "WM_NAME")) + " " +
-                    quoted(latin1(textProperty(display, window, "_MINTWERK_MESSAGE_TEXT"))));
-      const KeySym key = button == kAnswerYes ? XK_y : button == kAnswerNo ? XK_n : XK_Return;
-      x11host::pressKey(display, window, key, false);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(kDialogPollMs));
-  }
-}
-
 }  // namespace
 
 void answerMessageBoxes(MessageBoxButton button) {
-  static bool watching = false;
-  const char* name = std::getenv("DISPLAY");
-  if (button == kNoAnswer || watching || !name || !*name) return;
-  watching = true;
-  std::thread(answerDialogs, std::string(name), button).detach();
+  if (button == kNoAnswer) return;
+  x11dialogs::start(button == kAnswerYes  ? x11dialogs::Answer::yes
+                    : button == kAnswerNo ? x11dialogs::Answer::no
+                                          : x11dialogs::Answer::ok,
+                    true);
 }
 
 namespace x11host {
@@ -510,11 +453,13 @@ void EditorHost::run(const std::function<bool()>& tick) {
       if (!tick()) break;
       next += std::chrono::milliseconds(kTickMs);
       if (next < Clock::now()) next = Clock::now() + std::chrono::milliseconds(kTickMs);
+      continue;  // what the tick was sent is handled before we sleep
     }
-    const int64_t wait =
-        std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count();
+    // Asleep until the server has news or the tick is due. Rounded up: the last fraction of a
+    // millisecond before the tick must not become a loop that never sleeps.
+    const int64_t wait = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
     pollfd descriptor = {ConnectionNumber(gDisplay), POLLIN, 0};
-    if (wait > 0) poll(&descriptor, 1, static_cast<int>(wait));
+    poll(&descriptor, 1, static_cast<int>(std::max<int64_t>(wait, 1)));
   }
   joinMenuWatcher();
 }
@@ -669,7 +614,28 @@ bool EditorHost::hasFrame() {
   return capture(rgb, width, height, error) && !uniform(rgb);
 }
 
+void EditorHost::countFrames() {
+  int error = 0;
+  const Window editor = editorOf(window_);
+  if (!editor || gDamage || !XDamageQueryExtension(gDisplay, &gDamageEvents, &error)) return;
+  gDamage = XDamageCreate(gDisplay, editor, XDamageReportNonEmpty);
+  // A new damage object of a window starts out with all of it damaged: that is no frame.
+  XDamageSubtract(gDisplay, gDamage, None, None);
+  XSync(gDisplay, False);
+  XEvent event;
+  while (XCheckTypedEvent(gDisplay, gDamageEvents + XDamageNotify, &event)) {
+  }
+  gFrames = 0;
+}
+
+int EditorHost::framesCounted() const { return gFrames; }
+
 void EditorHost::destroy() {
+  if (gDamage) {
+    // The plug-in's window, and its damage with it, may be gone already: an error then, counted.
+    XDamageDestroy(gDisplay, gDamage);
+    gDamage = 0;
+  }
   joinMenuWatcher();
   if (window_ && gDisplay) {
     const Window window = asWindow(window_);

@@ -43,11 +43,14 @@ bool allocationCountingSupported();
 void startCountingAllocations();
 void stopCountingAllocations(size_t& allocations, size_t& frees);
 
-// To call right after loading a plug-in: on Windows its imported allocation functions are routed
-// through the counter, and its message boxes are answered at once without being shown (No, else
-// Cancel, else OK). Elsewhere nothing happens: the plug-in prints its boxes itself.
+// To call right after loading a plug-in: its message boxes are answered from now on as a careful
+// user would (No, else Cancel, else OK), so no check waits for a user. On Windows its imported
+// allocation functions are routed through the counter, and its boxes are answered at once without
+// being shown. On X11 a watcher closes each dialog of this process with its close button as soon
+// as it is up; without a display the plug-in answers its boxes itself.
 void watchModule(const Module& module);
-size_t messageBoxesAnswered();
+// What the boxes answered in this process asked.
+std::vector<AskedBox> messageBoxesAsked();
 
 // `size` bytes whose last one lies right before memory that cannot be read, so a reader that runs
 // one byte past them crashes rather than reading garbage.

@@ -92,6 +92,28 @@ void useUnixLineEndings() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
+namespace {
+// User and kernel time of a GetProcessTimes/GetThreadTimes answer, in seconds.
+double seconds(const FILETIME& kernel, const FILETIME& user) {
+  const auto ticks = [](const FILETIME& time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  };
+  return static_cast<double>(ticks(kernel) + ticks(user)) * 1e-7;
+}
+}  // namespace
+
+double processCpuSeconds() {
+  FILETIME created, ended, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) return 0;
+  return seconds(kernel, user);
+}
+
+double threadCpuSeconds() {
+  FILETIME created, ended, kernel, user;
+  if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
+  return seconds(kernel, user);
+}
+
 void answerMessageBoxes(MessageBoxButton button) {
   gAnswer = button;
   if (button != kNoAnswer && !gHook)

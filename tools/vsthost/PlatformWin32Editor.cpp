@@ -371,6 +371,10 @@ bool EditorHost::hasFrame() {
   return false;
 }
 
+// A Win32 host cannot see another window's drawing; the count stays unknown.
+void EditorHost::countFrames() {}
+int EditorHost::framesCounted() const { return -1; }
+
 void EditorHost::destroy() {
   if (window_) DestroyWindow(static_cast<HWND>(window_));
   window_ = nullptr;

@@ -7,7 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <string>
+#include <vector>
 
+#include "AskedBoxes.h"
 #include "PlatformValidate.h"
 
 namespace validateplatform {
@@ -52,7 +55,7 @@ std::atomic<bool> gCounting{false};
 std::atomic<DWORD> gCountingThread{0};
 std::atomic<size_t> gAllocations{0};
 std::atomic<size_t> gFrees{0};
-std::atomic<size_t> gBoxes{0};
+AskedBoxes gBoxes;
 
 inline bool countingHere() {
   return gCounting.load(std::memory_order_acquire) &&
@@ -158,20 +161,26 @@ int answerFor(UINT type) {
       return IDCANCEL;
   }
 }
-int WINAPI hookMessageBoxA(HWND, LPCSTR, LPCSTR, UINT type) {
-  gBoxes.fetch_add(1, std::memory_order_relaxed);
+std::string narrow(LPCWSTR wide) {
+  std::string text;
+  for (; wide && *wide; ++wide) text += *wide < 0x100 ? static_cast<char>(*wide) : '?';
+  return text;
+}
+
+int WINAPI hookMessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+  gBoxes.note(caption ? caption : "", text ? text : "");
   return answerFor(type);
 }
-int WINAPI hookMessageBoxW(HWND, LPCWSTR, LPCWSTR, UINT type) {
-  gBoxes.fetch_add(1, std::memory_order_relaxed);
+int WINAPI hookMessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
+  gBoxes.note(narrow(caption), narrow(text));
   return answerFor(type);
 }
-int WINAPI hookMessageBoxExA(HWND, LPCSTR, LPCSTR, UINT type, WORD) {
-  gBoxes.fetch_add(1, std::memory_order_relaxed);
+int WINAPI hookMessageBoxExA(HWND, LPCSTR text, LPCSTR caption, UINT type, WORD) {
+  gBoxes.note(caption ? caption : "", text ? text : "");
   return answerFor(type);
 }
-int WINAPI hookMessageBoxExW(HWND, LPCWSTR, LPCWSTR, UINT type, WORD) {
-  gBoxes.fetch_add(1, std::memory_order_relaxed);
+int WINAPI hookMessageBoxExW(HWND, LPCWSTR text, LPCWSTR caption, UINT type, WORD) {
+  gBoxes.note(narrow(caption), narrow(text));
   return answerFor(type);
 }
 
@@ -352,7 +361,7 @@ void watchModule(const Module& module) {
   }
 }
 
-size_t messageBoxesAnswered() { return gBoxes; }
+std::vector<AskedBox> messageBoxesAsked() { return gBoxes.list(); }
 
 GuardedBytes::GuardedBytes(const uint8_t* data, size_t size) {
   SYSTEM_INFO system;

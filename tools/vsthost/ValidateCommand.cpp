@@ -99,6 +99,27 @@ ExitCode readFacts(const std::string& path, ModuleFacts& facts, std::string& nam
   return kOk;
 }
 
+constexpr size_t kQuestionsShown = 4;
+
+// What the plug-in asked in the boxes answered for it, each question once with its count.
+std::string boxesText(bool alone) {
+  const std::vector<AskedBox> boxes = validateplatform::messageBoxesAsked();
+  if (boxes.empty()) return "";
+  size_t total = 0;
+  std::string questions;
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    const AskedBox& box = boxes[i];
+    total += box.count;
+    if (i >= kQuestionsShown) continue;
+    questions += (questions.empty() ? " " : ", ") + quoted(box.caption) + " " + quoted(box.text);
+    if (box.count > 1) questions += " x" + std::to_string(box.count);
+  }
+  if (boxes.size() > kQuestionsShown)
+    questions += " and " + std::to_string(boxes.size() - kQuestionsShown) + " other questions";
+  return std::string(alone ? "" : "; ") + std::to_string(total) +
+         (total == 1 ? " message box" : " message boxes") + " answered:" + questions;
+}
+
 // Runs one check here and prints its line; its CheckCode.
 int runHere(const Check& check, const ModuleFacts& facts, uint64_t seed) {
   validateplatform::setCurrentCheck(check.name);
@@ -112,6 +133,7 @@ int runHere(const Check& check, const ModuleFacts& facts, uint64_t seed) {
   } catch (...) {
     result = CheckResult::fail("an exception escaped");
   }
+  if (result.code != kCheckSkipped) result.detail += boxesText(result.detail.empty());
   printResult(check.name, result);
   return result.code;
 }

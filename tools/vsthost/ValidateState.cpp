@@ -232,11 +232,6 @@ std::string afterGarbage(Instance& target, const std::vector<uint8_t>& bank,
   return "";
 }
 
-std::string boxesText() {
-  const size_t boxes = validateplatform::messageBoxesAnswered();
-  return boxes ? ", " + std::to_string(boxes) + " message boxes answered" : "";
-}
-
 // What a garbage check feeds `target`: a program chunk and a bank chunk, in that order.
 using ChunkPair = std::vector<uint8_t>[2];
 // `feed` gives `target` its garbage, counts it in `fed` and says what went wrong first.
@@ -267,7 +262,7 @@ CheckResult garbageCheck(CheckContext& context, const char* noun, bool withCount
   problem = afterGarbage(*target, chunks[1], expected, context.random);
   if (!problem.empty())
     return CheckResult::fail("after " + (withCount ? count : "") + noun + ", " + problem);
-  return CheckResult::pass(count + noun + boxesText());
+  return CheckResult::pass(count + noun);
 }
 
 CheckResult truncatedChunks(CheckContext& context) {
