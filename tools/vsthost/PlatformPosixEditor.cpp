@@ -259,13 +259,26 @@ void printMenuItems(Display* display, Window menu) {
 void answerMenu(std::string displayName, std::vector<Window> before, int answer, bool real) {
   Display* display = XOpenDisplay(displayName.c_str());
   if (!display) return;
+  // Told of every window shown on the root from now on: the search below sleeps until one is.
+  XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+  XSync(display, False);
   std::this_thread::sleep_for(std::chrono::milliseconds(kMenuWaitMs));
   const Clock::time_point start = Clock::now();
   Window menu = 0;
-  while (!menu && msSince(start) < kMenuSearchMs) {
+  for (;;) {
     for (Window window : shownOverrideRedirect(display))
       if (std::find(before.begin(), before.end(), window) == before.end()) menu = window;
-    if (!menu) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const int64_t left = kMenuSearchMs - msSince(start);
+    if (menu || left <= 0) break;
+    // The news itself does not matter: any of it is a reason to look again.
+    if (!XPending(display)) {
+      pollfd descriptor = {ConnectionNumber(display), POLLIN, 0};
+      poll(&descriptor, 1, static_cast<int>(left));
+    }
+    while (XPending(display)) {
+      XEvent event;
+      XNextEvent(display, &event);
+    }
   }
   if (menu) {
     printMenuItems(display, menu);
