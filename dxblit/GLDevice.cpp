@@ -2,16 +2,14 @@
 
 #include <cstring>
 #include <exception>
-#include <vector>
 
 #include "dxblit/Exception.h"
 #include "dxblit/GLCheck.h"
 #include "dxblit/GLTexture.h"
 #include "dxblit/Scene.h"
 #include "dxblit/Shader.h"
-#include "image/PngDecoder.h"
+#include "dxblit/native/GLHeaders.h"
 #include "platform/DebugOutput.h"
-#include "platform/GLHeaders.h"
 #include "platform/MessageBox.h"
 
 namespace DXBlit {
@@ -144,21 +142,6 @@ StaticTexture* GLDevice::createStaticTexture(unsigned width, unsigned height) {
                GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
   glBindTexture(target, static_cast<GLuint>(bound));
   return texture;
-}
-
-StaticTexture* GLDevice::createTextureFromPNG(const unsigned char* bytes, std::size_t size) {
-  static const unsigned char kSignature[4] = {0x89, 0x50, 0x4E, 0x47};
-  if (!bytes || size < 4 || std::memcmp(bytes, kSignature, 4) != 0) return nullptr;
-  std::vector<unsigned char> rgba;
-  unsigned width = 0, height = 0;
-  if (decodePngBuffer(rgba, width, height, bytes, size, true) != 0) return nullptr;
-  std::vector<uint32_t> pixels(static_cast<std::size_t>(width) * height);
-  for (std::size_t i = 0; i < pixels.size(); ++i) {
-    const unsigned char* p = &rgba[i * 4];
-    pixels[i] = static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[0]) << 16 |
-                static_cast<uint32_t>(p[1]) << 8 | p[2];
-  }
-  return createFilledTexture(*this, pixels.data(), width, height);
 }
 
 void GLTexture::release() {

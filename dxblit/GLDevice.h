@@ -32,7 +32,6 @@ class GLDevice : public Device, public Context {
 
   // Device
   void release() override { delete this; }
-  StaticTexture* createTextureFromPNG(const unsigned char* bytes, std::size_t size) override;
   StaticTexture* createStaticTexture(unsigned width, unsigned height) override;
   void render(Scene& scene) override;
 

@@ -4,7 +4,7 @@
 
 namespace DXBlit {
 
-// A GLDevice drawing into the native window (an HWND on Windows, a Platform::X11Drawable on X11).
+// A GLDevice drawing into the native window (an HWND on Windows, a DXBlit::X11Drawable on X11).
 // Owned by the caller, who ends it with release. Throws Exception on any failure, leaving nothing
 // allocated.
 GLDevice* createWindowDevice(void* window, GLDeviceOptions options = {});

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "gui/PlugFrame.h"
+#include "gui/native/WheelForwarding.h"
 #include "platform/Threads.h"
 #include "plugcore/AudioEffect.h"
 
@@ -89,6 +90,10 @@ void PlugEditVST::close() {
   // Outside the lock: ending the tree may end a knob's gesture with the host, which may call
   // back in.
   if (NativeWindow* closing = detachWindow()) closing->dispose();
+}
+
+bool PlugEditVST::onWheel(float notches) {
+  return Platform::postWheelToOwnWindowUnderPointer(notches);
 }
 
 void PlugEditVST::idle() {

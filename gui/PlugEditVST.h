@@ -9,7 +9,7 @@
 #include "gui/EditorDescription.h"
 #include "gui/IEditBuilder.h"
 #include "gui/IFrameController.h"
-#include "gui/NativeWindow.h"
+#include "gui/native/NativeWindow.h"
 #include "plugcore/AEffEditor.h"
 #include "plugcore/IParamNotify.h"
 #include "plugcore/Relaxed.h"
@@ -33,6 +33,9 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   bool isOpen() override { return frame != nullptr; }
   // Where the host's idle calls drive the window, its events, poll and painting run here.
   void idle() override;
+  // The host's wheel notification: a turn for the window of ours under the pointer, open or not
+  // in this editor, as the system would send it to whichever window is there.
+  bool onWheel(float notches) override;
 
   bool canClose() override { return true; }
   void windowDestroyed() override;

@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "dxblit/Shader.h"
+#include "gui/Image.h"
 #include "gui/Menu.h"
 #include "gui/PlugEditVST.h"
-#include "image/Image.h"
 #include "platform/WebAddress.h"
 #include "plugcore/Plug.h"
 #include "text/Font.h"

@@ -6,7 +6,7 @@
 #include "dxblit/Shader.h"
 #include "gui/Menu.h"
 #include "gui/PlugFrame.h"
-#include "platform/Cursor.h"
+#include "gui/native/Cursor.h"
 #include "text/Font.h"
 
 namespace Mintwerk {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/WheelForwarding.h"
+#include "plugcore/AEffEditor.h"
 #include "plugcore/Djb2.h"
 #include "plugcore/TextCopy.h"
 
@@ -199,7 +199,9 @@ VstIntPtr Plug::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt
   constexpr VstInt32 kWheelIndex = 0x73744341;   // 'stCA'
   constexpr VstIntPtr kWheelValue = 0x57686565;  // 'Whee'
   if (index != kWheelIndex || value != kWheelValue) return 0;
-  return Platform::postWheelToOwnWindowUnderPointer(opt) ? 1 : 0;
+  // The editor knows the windows; an effect without one has none to turn.
+  AEffEditor* editor = getEditor();
+  return editor && editor->onWheel(opt) ? 1 : 0;
 }
 
 VstInt32 Plug::canDo(char* text) { return std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : 0; }

@@ -1,15 +1,16 @@
+#include <atomic>
 #include <cstdio>
 
 #include "platform/MessageBox.h"
 #include "platform/linux/MessageBoxModel.h"
 #include "platform/linux/NoticeSink.h"
-#include "platform/linux/X11MessageBox.h"
 
 namespace Platform {
 
 namespace {
 MessageBoxHandler currentHandler = nullptr;
 void* currentContext = nullptr;
+std::atomic<MessageBoxPresenter> currentPresenter{nullptr};
 thread_local NoticeSink* threadSink = nullptr;
 
 bool isNotice(unsigned flags) { return (flags & 0xF) == kMbOk; }
@@ -20,6 +21,8 @@ NoticeSink* setNoticeSink(NoticeSink* sink) {
   threadSink = sink;
   return previous;
 }
+
+void setMessageBoxPresenter(MessageBoxPresenter presenter) { currentPresenter = presenter; }
 
 void setMessageBoxHandler(MessageBoxHandler handler, void* context) {
   currentHandler = handler;
@@ -32,7 +35,8 @@ int messageBox(const char* text, const char* caption, unsigned flags) {
     threadSink->showNotice(text, caption, flags);
     return kIdOk;
   }
-  const int answer = showX11MessageBox(text, caption, flags, 0);
+  const MessageBoxPresenter presenter = currentPresenter;
+  const int answer = presenter ? presenter(text, caption, flags) : -1;
   if (answer != -1) return answer;
   std::fprintf(stderr, "[%s] %s\n", caption ? caption : "", text ? text : "");
   return conservativeAnswer(flags);

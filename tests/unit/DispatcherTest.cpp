@@ -9,7 +9,7 @@
 
 #include "FakeHost.h"
 #include "MessageBoxRecorder.h"
-#include "platform/WheelForwarding.h"
+#include "gui/native/WheelForwarding.h"
 #include "plugcore/PluginEntry.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "RecordingDevice.h"
-#include "image/Image.h"
+#include "gui/Image.h"
 #include "text/Font.h"
 #include "text/TextMode.h"
 

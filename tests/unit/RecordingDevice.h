@@ -50,9 +50,6 @@ struct RecordedBatch {
 class RecordingDevice : public DXBlit::Device, public DXBlit::Context {
  public:
   void release() override { delete this; }
-  DXBlit::StaticTexture* createTextureFromPNG(const unsigned char*, std::size_t) override {
-    return nullptr;
-  }
   DXBlit::StaticTexture* createStaticTexture(unsigned width, unsigned height) override {
     return new RecordingTexture(width, height, liveTextures, failTextureUpdates);
   }

@@ -12,9 +12,9 @@
 #include <string>
 #include <thread>
 
+#include "gui/native/x11/X11PointerInput.h"
 #include "platform/WebAddress.h"
 #include "platform/linux/LinuxSystemTextSettings.h"
-#include "platform/linux/X11PointerInput.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "FreedMemory.h"
 #include "gui/Menu.h"
-#include "gui/Winwrapper.h"
+#include "gui/native/win32/Win32EditorWindow.h"
 
 using namespace Mintwerk;
 
@@ -51,7 +51,7 @@ TEST(WindowLifetime, WindowDestroyedInsideItsMenuLoopGoesAfterTheMenuReturns) {
   hostToDestroy = CreateWindowExA(0, "QuorlMenuHost", "host", WS_OVERLAPPED | WS_VISIBLE, 100, 100,
                                   400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   Owner owner;
-  auto* window = new Winwrapper(&owner, 0, 0, 200, 100, hostToDestroy);
+  auto* window = new Win32EditorWindow(&owner, 0, 0, 200, 100, hostToDestroy);
   new MenuProbe(window);
   HWND hwnd = static_cast<HWND>(window->getHandle());
   ASSERT_NE(hwnd, nullptr);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "gui/Menu.h"
-#include "gui/Winwrapper.h"
+#include "gui/native/win32/Win32EditorWindow.h"
 
 using namespace Mintwerk;
 
@@ -93,7 +93,7 @@ class WindowToolkit : public ::testing::Test {
     RegisterClassA(&hostClass);
     host = CreateWindowExA(0, "QuorlTestHost", "host", WS_OVERLAPPED | WS_VISIBLE, 100, 100, 400,
                            300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    window = new Winwrapper(&owner, 0, 0, 200, 100, host);
+    window = new Win32EditorWindow(&owner, 0, 0, 200, 100, host);
     probe = new Probe(window);
     hwnd = static_cast<HWND>(window->getHandle());
     ASSERT_NE(hwnd, nullptr);
@@ -103,7 +103,7 @@ class WindowToolkit : public ::testing::Test {
   }
   Owner owner;
   HWND host = nullptr, hwnd = nullptr;
-  Winwrapper* window = nullptr;
+  Win32EditorWindow* window = nullptr;
   Probe* probe = nullptr;
 };
 

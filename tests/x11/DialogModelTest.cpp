@@ -3,10 +3,10 @@
 // how their texts are read and drawn.
 #include <gtest/gtest.h>
 
+#include "gui/native/x11/PopupMenuModel.h"
+#include "gui/native/x11/X11Canvas.h"
 #include "platform/MessageBox.h"
 #include "platform/linux/MessageBoxModel.h"
-#include "platform/linux/PopupMenuModel.h"
-#include "platform/linux/X11Canvas.h"
 #include "text/TextEncoding.h"
 
 namespace {

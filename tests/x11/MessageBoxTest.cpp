@@ -20,9 +20,9 @@
 #include <thread>
 
 #include "X11TestSupport.h"
+#include "gui/native/x11/X11Connection.h"
+#include "gui/native/x11/X11MessageBox.h"
 #include "platform/MessageBox.h"
-#include "platform/linux/X11Connection.h"
-#include "platform/linux/X11MessageBox.h"
 
 namespace {
 
@@ -352,8 +352,10 @@ TEST(MessageBoxWithoutDisplay, StderrAndTheConservativeAnswer) {
   if (display) setenv("DISPLAY", saved.c_str(), 1);
 }
 
-// With a display, the seam shows our box unless a handler stands in.
+// With a display, the seam shows our box (as the module installs it when it loads) unless a
+// handler stands in.
 TEST_F(MessageBox, TheSeamShowsOurBoxUnlessAHandlerStandsIn) {
+  Platform::useX11MessageBoxes();
   result = std::async(std::launch::async,
                       [] { return Platform::messageBox("Loading.", "Quorl", kConfirm); });
   ASSERT_NE(waitForWindow(driver.display, "messagebox"), 0u);

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "X11TestSupport.h"
-#include "platform/linux/X11Connection.h"
+#include "gui/native/x11/X11Connection.h"
 
 namespace {
 

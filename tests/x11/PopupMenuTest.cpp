@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "X11TestSupport.h"
-#include "platform/linux/X11PopupMenu.h"
+#include "gui/native/x11/X11PopupMenu.h"
 
 namespace {
 

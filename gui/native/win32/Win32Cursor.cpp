@@ -1,0 +1,11 @@
+#include <windows.h>
+
+#include "gui/native/Cursor.h"
+
+namespace Platform {
+
+void setCursor(CursorShape shape) {
+  SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(shape == CursorShape::kHand ? 32649 : 32645)));
+}
+
+}  // namespace Platform

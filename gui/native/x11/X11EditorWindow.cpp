@@ -1,0 +1,522 @@
+#include "gui/native/x11/X11EditorWindow.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <time.h>
+
+#include <cstdio>
+#include <exception>
+
+#include "dxblit/Exception.h"
+#include "dxblit/WindowDevice.h"
+#include "gui/native/x11/LinuxMenu.h"
+#include "gui/native/x11/X11Connection.h"
+#include "gui/native/x11/X11MessageBox.h"
+#include "platform/MessageBox.h"
+
+namespace Mintwerk {
+
+namespace {
+
+const char* const kLinePrefix = "Editor window";
+
+constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            LeaveWindowMask | StructureNotifyMask;
+constexpr long long kTickNanoseconds = 10000000;  // the poll's 10 ms
+
+long long monotonicNanoseconds() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+// The plain box, past this thread's notice sink (which is the window asking): it is shown, or
+// said on stderr, and answered before this returns.
+int boxWaitedFor(const char* text, const char* caption, unsigned flags) {
+  Platform::NoticeSink* sink = Platform::setNoticeSink(nullptr);
+  const int answer = Platform::messageBox(text, caption, flags);
+  Platform::setNoticeSink(sink);
+  return answer;
+}
+
+}  // namespace
+
+X11EditorWindow::X11EditorWindow(IFrameController* controller, uint32_t width, uint32_t height)
+    : NativeWindow(width, height), frameController(controller) {}
+
+X11EditorWindow* X11EditorWindow::create(IFrameController* controller, uint32_t width,
+                                         uint32_t height, void* parentWindow) {
+  auto* window = new X11EditorWindow(controller, width, height);
+  if (window->build(static_cast<Window>(reinterpret_cast<uintptr_t>(parentWindow)))) return window;
+  window->frameController = nullptr;
+  delete window;
+  return nullptr;
+}
+
+bool X11EditorWindow::build(Window parent) {
+  Display* display = Platform::openOwnDisplay(kLinePrefix);
+  if (!display) return false;
+  drawable.display = display;
+  const bool topLevel = parent == 0;
+  XWindowAttributes parentAttributes;
+  if (topLevel) parent = DefaultRootWindow(display);
+  // A parent id that names no window fails here, with its error swallowed.
+  const Status known = XGetWindowAttributes(display, parent, &parentAttributes);
+  if (Platform::syncAndTakeError(display) || !known) {
+    std::fprintf(stderr, "%s: the host's window 0x%lx is not a window\n", kLinePrefix, parent);
+    return false;
+  }
+  const int screen = XScreenNumberOfScreen(parentAttributes.screen);
+  screenNumber = screen;
+  GLXFBConfig config;
+  XVisualInfo* visual = nullptr;
+  if (DXBlit::chooseGlxConfig(display, screen, config))
+    visual = glXGetVisualFromFBConfig(display, config);
+  if (!visual) {
+    std::fprintf(stderr, "%s: the X display offers no double-buffered GLX visual\n", kLinePrefix);
+    return false;
+  }
+  const Window root = RootWindow(display, screen);
+  colormap = XCreateColormap(display, root, visual->visual, AllocNone);
+  XSetWindowAttributes attributes = {};
+  attributes.colormap = colormap;
+  attributes.event_mask = kEventMask;
+  attributes.border_pixel = 0;
+  attributes.background_pixmap = None;  // GL paints it all; no flash of a background first
+  const Window window = XCreateWindow(
+      display, parent, 0, 0, getWidth(), getHeight(), 0, visual->depth, InputOutput, visual->visual,
+      CWColormap | CWEventMask | CWBorderPixel | CWBackPixmap, &attributes);
+  XFree(visual);
+  if (topLevel) {
+    deleteWindowAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window, &deleteWindowAtom, 1);
+    XStoreName(display, window, "control");
+  }
+  XMapWindow(display, window);
+  if (Platform::syncAndTakeError(display) || !window) {
+    // The parent may have gone meanwhile; whatever was made goes with the connection.
+    std::fprintf(stderr, "%s: the window could not be made in 0x%lx\n", kLinePrefix, parent);
+    return false;
+  }
+  drawable.window = window;
+  Platform::addWheelTarget(this);
+  handCursor = XCreateFontCursor(display, XC_hand2);
+  sizingCursor = XCreateFontCursor(display, XC_sb_v_double_arrow);
+  XFlush(display);
+  return true;
+}
+
+X11EditorWindow::~X11EditorWindow() {
+  Platform::removeWheelTarget(this);
+  dropMenuAndBoxes();
+  deleteChildren();
+  if (device) device->release();
+  Display* display = drawable.display;
+  if (!display) return;
+  if (grabbed) XUngrabPointer(display, CurrentTime);
+  if (drawable.window && !drawable.gone) XDestroyWindow(display, drawable.window);
+  if (handCursor) XFreeCursor(display, handCursor);
+  if (sizingCursor) XFreeCursor(display, sizingCursor);
+  if (colormap) XFreeColormap(display, colormap);
+  Platform::closeOwnDisplay(display);
+}
+
+void X11EditorWindow::dispose() {
+  busy.lock();
+  frameController = nullptr;
+  timerController = nullptr;
+  disposed = true;
+  const bool now = holds == 0;
+  busy.unlock();
+  if (now) delete this;  // otherwise the idle call handling this window's events ends it
+}
+
+void X11EditorWindow::setTimer(ITimerController* controller) {
+  std::lock_guard<std::recursive_mutex> guard(busy);
+  timerController = disposed ? nullptr : controller;
+  lastTickNanoseconds = monotonicNanoseconds();
+}
+
+void X11EditorWindow::idle(void (*unlockEditor)(void*), void* editor) {
+  // Never waits with the editor's lock held: a window busy on another thread (a close releasing
+  // it, an idle call there) lets this call go by, and the next one handles what waits.
+  if (!busy.try_lock()) {
+    unlockEditor(editor);
+    return;
+  }
+  // Held now: a close on another thread waits for this round instead of freeing the window.
+  unlockEditor(editor);
+  ++holds;
+  // A host that calls idle again from one of our callbacks (a gesture's start, say) gets
+  // nothing handled in the middle of the control that called it.
+  if (!disposed && holds == 1) {
+    Platform::CursorTarget* previous = Platform::setCursorTarget(this);
+    Platform::NoticeSink* previousSink = Platform::setNoticeSink(this);
+    handlePending();
+    Platform::setNoticeSink(previousSink);
+    Platform::setCursorTarget(previous);
+  }
+  const bool finished = --holds == 0 && disposed;
+  busy.unlock();
+  if (finished) delete this;
+}
+
+void X11EditorWindow::handlePending() {
+  Display* display = drawable.display;
+  while (!disposed && XPending(display)) {
+    XEvent event;
+    XNextEvent(display, &event);
+    if (menu && event.xany.window == menu->window()) {
+      if (menu->handle(event)) endMenu();
+      continue;
+    }
+    handleEvent(event);
+  }
+  if (!disposed && menu && menu->tick()) endMenu();
+  if (!disposed) runBoxes();
+  if (disposed) return;
+  deliverHostWheel();
+  if (disposed) return;
+  if (timerController) {
+    const long long now = monotonicNanoseconds();
+    // Hosts call idle tens of times a second: one poll per call once 10 ms have passed.
+    if (now - lastTickNanoseconds >= kTickNanoseconds) {
+      lastTickNanoseconds = now;
+      timerController->onTimer();
+    }
+  }
+  if (!disposed && needsPaint && !drawable.gone) paint();
+  if (!disposed) XFlush(display);
+}
+
+void X11EditorWindow::handleEvent(XEvent& event) {
+  if (event.xany.window != drawable.window) return;
+  switch (event.type) {
+    case Expose:
+      if (event.xexpose.count == 0) needsPaint = true;
+      return;
+    case DestroyNotify:
+      if (event.xdestroywindow.window == drawable.window) windowWasDestroyed();
+      return;
+    case UnmapNotify:
+      // Out of sight, the window sees no release: a drag ends with it.
+      if (captureControl) setCapture(nullptr);
+      return;
+    case ClientMessage:
+      // The close box of a top-level editor window.
+      if (deleteWindowAtom && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindowAtom &&
+          frameController && frameController->canClose())
+        XDestroyWindow(drawable.display, drawable.window);
+      return;
+    case LeaveNotify:
+      // Crossings made by grabs are the capture's business, not the pointer leaving.
+      if (event.xcrossing.mode == NotifyNormal && event.xcrossing.detail != NotifyInferior)
+        mouseLeave();
+      return;
+    case MotionNotify: {
+      // Only the latest of several moves in a row matters; a press or release between them
+      // keeps its place.
+      while (XPending(drawable.display)) {
+        XEvent next;
+        XPeekEvent(drawable.display, &next);
+        if (next.type != MotionNotify || next.xany.window != drawable.window) break;
+        XNextEvent(drawable.display, &event);
+      }
+      const XMotionEvent& motion = event.xmotion;
+      // A drag whose release we never saw (it happened while the window was hidden, say) ends
+      // here: a move with no button held moves no value.
+      if (captureControl && !(motion.state & (Button1Mask | Button2Mask | Button3Mask)))
+        setCapture(nullptr);
+      if (disposed) return;
+      cursorAsked = false;
+      deliver(pointer.translate(
+          {XPointerEvent::kMotion, 0, motion.x, motion.y, motion.state, motion.time}));
+      // Where no control asked for a cursor, the window shows its parent's again.
+      if (!cursorAsked && !disposed) setCursorShape(-1);
+      return;
+    }
+    case ButtonPress:
+    case ButtonRelease: {
+      // A question is up: the editor waits for its answer, and a press asks for it again.
+      if (!boxes.empty()) {
+        if (event.type == ButtonPress && boxes.front().shown) boxes.front().shown->raise();
+        pointer.forgetPresses();
+        return;
+      }
+      const XButtonEvent& button = event.xbutton;
+      deliver(pointer.translate(
+          {event.type == ButtonPress ? XPointerEvent::kPress : XPointerEvent::kRelease,
+           button.button, button.x, button.y, button.state, button.time}));
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void X11EditorWindow::deliver(const TreePointerEvent& event) {
+  if (event.kind == TreePointerEvent::kNone) return;
+  Control* receiver = captureControl ? captureControl : this;
+  const int32_t x = captureControl ? event.x - captureControl->absoluteX() : event.x;
+  const int32_t y = captureControl ? event.y - captureControl->absoluteY() : event.y;
+  switch (event.kind) {
+    case TreePointerEvent::kMove:
+      receiver->mouseMove(x, y, event.modifiers);
+      break;
+    case TreePointerEvent::kDown:
+      receiver->mouseDown(x, y, event.button, event.modifiers);
+      break;
+    case TreePointerEvent::kUp:
+      receiver->mouseUp(x, y, event.button, event.modifiers);
+      break;
+    case TreePointerEvent::kDoubleClick:
+      receiver->mouseDoubleClick(x, y, event.button, event.modifiers);
+      break;
+    case TreePointerEvent::kWheel:
+      receiver->mouseWheel(x, y, event.delta, event.modifiers);
+      break;
+    case TreePointerEvent::kNone:
+      break;
+  }
+}
+
+// The menu has closed: the target loses its menu-open look and receives the chosen item.
+void X11EditorWindow::endMenu() {
+  const int chosen = menu->chosen();
+  menu.reset();
+  menuOpen = false;
+  needsPaint = true;
+  pointer.forgetPresses();
+  Control* target = menuTarget;
+  menuTarget = nullptr;
+  if (chosen >= 0 && target) target->menuCommand(chosen);
+}
+
+// The front box runs until answered; then its action, and the next box shows.
+void X11EditorWindow::runBoxes() {
+  while (!disposed && !boxes.empty()) {
+    Box& front = boxes.front();
+    int answer = -1;
+    if (!front.shown) {
+      front.shown.reset(new Platform::X11MessageBox(front.text.c_str(), front.caption.c_str(),
+                                                    front.flags,
+                                                    drawable.gone ? 0 : drawable.window));
+      // No display for the box: the plain box says it on stderr and answers as nobody could.
+      if (!front.shown->isShown())
+        answer = boxWaitedFor(front.text.c_str(), front.caption.c_str(), front.flags);
+    }
+    if (answer < 0) {
+      if (!front.shown->pump()) return;
+      answer = front.shown->answer();
+    }
+    std::function<void(int)> then = std::move(front.then);
+    boxes.pop_front();
+    pointer.forgetPresses();
+    if (then) then(answer);
+  }
+}
+
+void X11EditorWindow::dropMenuAndBoxes() {
+  // Nothing chosen or answered now runs: the window that asked has gone.
+  menu.reset();
+  menuOpen = false;
+  menuTarget = nullptr;
+  boxes.clear();
+}
+
+void X11EditorWindow::showNotice(const char* text, const char* caption, unsigned flags) {
+  if (disposed) {
+    // Nobody will run the box later: shown now, as a box without a window would be.
+    boxWaitedFor(text, caption, flags);
+    return;
+  }
+  boxes.push_back({text ? text : "", caption ? caption : "", flags, nullptr, nullptr});
+}
+
+void X11EditorWindow::windowWasDestroyed() {
+  // The host's window went, and ours with it: tell the owner, who lets go of this window after
+  // its drawing resources are released on a stand-in surface.
+  drawable.gone = true;
+  grabbed = false;
+  IFrameController* owner = frameController;
+  frameController = nullptr;
+  timerController = nullptr;
+  disposed = true;  // nobody else will: the last hold ends the object
+  dropMenuAndBoxes();
+  if (owner) owner->windowDestroyed();
+}
+
+// A window destroyed with its parent before we read the notice: found in the queue, so that
+// no GL or X work goes to an id that is dead (or, later, someone else's).
+bool X11EditorWindow::noticeDestruction() {
+  if (drawable.gone || !drawable.display) return drawable.gone;
+  XSync(drawable.display, False);
+  XEvent event;
+  if (XCheckTypedWindowEvent(drawable.display, drawable.window, DestroyNotify, &event))
+    drawable.gone = true;
+  return drawable.gone;
+}
+
+void X11EditorWindow::paint() {
+  needsPaint = false;
+  try {
+    if (!device) device = DXBlit::createWindowDevice(&drawable);
+    device->render(*this);
+  } catch (const std::exception&) {
+    // No GL (or a drawing failure): black, and the next paint tries again.
+    if (device) {
+      device->release();
+      device = nullptr;
+    }
+    GC gc = XCreateGC(drawable.display, drawable.window, 0, nullptr);
+    XSetForeground(drawable.display, gc, 0);
+    XFillRectangle(drawable.display, drawable.window, gc, 0, 0, getWidth(), getHeight());
+    XFreeGC(drawable.display, gc);
+  }
+}
+
+void X11EditorWindow::confirmThen(const char* caption, const char* text,
+                                  std::function<void()> onOk) {
+  const unsigned flags = Platform::kMbOkCancel | Platform::kMbIconQuestion | Platform::kMbTaskModal;
+  std::lock_guard<std::recursive_mutex> guard(busy);
+  if (disposed) return;
+  boxes.push_back({text ? text : "", caption ? caption : "", flags,
+                   [onOk = std::move(onOk)](int answer) {
+                     if (answer == Platform::kIdOk && onOk) onOk();
+                   },
+                   nullptr});
+  // Shown now, not at the next idle call.
+  runBoxes();
+}
+
+bool X11EditorWindow::confirm(const char* caption, const char* text) {
+  const unsigned flags = Platform::kMbOkCancel | Platform::kMbIconQuestion | Platform::kMbTaskModal;
+  int answer = -1;
+  if (!drawable.gone) answer = Platform::showX11MessageBox(text, caption, flags, drawable.window);
+  // No display for the dialog: the plain box says it on stderr and answers Cancel.
+  if (answer < 0) answer = Platform::messageBox(text, caption, flags);
+  pointer.forgetPresses();
+  return answer == Platform::kIdOk;
+}
+
+void X11EditorWindow::redraw() { needsPaint = true; }
+
+void X11EditorWindow::releaseResources() {
+  std::lock_guard<std::recursive_mutex> guard(busy);
+  if (!device) return;
+  noticeDestruction();
+  Container::releaseResources();
+  device->release();
+  device = nullptr;
+}
+
+void X11EditorWindow::releaseGrab() {
+  if (!grabbed) return;
+  grabbed = false;
+  if (!drawable.gone) XUngrabPointer(drawable.display, CurrentTime);
+}
+
+void X11EditorWindow::setCapture(Control* control) {
+  if (captureControl && captureControl != control) captureControl->captureLost();
+  captureControl = control;
+  if (!control) {
+    releaseGrab();
+    if (menuOpen) {
+      menuOpen = false;
+      redraw();
+    }
+    return;
+  }
+  // Drags past the window's edge keep coming to us.
+  if (!drawable.gone && !grabbed)
+    grabbed = XGrabPointer(drawable.display, drawable.window, False,
+                           ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+                           GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+  if (hoverChild && hoverChild != control) hoverChild->mouseLeave();
+  hoverChild = control;
+}
+
+bool X11EditorWindow::hasCapture(Control* control) { return control && control == captureControl; }
+
+Menu* X11EditorWindow::createMenu(Control* target) { return new LinuxMenu(*this, target); }
+
+bool X11EditorWindow::isMenuOpenFor(Control* control) { return menuOpen && control == menuTarget; }
+
+int X11EditorWindow::showMenu(const std::vector<PopupMenuEntry>& entries, Control* target, int x,
+                              int y) {
+  std::lock_guard<std::recursive_mutex> guard(busy);
+  if (drawable.gone || disposed) return 0;
+  // One menu at a time: one still up goes without a choice.
+  menu.reset();
+  menuTarget = target;
+  menuOpen = true;
+  // The target shows its menu-open look while the menu is up.
+  needsPaint = true;
+  int rootX = x, rootY = y;
+  Window child = 0;
+  XTranslateCoordinates(drawable.display, drawable.window,
+                        RootWindow(drawable.display, screenNumber), x, y, &rootX, &rootY, &child);
+  // A drag in progress gives the pointer up to the menu.
+  if (captureControl) {
+    Control* lost = captureControl;
+    captureControl = nullptr;
+    lost->captureLost();
+  }
+  releaseGrab();
+  menu.reset(new X11PopupMenu(drawable.display, screenNumber, rootX, rootY, entries));
+  // The pointer and the keyboard are the menu's at once, where no other client holds them: a
+  // key pressed right after the click already reaches it. Its end comes at a later idle call.
+  menu->tick();
+  XFlush(drawable.display);
+  return 0;
+}
+
+bool X11EditorWindow::takeWheelUnderPointer(float delta) {
+  // Never waits for a window that is busy (a menu may be up): the turn is then simply not ours.
+  std::unique_lock<std::recursive_mutex> guard(busy, std::try_to_lock);
+  if (!guard.owns_lock() || disposed || drawable.gone) return false;
+  Display* display = drawable.display;
+  // The deepest window under the pointer must be this one: not a host window lying over it.
+  Window under = DefaultRootWindow(display), child = 0, root = 0;
+  int rootX = 0, rootY = 0, x = 0, y = 0;
+  unsigned state = 0;
+  while (XQueryPointer(display, under, &root, &child, &rootX, &rootY, &x, &y, &state) && child)
+    under = child;
+  if (Platform::syncAndTakeError(display) || under != drawable.window) return false;
+  hostWheel += delta;
+  hostWheelX = x;
+  hostWheelY = y;
+  hostWheelModifiers = ((state & ShiftMask) ? 1 : 0) | ((state & ControlMask) ? 2 : 0);
+  return true;
+}
+
+void X11EditorWindow::deliverHostWheel() {
+  if (hostWheel == 0.0f) return;
+  TreePointerEvent wheel;
+  wheel.kind = TreePointerEvent::kWheel;
+  wheel.x = hostWheelX;
+  wheel.y = hostWheelY;
+  wheel.delta = hostWheel;
+  wheel.modifiers = hostWheelModifiers;
+  hostWheel = 0.0f;
+  deliver(wheel);
+}
+
+void X11EditorWindow::showCursor(Platform::CursorShape shape) {
+  cursorAsked = true;
+  setCursorShape(static_cast<int>(shape));
+}
+
+void X11EditorWindow::setCursorShape(int shape) {
+  if (shape == cursorShape || drawable.gone) return;
+  cursorShape = shape;
+  if (shape < 0)
+    XUndefineCursor(drawable.display, drawable.window);
+  else
+    XDefineCursor(
+        drawable.display, drawable.window,
+        shape == static_cast<int>(Platform::CursorShape::kHand) ? handCursor : sizingCursor);
+}
+
+}  // namespace Mintwerk
