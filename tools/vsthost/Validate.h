@@ -1,5 +1,6 @@
 // The checks of `vsthost validate`: what each one is, what it learns about the module before any
-// check runs, and how a check says what it found. The groups live in Validate*.cpp.
+// check runs, and how a check says what it found. No group is known here: each group's file
+// includes this, and ValidateRegistry alone lists the groups.
 #pragma once
 
 #include <memory>
@@ -46,16 +47,6 @@ struct Check {
   bool needsEditor;    // skipped without an editor or a window to put it in
   CheckResult (*run)(CheckContext& context);
 };
-
-void addLifecycleChecks(std::vector<Check>& checks);
-void addProcessingChecks(std::vector<Check>& checks);
-void addStateChecks(std::vector<Check>& checks);
-void addThreadChecks(std::vector<Check>& checks);
-void addAudioPathChecks(std::vector<Check>& checks);
-void addEditorChecks(std::vector<Check>& checks);
-
-// Every check in the order a run takes them: the editor last, as it is the likeliest to crash.
-std::vector<Check> allChecks();
 
 // --- steps shared by the checks ---
 

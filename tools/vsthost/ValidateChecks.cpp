@@ -4,17 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-std::vector<Check> allChecks() {
-  std::vector<Check> checks;
-  addLifecycleChecks(checks);
-  addProcessingChecks(checks);
-  addStateChecks(checks);
-  addThreadChecks(checks);
-  addAudioPathChecks(checks);
-  addEditorChecks(checks);
-  return checks;
-}
-
 bool loadModule(const CheckContext& context, LoadedModule& module, CheckResult& result) {
   std::string error;
   if (module.load(context.facts.path, error)) return true;

@@ -7,8 +7,8 @@
 #include "ExitCodes.h"
 #include "FactsPrinter.h"
 #include "Format.h"
-#include "Validate.h"
 #include "ValidateHost.h"
+#include "ValidateRegistry.h"
 
 namespace {
 

@@ -1,0 +1,14 @@
+#include "ValidateRegistry.h"
+
+#include "ValidateGroups.h"
+
+std::vector<Check> allChecks() {
+  std::vector<Check> checks;
+  addLifecycleChecks(checks);
+  addProcessingChecks(checks);
+  addStateChecks(checks);
+  addThreadChecks(checks);
+  addAudioPathChecks(checks);
+  addEditorChecks(checks);
+  return checks;
+}
