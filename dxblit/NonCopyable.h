@@ -2,7 +2,8 @@
 
 namespace DXBlit {
 
-// The drawing layer's objects own GPU resources; none of them may be copied.
+// Objects that own windows, GPU resources or children: none of them may be copied. The toolkit
+// above uses it too.
 class NonCopyable {
  public:
   NonCopyable() = default;

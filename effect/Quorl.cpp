@@ -64,7 +64,7 @@ Quorl::Quorl(audioMasterCallback host)
   // (the default until the host sets one), not zeros that silence the output. The rate stays
   // marked dirty, so the first resume computes them again.
   sampleRateChanged();
-  editorDescription = {340, 190, 0, QuorlParams::kParamCount, 0xF3A429, "Texture"};
+  editorDescription = {340, 190, QuorlParams::kParamCount, 0xF3A429, "Texture"};
   // Without a window layer for this platform there is no editor to offer.
   if (Mintwerk::NativeWindowFactory factory = Mintwerk::platformWindowFactory())
     new Mintwerk::PlugEditVST(this, this, &editorDescription, factory);  // registers itself

@@ -8,8 +8,8 @@
 #include <list>
 
 #include "dxblit/Context.h"
+#include "dxblit/NonCopyable.h"
 #include "dxblit/Scene.h"
-#include "gui/NoCopy.h"
 
 namespace Mintwerk {
 
@@ -19,7 +19,7 @@ class Menu;
 enum MouseButton : int { kLeftButton = 1, kRightButton = 2 };
 enum Modifiers : int { kShift = 1, kCtrl = 2 };
 
-class Control : public NoCopy, public DXBlit::Scene {
+class Control : public DXBlit::NonCopyable, public DXBlit::Scene {
  public:
   // Joins the end of the parent's children; the parent owns it from then on.
   Control(Container* parent, int32_t x, int32_t y, uint32_t width, uint32_t height);

@@ -8,7 +8,6 @@ namespace Mintwerk {
 struct EditorDescription {
   int32_t width;
   int32_t height;
-  uint32_t stateSize;           // bytes of a zero-filled block the editor keeps; 0 for none
   uint32_t numParams;           // parameter values the editor caches
   uint32_t colour;              // 0xRRGGBB
   const char* backgroundImage;  // resource name, or null

@@ -8,12 +8,12 @@
 #include <memory>
 
 #include "dxblit/Device.h"
+#include "dxblit/NonCopyable.h"
 #include "dxblit/Texture.h"
-#include "gui/NoCopy.h"
 
 namespace Mintwerk {
 
-class Image : public NoCopy {
+class Image : public DXBlit::NonCopyable {
  public:
   // Bytes that do not decode as PNG.
   class Exception : public std::exception {

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "gui/NoCopy.h"
+#include "dxblit/NonCopyable.h"
 
 namespace Mintwerk {
 
 // A context menu a control fills and shows; the chosen item reaches the control later as its
 // menuCommand, through the window. Item texts mark the access key with "&".
-class Menu : public NoCopy {
+class Menu : public DXBlit::NonCopyable {
  public:
   virtual void addItem(const char* text, int id, bool enabled) = 0;
   virtual void addSeparator() = 0;

@@ -1,7 +1,5 @@
 #include "gui/PlugEditVST.h"
 
-#include <cstring>
-
 #include "gui/PlugFrame.h"
 #include "gui/native/WheelForwarding.h"
 #include "platform/Threads.h"
@@ -23,10 +21,6 @@ PlugEditVST::PlugEditVST(AudioEffect* owner, IEditBuilder* editBuilder,
     values.reset(new PlugCore::Relaxed<float>[description->numParams]);
     for (uint32_t i = 0; i < description->numParams; ++i)
       values[i] = effect ? effect->getParameter(static_cast<VstInt32>(i)) : 0.0f;
-  }
-  if (description->stateSize) {
-    state.reset(new unsigned char[description->stateSize]);
-    std::memset(state.get(), 0, description->stateSize);
   }
   if (effect) {
     effect->setEditor(this);

@@ -75,7 +75,6 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   std::atomic<bool> mappingNotice{false};
   ERect rect;
   std::unique_ptr<PlugCore::Relaxed<float>[]> values;
-  std::unique_ptr<unsigned char[]> state;
 };
 
 }  // namespace Mintwerk

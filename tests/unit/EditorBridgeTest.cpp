@@ -57,7 +57,7 @@ class EditorBridge : public ::testing::Test {
   }
   PlugCore::NullPlug effect{nullptr};
   Builder builder;
-  EditorDescription description{340, 190, 16, 1, 0xF3A429, "Texture"};
+  EditorDescription description{340, 190, 1, 0xF3A429, "Texture"};
   PlugEditVST* editor = nullptr;  // owned by the effect
 };
 

@@ -96,7 +96,7 @@ class EditorControls : public ::testing::Test {
 
   FakeHost host;
   Quorl effect{host.callback()};
-  EditorDescription description{340, 190, 0, 8, 0xF3A429, "Texture"};
+  EditorDescription description{340, 190, 8, 0xF3A429, "Texture"};
   PlugEditVST* editor = nullptr;
   PlugFrame* frame = nullptr;
 };
@@ -295,7 +295,7 @@ TEST(EditorWithClosingEffect, ClosingTheEffectMidDragEndsTheGestureWithTheHost) 
   auto* effect = new Quorl(host.callback());
   delete effect->getEditor();
   effect->setEditor(nullptr);
-  EditorDescription description{340, 190, 0, 8, 0xF3A429, "Texture"};
+  EditorDescription description{340, 190, 8, 0xF3A429, "Texture"};
   auto* editor = new PlugEditVST(effect, effect, &description, makeWindow);
   int parent = 0;
   ASSERT_TRUE(editor->open(&parent));
