@@ -8,8 +8,10 @@ class IFrameController {
   virtual ~IFrameController() = default;
   // The window may be destroyed on a close request.
   virtual bool canClose() = 0;
-  // The native window is being destroyed.
-  virtual void windowDestroyed() = 0;
+  // The native window is being destroyed. True when the owner let go of it here, and the window
+  // ends itself; false when it was no longer the owner's window (a close on another thread took
+  // it first), and whoever took it ends it.
+  virtual bool windowDestroyed() = 0;
 };
 
 }  // namespace Mintwerk

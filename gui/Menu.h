@@ -1,17 +1,33 @@
+// A context menu a control fills and shows: the same model on every system, shown by the
+// editor's window. The chosen item reaches the control later as its menuCommand. Item texts mark
+// the access key with "&".
 #pragma once
 
+#include <vector>
+
 #include "dxblit/NonCopyable.h"
+#include "gui/native/MenuEntry.h"
 
 namespace Mintwerk {
 
-// A context menu a control fills and shows; the chosen item reaches the control later as its
-// menuCommand, through the window. Item texts mark the access key with "&".
+class Control;
+class EditorRoot;
+
 class Menu : public DXBlit::NonCopyable {
  public:
-  virtual void addItem(const char* text, int id, bool enabled) = 0;
-  virtual void addSeparator() = 0;
-  // At (x, y) in the target control's coordinates; returns when the menu has closed.
-  virtual int popup(int x, int y) = 0;
+  Menu(EditorRoot& root, Control* target) : root(root), target(target) {}
+  void addItem(const char* text, int id, bool enabled);
+  void addSeparator();
+  // At (x, y) in the target control's coordinates. Where the system's menu runs its own loop
+  // this returns when the menu has closed; elsewhere at once, the menu running on.
+  int popup(int x, int y);
+
+  const std::vector<MenuEntry>& entries() const { return items; }
+
+ private:
+  EditorRoot& root;
+  Control* target;
+  std::vector<MenuEntry> items;
 };
 
 }  // namespace Mintwerk

@@ -1,5 +1,6 @@
 #include "gui/PlugEditVST.h"
 
+#include "gui/EditorRoot.h"
 #include "gui/PlugFrame.h"
 #include "gui/native/WheelForwarding.h"
 #include "platform/Threads.h"
@@ -48,17 +49,19 @@ bool PlugEditVST::getRect(ERect** out) {
 bool PlugEditVST::open(void* parentWindow) {
   takeLock();
   if (!frame) {
-    NativeWindow* made =
-        windowFactory ? windowFactory(this, static_cast<uint32_t>(description->width),
-                                      static_cast<uint32_t>(description->height), parentWindow)
-                      : nullptr;
+    const uint32_t width = static_cast<uint32_t>(description->width);
+    const uint32_t height = static_cast<uint32_t>(description->height);
+    NativeWindow* made = windowFactory ? windowFactory(width, height, parentWindow) : nullptr;
     if (made) {
       systemWindow = parentWindow;
       window = made;
-      // The window owns the frame and the frame its controls; they go with the native window.
-      frame = new PlugFrame(made, *this);
+      // The window owns the root, the root the frame and the frame its controls: they go with
+      // the native window.
+      auto* root = new EditorRoot(*made, this, width, height);
+      made->attach(root);
+      frame = new PlugFrame(root, *this);
       if (builder) builder->build(*frame);
-      made->setTimer(frame);
+      root->setTimer(frame);
     }
   }
   const bool opened = frame != nullptr;
@@ -101,7 +104,7 @@ void PlugEditVST::idle() {
 }
 
 // Only the current window still tells its end; it is on its way out already.
-void PlugEditVST::windowDestroyed() { detachWindow(); }
+bool PlugEditVST::windowDestroyed() { return detachWindow() != nullptr; }
 
 bool PlugEditVST::paramChanged(int32_t index, float value) {
   if (!tryLock()) return false;

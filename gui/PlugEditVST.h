@@ -38,7 +38,7 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   bool onWheel(float notches) override;
 
   bool canClose() override { return true; }
-  void windowDestroyed() override;
+  bool windowDestroyed() override;
 
   // The window's timer only tries the lock and never waits for an open or close in progress; a
   // refused change is offered again on the next poll.

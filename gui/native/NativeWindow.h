@@ -1,33 +1,66 @@
-// The top of the control tree: a native window that paints the tree, delivers the mouse and
-// ticks a timer. Each platform supplies one.
+// The editor's native window, a child of the host's window: a peer of the control tree that
+// knows no control. It offers what only the system can (repaint, the pointer held past the
+// window's edges, menus, questions, the GL device, idle handling, its end) and reports what
+// happens to it to its client, the editor's root. Each system supplies one.
 #pragma once
 
-#include "gui/Control.h"
-#include "gui/IFrameController.h"
-#include "gui/ITimerController.h"
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "dxblit/NonCopyable.h"
+#include "dxblit/Scene.h"
+#include "gui/native/MenuEntry.h"
+#include "gui/native/WindowClient.h"
 
 namespace Mintwerk {
 
-class NativeWindow : public Container {
+class NativeWindow : public DXBlit::NonCopyable {
  public:
-  NativeWindow(uint32_t width, uint32_t height) : Container(nullptr, 0, 0, width, height) {}
-  // Ticks the controller every 10 ms from now on (null: no more ticks).
-  virtual void setTimer(ITimerController* controller) = 0;
-  // Ends the window for its owner: from here on it ticks no controller and tells its owner
-  // nothing, and the native window goes, taking this object and its tree with it.
-  virtual void dispose() = 0;
+  // The client the window reports to; the window owns it from now on, and it goes with the
+  // window.
+  virtual void attach(WindowClient* client) = 0;
+  // Ticks the client every 10 ms from now on, or no more.
+  virtual void setTicking(bool ticking) = 0;
+  virtual void invalidate() = 0;
+  // While held, the pointer's events come here past the window's edges too.
+  virtual void grabPointer() = 0;
+  virtual void releasePointer() = 0;
+  // Whether the pointer is held where the system can say so; true where it cannot.
+  virtual bool holdsPointer() = 0;
+  // False once there is nothing to show a menu on (the window is gone or ends).
+  virtual bool canShowMenu() = 0;
+  // At window coordinates. The menu's end and its choice are reported, during the call where
+  // the system's menu runs its own loop, else from later idle calls. What the system's menu
+  // returned, or 0.
+  virtual int showMenu(const std::vector<MenuEntry>& entries, int x, int y) = 0;
+  // OK and Cancel, waited for.
+  virtual bool confirm(const char* caption, const char* text) = 0;
+  // Asked as confirm does; `onOk` runs only on OK, at once where the question waits for its
+  // answer, later where the window keeps the host's thread going. Nothing runs once it ends.
+  virtual void confirmThen(const char* caption, const char* text, std::function<void()> onOk) {
+    if (confirm(caption, text) && onOk) onOk();
+  }
+  // Draws the scene through the window's GL device, made on first use; throws when it cannot.
+  virtual void render(DXBlit::Scene& scene) = 0;
+  // After a render that threw: the window shows black, and the next paint tries again.
+  virtual void paintBlack() = 0;
+  // The client's resources, then the device's, while the native window still exists.
+  virtual void releaseResources() = 0;
   // Handles what has queued up for the window where the host's idle calls drive it (X11); where
   // the system delivers to the window itself there is nothing to do. Called with the editor's
   // lock held: the window lets go of it through `unlockEditor` once a close on another thread
   // can no longer free the window under this call, and before anything of the tree runs. It
   // never waits for the window with the lock held: a window busy elsewhere skips the call.
   virtual void idle(void (*unlockEditor)(void*), void* editor) { unlockEditor(editor); }
+  // Ends the window for its owner: from here on it ticks nothing and reports no end, and the
+  // native window goes, taking this object and its client with it.
+  virtual void dispose() = 0;
 };
 
 // Makes the editor's window as a child of the host's window; null when the window cannot be
 // made, and then nothing is left behind.
-using NativeWindowFactory = NativeWindow* (*)(IFrameController* controller, uint32_t width,
-                                              uint32_t height, void* parentWindow);
+using NativeWindowFactory = NativeWindow* (*)(uint32_t width, uint32_t height, void* parentWindow);
 // Null where the platform has no window layer.
 NativeWindowFactory platformWindowFactory();
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "FakeNativeWindow.h"
 #include "gui/PlugEditVST.h"
 #include "gui/PlugFrame.h"
 #include "plugcore/NullPlug.h"
@@ -16,19 +17,17 @@ using namespace Mintwerk;
 
 int windowsMade = 0, timersStarted = 0, redraws = 0, releases = 0, disposals = 0;
 
-struct FakeWindow : NativeWindow {
-  FakeWindow(uint32_t w, uint32_t h) : NativeWindow(w, h) { ++windowsMade; }
-  void setTimer(ITimerController* controller) override { timersStarted += controller ? 1 : 0; }
+struct FakeWindow : FakeNativeWindow {
+  FakeWindow() { ++windowsMade; }
+  void setTicking(bool on) override { timersStarted += on ? 1 : 0; }
   void dispose() override;
-  void redraw() override { ++redraws; }
+  void invalidate() override { ++redraws; }
   void releaseResources() override { ++releases; }
 };
 
 FakeWindow* lastWindow = nullptr;
-NativeWindow* makeFakeWindow(IFrameController*, uint32_t w, uint32_t h, void*) {
-  return lastWindow = new FakeWindow(w, h);
-}
-NativeWindow* failToMakeWindow(IFrameController*, uint32_t, uint32_t, void*) { return nullptr; }
+NativeWindow* makeFakeWindow(uint32_t, uint32_t, void*) { return lastWindow = new FakeWindow; }
+NativeWindow* failToMakeWindow(uint32_t, uint32_t, void*) { return nullptr; }
 
 void FakeWindow::dispose() {
   ++disposals;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FakeHost.h"
+#include "FakeNativeWindow.h"
 #include "RecordingDevice.h"
 #include "SettingsFolder.h"
 #include "effect/Quorl.h"
@@ -18,46 +19,48 @@ namespace {
 
 using namespace Mintwerk;
 
-struct RecordedMenu : Menu {
-  explicit RecordedMenu(std::vector<std::string>& log) : log(log) {}
-  void addItem(const char* text, int id, bool enabled) override {
-    log.push_back(std::to_string(id) + (enabled ? " " : " (grey) ") + text);
-  }
-  void addSeparator() override { log.push_back("--"); }
-  int popup(int x, int y) override {
-    log.push_back("popup " + std::to_string(x) + "," + std::to_string(y));
-    return 0;
-  }
-  std::vector<std::string>& log;
-};
-
 struct TestWindow;
 TestWindow* window = nullptr;
 
-struct TestWindow : NativeWindow {
-  TestWindow(uint32_t w, uint32_t h) : NativeWindow(w, h) {}
-  void setTimer(ITimerController*) override {}
+// Records the menus as their items and the point they open at, in the target's coordinates.
+struct TestWindow : FakeNativeWindow {
   void dispose() override {
     if (window == this) window = nullptr;
     delete this;
   }
-  void redraw() override { ++redraws; }
+  void invalidate() override { ++redraws; }
   bool confirm(const char*, const char*) override { return answer; }
-  void setCapture(Control* control) override {
-    if (captured && captured != control) captured->captureLost();
-    captured = control;
+  void grabPointer() override { captured = root()->capturedControl(); }
+  void releasePointer() override { captured = nullptr; }
+  int showMenu(const std::vector<MenuEntry>& entries, int x, int y) override {
+    for (const MenuEntry& entry : entries)
+      menuLog.push_back(entry.separator ? "--"
+                                        : std::to_string(entry.id) +
+                                              (entry.enabled ? " " : " (grey) ") + entry.text);
+    const Control* target = root()->menuTargetControl();
+    menuLog.push_back("popup " + std::to_string(x - (target ? target->absoluteX() : 0)) + "," +
+                      std::to_string(y - (target ? target->absoluteY() : 0)));
+    root()->menuEnded();
+    return 0;
   }
-  Menu* createMenu(Control*) override { return new RecordedMenu(menuLog); }
-  bool isMenuOpenFor(Control*) override { return false; }
+  // The tree's top, as the window's events reach it.
+  bool mouseDown(int32_t x, int32_t y, int button, int modifiers) {
+    return root()->mouseDown(x, y, button, modifiers);
+  }
+  bool mouseDoubleClick(int32_t x, int32_t y, int button, int modifiers) {
+    return root()->mouseDoubleClick(x, y, button, modifiers);
+  }
+  bool mouseWheel(int32_t x, int32_t y, float delta, int modifiers) {
+    return root()->mouseWheel(x, y, delta, modifiers);
+  }
+  void setCapture(Control* control) { root()->setCapture(control); }
   int redraws = 0;
   bool answer = true;
   Control* captured = nullptr;
   std::vector<std::string> menuLog;
 };
 
-NativeWindow* makeWindow(IFrameController*, uint32_t w, uint32_t h, void*) {
-  return window = new TestWindow(w, h);
-}
+NativeWindow* makeWindow(uint32_t, uint32_t, void*) { return window = new TestWindow; }
 
 class EditorControls : public ::testing::Test {
  protected:

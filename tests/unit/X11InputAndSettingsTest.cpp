@@ -19,70 +19,70 @@
 namespace {
 
 using Mintwerk::PointerTranslator;
-using Mintwerk::TreePointerEvent;
+using Mintwerk::PointerEvent;
 using Mintwerk::XPointerEvent;
 
 constexpr unsigned kShift = 1u << 0, kControl = 1u << 2, kButton1Held = 1u << 8;
 
-TreePointerEvent press(PointerTranslator& pointer, unsigned button, int x, int y,
+PointerEvent press(PointerTranslator& pointer, unsigned button, int x, int y,
                        unsigned long time, unsigned state = 0) {
   return pointer.translate({XPointerEvent::kPress, button, x, y, state, time});
 }
 
 TEST(X11PointerInput, ButtonsWheelAndModifiersAsTheControlsReadThem) {
   PointerTranslator pointer;
-  TreePointerEvent left = press(pointer, 1, 10, 20, 1000, kShift | kControl);
-  EXPECT_EQ(left.kind, TreePointerEvent::kDown);
+  PointerEvent left = press(pointer, 1, 10, 20, 1000, kShift | kControl);
+  EXPECT_EQ(left.kind, PointerEvent::kDown);
   EXPECT_EQ(left.button, 1);
   EXPECT_EQ(left.modifiers, 3);
   EXPECT_EQ(left.x, 10);
   EXPECT_EQ(left.y, 20);
-  TreePointerEvent right = press(pointer, 3, 10, 20, 3000, kControl);
+  PointerEvent right = press(pointer, 3, 10, 20, 3000, kControl);
   EXPECT_EQ(right.button, 2);
   EXPECT_EQ(right.modifiers, 2);
-  EXPECT_EQ(press(pointer, 2, 10, 20, 5000).kind, TreePointerEvent::kNone);  // middle: unused
+  EXPECT_EQ(press(pointer, 2, 10, 20, 5000).kind, PointerEvent::kNone);  // middle: unused
 
   // A notch away from the user is +1, towards the user -1; their releases mean nothing.
-  TreePointerEvent up = press(pointer, 4, -5, 7, 7000, kShift);
-  EXPECT_EQ(up.kind, TreePointerEvent::kWheel);
+  PointerEvent up = press(pointer, 4, -5, 7, 7000, kShift);
+  EXPECT_EQ(up.kind, PointerEvent::kWheel);
   EXPECT_EQ(up.delta, 1.0f);
   EXPECT_EQ(up.modifiers, 1);
   EXPECT_EQ(press(pointer, 5, 0, 0, 7100).delta, -1.0f);
   EXPECT_EQ(pointer.translate({XPointerEvent::kRelease, 4, 0, 0, 0, 7150}).kind,
-            TreePointerEvent::kNone);
+            PointerEvent::kNone);
 
-  TreePointerEvent moved =
+  PointerEvent moved =
       pointer.translate({XPointerEvent::kMotion, 0, -30, 400, kButton1Held, 8000});
-  EXPECT_EQ(moved.kind, TreePointerEvent::kMove);
+  EXPECT_EQ(moved.kind, PointerEvent::kMove);
   EXPECT_EQ(moved.y, 400);        // beyond the window while a grab holds the pointer
   EXPECT_EQ(moved.modifiers, 0);  // a held button is no modifier
-  TreePointerEvent released = pointer.translate({XPointerEvent::kRelease, 3, 1, 2, 0, 8100});
-  EXPECT_EQ(released.kind, TreePointerEvent::kUp);
+  PointerEvent released = pointer.translate({XPointerEvent::kRelease, 3, 1, 2, 0, 8100});
+  EXPECT_EQ(released.kind, PointerEvent::kUp);
   EXPECT_EQ(released.button, 2);
 }
 
 TEST(X11PointerInput, DoubleClickNeedsOneButtonCloseInTimeAndPlace) {
   PointerTranslator pointer;
-  EXPECT_EQ(press(pointer, 1, 100, 100, 1000).kind, TreePointerEvent::kDown);
-  EXPECT_EQ(press(pointer, 1, 102, 98, 1500).kind, TreePointerEvent::kDoubleClick);
+  EXPECT_EQ(press(pointer, 1, 100, 100, 1000).kind, PointerEvent::kDown);
+  EXPECT_EQ(press(pointer, 1, 102, 98, 1500).kind, PointerEvent::kDoubleClick);
   // A third press starts over; a fourth completes the next pair.
-  EXPECT_EQ(press(pointer, 1, 100, 100, 1600).kind, TreePointerEvent::kDown);
-  EXPECT_EQ(press(pointer, 1, 100, 100, 1700).kind, TreePointerEvent::kDoubleClick);
+  EXPECT_EQ(press(pointer, 1, 100, 100, 1600).kind, PointerEvent::kDown);
+  EXPECT_EQ(press(pointer, 1, 100, 100, 1700).kind, PointerEvent::kDoubleClick);
 
-  EXPECT_EQ(press(pointer, 1, 100, 100, 3000).kind, TreePointerEvent::kDown);
-  EXPECT_EQ(press(pointer, 1, 100, 100, 3501).kind, TreePointerEvent::kDown);  // too late
-  EXPECT_EQ(press(pointer, 1, 103, 100, 3600).kind, TreePointerEvent::kDown);  // too far
-  EXPECT_EQ(press(pointer, 3, 103, 100, 3700).kind, TreePointerEvent::kDown);  // other button
-  EXPECT_EQ(press(pointer, 3, 103, 100, 3800).kind, TreePointerEvent::kDoubleClick);
+  EXPECT_EQ(press(pointer, 1, 100, 100, 3000).kind, PointerEvent::kDown);
+  EXPECT_EQ(press(pointer, 1, 100, 100, 3501).kind, PointerEvent::kDown);  // too late
+  EXPECT_EQ(press(pointer, 1, 103, 100, 3600).kind, PointerEvent::kDown);  // too far
+  EXPECT_EQ(press(pointer, 3, 103, 100, 3700).kind, PointerEvent::kDown);  // other button
+  EXPECT_EQ(press(pointer, 3, 103, 100, 3800).kind, PointerEvent::kDoubleClick);
 
   // The server's clock wraps: the interval still counts.
-  EXPECT_EQ(press(pointer, 1, 5, 5, 0xFFFFFF00ul).kind, TreePointerEvent::kDown);
-  EXPECT_EQ(press(pointer, 1, 5, 5, 0x10ul).kind, TreePointerEvent::kDoubleClick);
+  EXPECT_EQ(press(pointer, 1, 5, 5, 0xFFFFFF00ul).kind, PointerEvent::kDown);
+  EXPECT_EQ(press(pointer, 1, 5, 5, 0x10ul).kind, PointerEvent::kDoubleClick);
 
   // After a menu or dialog had the pointer, a press is a first press again.
-  EXPECT_EQ(press(pointer, 1, 5, 5, 9000).kind, TreePointerEvent::kDown);
+  EXPECT_EQ(press(pointer, 1, 5, 5, 9000).kind, PointerEvent::kDown);
   pointer.forgetPresses();
-  EXPECT_EQ(press(pointer, 1, 5, 5, 9100).kind, TreePointerEvent::kDown);
+  EXPECT_EQ(press(pointer, 1, 5, 5, 9100).kind, PointerEvent::kDown);
 }
 
 TEST(X11TextSettings, XftResourcesGiveSmoothingAndSubpixelOrder) {

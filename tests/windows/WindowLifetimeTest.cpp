@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FreedMemory.h"
+#include "gui/EditorRoot.h"
 #include "gui/Menu.h"
 #include "gui/native/win32/Win32EditorWindow.h"
 
@@ -38,7 +39,10 @@ struct MenuProbe : Control {
 
 struct Owner : IFrameController {
   bool canClose() override { return true; }
-  void windowDestroyed() override { events.push_back("windowDestroyed"); }
+  bool windowDestroyed() override {
+    events.push_back("windowDestroyed");
+    return true;
+  }
 };
 
 TEST(WindowLifetime, WindowDestroyedInsideItsMenuLoopGoesAfterTheMenuReturns) {
@@ -51,8 +55,10 @@ TEST(WindowLifetime, WindowDestroyedInsideItsMenuLoopGoesAfterTheMenuReturns) {
   hostToDestroy = CreateWindowExA(0, "QuorlMenuHost", "host", WS_OVERLAPPED | WS_VISIBLE, 100, 100,
                                   400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   Owner owner;
-  auto* window = new Win32EditorWindow(&owner, 0, 0, 200, 100, hostToDestroy);
-  new MenuProbe(window);
+  auto* window = new Win32EditorWindow(200, 100, hostToDestroy);
+  auto* root = new EditorRoot(*window, &owner, 200, 100);
+  window->attach(root);
+  new MenuProbe(root);
   HWND hwnd = static_cast<HWND>(window->getHandle());
   ASSERT_NE(hwnd, nullptr);
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/EditorRoot.h"
 #include "gui/Menu.h"
 #include "gui/native/win32/Win32EditorWindow.h"
 
@@ -63,7 +64,10 @@ struct Probe : Control {
 
 struct Owner : IFrameController, ITimerController {
   bool canClose() override { return true; }
-  void windowDestroyed() override { events.push_back("windowDestroyed"); }
+  bool windowDestroyed() override {
+    events.push_back("windowDestroyed");
+    return true;
+  }
   void onTimer() override { ++ticks; }
   int ticks = 0;
 };
@@ -93,8 +97,10 @@ class WindowToolkit : public ::testing::Test {
     RegisterClassA(&hostClass);
     host = CreateWindowExA(0, "QuorlTestHost", "host", WS_OVERLAPPED | WS_VISIBLE, 100, 100, 400,
                            300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    window = new Win32EditorWindow(&owner, 0, 0, 200, 100, host);
-    probe = new Probe(window);
+    window = new Win32EditorWindow(200, 100, host);
+    root = new EditorRoot(*window, &owner, 200, 100);
+    window->attach(root);
+    probe = new Probe(root);
     hwnd = static_cast<HWND>(window->getHandle());
     ASSERT_NE(hwnd, nullptr);
   }
@@ -104,6 +110,7 @@ class WindowToolkit : public ::testing::Test {
   Owner owner;
   HWND host = nullptr, hwnd = nullptr;
   Win32EditorWindow* window = nullptr;
+  EditorRoot* root = nullptr;  // the window's, with the probe in it
   Probe* probe = nullptr;
 };
 
@@ -139,7 +146,7 @@ TEST_F(WindowToolkit, WheelComesInScreenCoordinatesAndNotches) {
 TEST_F(WindowToolkit, MenusDeliverChosenItemsOnlyToTheirTarget) {
   SendMessageA(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, at(30, 20));  // dismissed with Escape
   pump(50);
-  EXPECT_FALSE(window->isMenuOpenFor(probe));
+  EXPECT_FALSE(root->isMenuOpenFor(probe));
   for (const std::string& e : events) EXPECT_EQ(e.find("command"), std::string::npos);
   SendMessageA(hwnd, WM_COMMAND, 1, 0);  // what a chosen item sends
   EXPECT_EQ(events.back(), "command 1");
@@ -149,10 +156,10 @@ TEST_F(WindowToolkit, MenusDeliverChosenItemsOnlyToTheirTarget) {
 }
 
 TEST_F(WindowToolkit, TimerTicksEveryTenMilliseconds) {
-  window->setTimer(&owner);
+  root->setTimer(&owner);
   pump(200);
   EXPECT_GE(owner.ticks, 5);
-  window->setTimer(nullptr);
+  root->setTimer(nullptr);
   const int ticks = owner.ticks;
   pump(60);
   EXPECT_EQ(owner.ticks, ticks);
@@ -165,7 +172,7 @@ TEST_F(WindowToolkit, CloseDestroysTheWindowAndTellsTheOwner) {
 }
 
 TEST_F(WindowToolkit, DisposingEndsTheWindowWithoutTellingTheOwner) {
-  window->setTimer(&owner);
+  root->setTimer(&owner);
   window->dispose();
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_EQ(events, (std::vector<std::string>{"deleted"}));

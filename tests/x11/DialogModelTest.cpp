@@ -11,14 +11,14 @@
 
 namespace {
 
-using Mintwerk::PopupMenuEntry;
+using Mintwerk::MenuEntry;
 using Mintwerk::PopupMenuModel;
 
 // Every character 7 pixels wide.
 float fixedWidth(const std::u32string& text) { return 7.0f * static_cast<float>(text.size()); }
 
 // A knob's menu with MIDI unlearn greyed, a separator and one more item.
-std::vector<PopupMenuEntry> knobMenu() {
+std::vector<MenuEntry> knobMenu() {
   return {{"&Reset to default", 0, true, false},
           {"MIDI &Learn", 1, true, false},
           {"MIDI &Unlearn", 2, false, false},
@@ -85,7 +85,7 @@ TEST(MenuSelection, UpAndDownSkipSeparatorsAndGreyItemsAndWrap) {
   fromNothing.move(-1);
   EXPECT_EQ(fromNothing.selected(), 4);
 
-  std::vector<PopupMenuEntry> allGrey = {{"&A", 0, false, false}, {"", 0, true, true}};
+  std::vector<MenuEntry> allGrey = {{"&A", 0, false, false}, {"", 0, true, true}};
   PopupMenuModel none(allGrey, fixedWidth);
   none.move(1);
   none.move(-1);
@@ -97,7 +97,7 @@ TEST(MenuSelection, AccessKeysChooseOnlyEnabledItemsAndStepThroughShared) {
   EXPECT_EQ(menu.mnemonic('L'), 1);
   EXPECT_EQ(menu.mnemonic('u'), -1);  // greyed
   EXPECT_EQ(menu.mnemonic('z'), -1);
-  std::vector<PopupMenuEntry> shared = {
+  std::vector<MenuEntry> shared = {
       {"&Save", 0, true, false}, {"&Send", 1, true, false}, {"&Quit", 2, true, false}};
   PopupMenuModel twins(shared, fixedWidth);
   EXPECT_EQ(twins.mnemonic('s'), -1);

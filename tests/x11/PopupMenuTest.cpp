@@ -16,10 +16,10 @@
 
 namespace {
 
-using Mintwerk::PopupMenuEntry;
+using Mintwerk::MenuEntry;
 using namespace x11test;
 
-std::vector<PopupMenuEntry> knobMenu() {
+std::vector<MenuEntry> knobMenu() {
   return {{"&Reset to default", 0, true, false},
           {"MIDI &Learn", 1, true, false},
           {"MIDI &Unlearn", 2, false, false},
@@ -43,7 +43,7 @@ class PopupMenu : public ::testing::Test {
   }
 
   // Opens the menu on the editor's connection, on a thread of its own, and waits for its window.
-  Window open(int x, int y, std::vector<PopupMenuEntry> entries = knobMenu()) {
+  Window open(int x, int y, std::vector<MenuEntry> entries = knobMenu()) {
     result = std::async(std::launch::async, [this, x, y, entries] {
       return Mintwerk::runPopupMenu(editor, x, y, entries);
     });

@@ -7,9 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "dxblit/Exception.h"
 #include "dxblit/WindowDevice.h"
-#include "gui/native/win32/WinMenu.h"
 #include "platform/MessageBox.h"
 #include "platform/ModuleHandle.h"
 
@@ -148,9 +146,8 @@ struct WindowClassRelease {
   }
 } windowClassRelease;
 
-NativeWindow* createWinwrapper(IFrameController* controller, uint32_t width, uint32_t height,
-                               void* parentWindow) {
-  auto* window = new Win32EditorWindow(controller, 0, 0, width, height, parentWindow);
+NativeWindow* createWin32Window(uint32_t width, uint32_t height, void* parentWindow) {
+  auto* window = new Win32EditorWindow(width, height, parentWindow);
   if (window->getHandle()) return window;
   delete window;  // the error box has said so; no window means no editor
   return nullptr;
@@ -158,7 +155,7 @@ NativeWindow* createWinwrapper(IFrameController* controller, uint32_t width, uin
 
 }  // namespace
 
-NativeWindowFactory platformWindowFactory() { return createWinwrapper; }
+NativeWindowFactory platformWindowFactory() { return createWin32Window; }
 
 class Win32EditorWindow::Hold {
  public:
@@ -182,9 +179,7 @@ intptr_t Win32EditorWindow::receive(void* handle, unsigned message, uintptr_t wP
   return window->handleMessage(message, wParam, lParam);
 }
 
-Win32EditorWindow::Win32EditorWindow(IFrameController* controller, int32_t, int32_t, uint32_t width,
-                                     uint32_t height, void* parentWindow)
-    : NativeWindow(width, height), frameController(controller) {
+Win32EditorWindow::Win32EditorWindow(uint32_t width, uint32_t height, void* parentWindow) {
   {
     ModuleActivationContext activation;
     if (!windowClassAtom) registerWindowClass();
@@ -203,9 +198,10 @@ Win32EditorWindow::Win32EditorWindow(IFrameController* controller, int32_t, int3
 }
 
 Win32EditorWindow::~Win32EditorWindow() {
-  deleteChildren();
+  delete client;  // the root and its tree, while the device still exists
+  client = nullptr;
   HWND window = static_cast<HWND>(hwnd);
-  if (timerController && window) KillTimer(window, 0);
+  if (ticking && window) KillTimer(window, 0);
   if (device) device->release();
   // Deleted while its window still exists: the window must not find this object any more.
   if (window) handToSystem(window);
@@ -213,8 +209,8 @@ Win32EditorWindow::~Win32EditorWindow() {
 
 void Win32EditorWindow::dispose() {
   HWND window = static_cast<HWND>(hwnd);
-  frameController = nullptr;
-  setTimer(nullptr);
+  ownerGone = true;
+  setTicking(false);
   if (!window) {
     if (!windowGone) delete this;  // never had a window; otherwise the last hold deletes it
     return;
@@ -231,16 +227,13 @@ void Win32EditorWindow::dispose() {
   PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
-void Win32EditorWindow::setTimer(ITimerController* controller) {
+void Win32EditorWindow::setTicking(bool on) {
   HWND window = static_cast<HWND>(hwnd);
-  if (timerController && window) KillTimer(window, 0);
-  if (!controller) {
-    timerController = nullptr;
-    return;
-  }
-  if (!window) return;  // SetTimer would tick the whole thread instead
+  if (ticking && window) KillTimer(window, 0);
+  ticking = false;
+  if (!on || !window) return;  // without a window SetTimer would tick the whole thread instead
   if (SetTimer(window, 0, 10, nullptr))
-    timerController = controller;
+    ticking = true;
   else
     showError("Failed to create timer.", MB_ICONERROR);
 }
@@ -251,89 +244,143 @@ bool Win32EditorWindow::confirm(const char* caption, const char* text) {
                      MB_OKCANCEL | MB_ICONQUESTION | MB_TASKMODAL) == IDOK;
 }
 
-void Win32EditorWindow::redraw() {
+void Win32EditorWindow::invalidate() {
   if (hwnd) RedrawWindow(static_cast<HWND>(hwnd), nullptr, nullptr, RDW_INVALIDATE);
 }
 
 void Win32EditorWindow::releaseResources() {
   if (!device) return;
-  Container::releaseResources();
+  if (client) client->releaseResources();
   device->release();
   device = nullptr;
 }
 
-void Win32EditorWindow::setCapture(Control* control) {
-  if (captureControl && captureControl != control) captureControl->captureLost();
-  captureControl = control;
-  if (!control) {
-    ReleaseCapture();
-    return;
-  }
+void Win32EditorWindow::grabPointer() {
   if (hwnd) SetCapture(static_cast<HWND>(hwnd));
-  if (hoverChild && hoverChild != control) hoverChild->mouseLeave();
-  hoverChild = control;
 }
 
-bool Win32EditorWindow::hasCapture(Control* control) {
-  return hwnd && control == captureControl && GetCapture() == static_cast<HWND>(hwnd);
-}
+void Win32EditorWindow::releasePointer() { ReleaseCapture(); }
 
-Menu* Win32EditorWindow::createMenu(Control* target) { return new WinMenu(*this, target); }
+bool Win32EditorWindow::holdsPointer() { return hwnd && GetCapture() == static_cast<HWND>(hwnd); }
 
-bool Win32EditorWindow::isMenuOpenFor(Control* control) {
-  return menuOpen && control == menuTarget;
-}
-
-int Win32EditorWindow::showMenu(WinMenu& menu, Control* target, int x, int y) {
+int Win32EditorWindow::showMenu(const std::vector<MenuEntry>& entries, int x, int y) {
   if (!hwnd) return 0;
   // The host may destroy the window while the menu's loop runs (from a timer, say): the object
   // then stays until the menu has returned.
   Hold hold(*this);
-  menuTarget = target;
-  menuOpen = true;
-  redraw();
+  HMENU menu = CreatePopupMenu();
+  for (const MenuEntry& entry : entries) {
+    if (entry.separator)
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    else
+      AppendMenuA(menu, entry.enabled ? MF_STRING : MF_GRAYED, static_cast<UINT_PTR>(entry.id),
+                  entry.text.c_str());
+  }
   RECT bounds = {};
   GetWindowRect(static_cast<HWND>(hwnd), &bounds);
-  const int result = TrackPopupMenu(
-      static_cast<HMENU>(menu.getHandle()), TPM_RIGHTBUTTON | TPM_CENTERALIGN | TPM_VERPOSANIMATION,
-      x + bounds.left, y + bounds.top, 0, static_cast<HWND>(hwnd), nullptr);
-  // Normally the capture change at the menu's end has cleared this; where the system moves the
-  // capture without telling this window, the menu is closed all the same.
-  if (menuOpen) {
-    menuOpen = false;
-    redraw();
-  }
+  menuOpen = true;
+  const int result =
+      TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_CENTERALIGN | TPM_VERPOSANIMATION, x + bounds.left,
+                     y + bounds.top, 0, static_cast<HWND>(hwnd), nullptr);
+  menuOpen = false;
+  DestroyMenu(menu);
+  // The choice, if any, comes as a command message; the menu's look ends now.
+  if (client) client->menuEnded();
   return result;
 }
 
 void Win32EditorWindow::paint() {
-  HWND window = static_cast<HWND>(hwnd);
-  ValidateRect(window, nullptr);
-  try {
-    if (!device) device = DXBlit::createWindowDevice(hwnd);
-    device->render(*this);
-  } catch (const DXBlit::Exception&) {
-    HDC dc = GetDC(window);
-    RECT client = {};
-    GetClientRect(window, &client);
-    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    ReleaseDC(window, dc);
-  }
+  ValidateRect(static_cast<HWND>(hwnd), nullptr);
+  if (client) client->paint();
 }
 
-template <typename Deliver>
-void Win32EditorWindow::deliverMouse(intptr_t lParam, Deliver deliver) {
-  const int32_t x = static_cast<int16_t>(lParam & 0xFFFF);
-  const int32_t y = static_cast<int16_t>((lParam >> 16) & 0xFFFF);
-  if (captureControl)
-    deliver(*captureControl, x - captureControl->absoluteX(), y - captureControl->absoluteY());
-  else
-    deliver(static_cast<Control&>(*this), x, y);
+void Win32EditorWindow::render(DXBlit::Scene& scene) {
+  if (!device) device = DXBlit::createWindowDevice(hwnd);
+  device->render(scene);
+}
+
+void Win32EditorWindow::paintBlack() {
+  HWND window = static_cast<HWND>(hwnd);
+  HDC dc = GetDC(window);
+  RECT client = {};
+  GetClientRect(window, &client);
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  ReleaseDC(window, dc);
+}
+
+// A mouse message as a pointer event for the root: true when the message was one.
+bool Win32EditorWindow::handleMouse(unsigned message, uintptr_t wParam, intptr_t lParam) {
+  HWND window = static_cast<HWND>(hwnd);
+  PointerEvent event;
+  event.modifiers = static_cast<int>((wParam >> 2) & 3);  // MK_SHIFT, MK_CONTROL
+  event.x = static_cast<int16_t>(lParam & 0xFFFF);
+  event.y = static_cast<int16_t>((lParam >> 16) & 0xFFFF);
+  switch (message) {
+    case WM_MOUSEMOVE: {
+      // A drag whose release never reached us ends here: a move with no button held moves no
+      // value.
+      if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) client->dragEnded();
+      event.kind = PointerEvent::kMove;
+      client->pointer(event);
+      TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
+      TrackMouseEvent(&track);
+      return true;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      event.kind = PointerEvent::kDown;
+      event.button = message == WM_LBUTTONDOWN ? 1 : 2;
+      break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      event.kind = PointerEvent::kUp;
+      event.button = message == WM_LBUTTONUP ? 1 : 2;
+      break;
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+      event.kind = PointerEvent::kDoubleClick;
+      event.button = message == WM_LBUTTONDBLCLK ? 1 : 2;
+      break;
+    case WM_MOUSEWHEEL: {
+      // The wheel comes in screen coordinates and in 120ths of a detent.
+      RECT bounds = {};
+      GetWindowRect(window, &bounds);
+      event.kind = PointerEvent::kWheel;
+      event.delta =
+          static_cast<float>(static_cast<int16_t>((wParam >> 16) & 0xFFFF)) * 0.008333334f;
+      event.x = static_cast<int16_t>((event.x - bounds.left) & 0xFFFF);
+      event.y = static_cast<int16_t>((event.y - bounds.top) & 0xFFFF);
+      break;
+    }
+    case WM_CAPTURECHANGED:
+      client->pointerTaken();
+      return true;
+    case WM_MOUSELEAVE:
+      client->pointerLeft();
+      return true;
+    default:
+      return false;
+  }
+  client->pointer(event);
+  return true;
+}
+
+void Win32EditorWindow::windowDestroyed() {
+  HWND window = static_cast<HWND>(hwnd);
+  // A disposed window has no owner left to tell: only the current one ends its editor.
+  const bool tell = !ownerGone;
+  ownerGone = true;
+  if (tell && client) client->windowEnded();
+  SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  forgetWindow(window);
+  hwnd = nullptr;
+  ticking = false;    // the timer went with the window
+  windowGone = true;  // the last hold deletes the object, with its tree
 }
 
 intptr_t Win32EditorWindow::handleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
   HWND window = static_cast<HWND>(hwnd);
-  const int modifiers = static_cast<int>((wParam >> 2) & 3);  // MK_SHIFT, MK_CONTROL
+  if (client && handleMouse(message, wParam, lParam)) return 0;
   switch (message) {
     case WM_PAINT:
       paint();
@@ -343,88 +390,16 @@ intptr_t Win32EditorWindow::handleMessage(unsigned message, uintptr_t wParam, in
     case WM_SIZE:
       return 0;
     case WM_CLOSE:
-      if (frameController && frameController->canClose()) DestroyWindow(window);
+      if (client && !ownerGone && client->canClose()) DestroyWindow(window);
       return 0;
-    case WM_NCDESTROY: {
-      // A disposed window has no owner left to tell: only the current one ends its editor.
-      IFrameController* owner = frameController;
-      frameController = nullptr;
-      if (owner) owner->windowDestroyed();
-      SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-      forgetWindow(window);
-      hwnd = nullptr;
-      timerController = nullptr;  // the timer went with the window
-      windowGone = true;          // the last hold deletes the object, with its tree
+    case WM_NCDESTROY:
+      windowDestroyed();
       return 0;
-    }
     case WM_COMMAND:
-      if (menuTarget) {
-        Control* target = menuTarget;
-        menuTarget = nullptr;
-        target->menuCommand(static_cast<int>(static_cast<uint32_t>(wParam)));
-      }
+      if (client) client->menuChosen(static_cast<int>(static_cast<uint32_t>(wParam)));
       return 0;
     case WM_TIMER:
-      if (timerController) timerController->onTimer();
-      return 0;
-    case WM_MOUSEMOVE: {
-      // A drag whose release never reached us ends here: a move with no button held moves no
-      // value.
-      if (captureControl && !(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) setCapture(nullptr);
-      deliverMouse(lParam, [&](Control& c, int32_t x, int32_t y) { c.mouseMove(x, y, modifiers); });
-      TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
-      TrackMouseEvent(&track);
-      return 0;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN: {
-      const int button = message == WM_LBUTTONDOWN ? 1 : 2;
-      deliverMouse(lParam,
-                   [&](Control& c, int32_t x, int32_t y) { c.mouseDown(x, y, button, modifiers); });
-      return 0;
-    }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP: {
-      const int button = message == WM_LBUTTONUP ? 1 : 2;
-      deliverMouse(lParam,
-                   [&](Control& c, int32_t x, int32_t y) { c.mouseUp(x, y, button, modifiers); });
-      return 0;
-    }
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK: {
-      const int button = message == WM_LBUTTONDBLCLK ? 1 : 2;
-      deliverMouse(lParam, [&](Control& c, int32_t x, int32_t y) {
-        c.mouseDoubleClick(x, y, button, modifiers);
-      });
-      return 0;
-    }
-    case WM_MOUSEWHEEL: {
-      // The wheel comes in screen coordinates and in 120ths of a detent.
-      RECT bounds = {};
-      GetWindowRect(window, &bounds);
-      const float delta =
-          static_cast<float>(static_cast<int16_t>((wParam >> 16) & 0xFFFF)) * 0.008333334f;
-      const int32_t screenX = static_cast<int16_t>(lParam & 0xFFFF);
-      const int32_t screenY = static_cast<int16_t>((lParam >> 16) & 0xFFFF);
-      const intptr_t client =
-          ((screenX - bounds.left) & 0xFFFF) | (((screenY - bounds.top) & 0xFFFF) << 16);
-      deliverMouse(client,
-                   [&](Control& c, int32_t x, int32_t y) { c.mouseWheel(x, y, delta, modifiers); });
-      return 0;
-    }
-    case WM_CAPTURECHANGED:
-      if (captureControl) {
-        Control* lost = captureControl;
-        captureControl = nullptr;
-        lost->captureLost();
-      }
-      if (menuOpen) {
-        menuOpen = false;
-        redraw();
-      }
-      return 0;
-    case WM_MOUSELEAVE:
-      mouseLeave();
+      if (ticking && client) client->tick();
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);

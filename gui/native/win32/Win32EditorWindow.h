@@ -1,6 +1,7 @@
 // The editor's native Win32 window: a child of the host's window that turns window messages into
-// the tree's mouse operations, paints the tree through the GL device, ticks a 10 ms timer and
-// provides capture, menus, questions and repaint to the controls.
+// reports to the editor's root (pointer events, ticks of a 10 ms timer, paints, the menu's end
+// and choice, its own end) and offers the GL device, the mouse capture, menus, questions and
+// repaint.
 #pragma once
 
 #include "dxblit/Device.h"
@@ -8,32 +9,32 @@
 
 namespace Mintwerk {
 
-class WinMenu;
-
 class Win32EditorWindow : public NativeWindow {
  public:
-  Win32EditorWindow(IFrameController* frameController, int32_t x, int32_t y, uint32_t width,
-                    uint32_t height, void* parentWindow);
+  Win32EditorWindow(uint32_t width, uint32_t height, void* parentWindow);
   ~Win32EditorWindow() override;
 
-  void setTimer(ITimerController* controller) override;
+  void attach(WindowClient* windowClient) override { client = windowClient; }
+  void setTicking(bool on) override;
   // On the window's thread the window is destroyed at once. Another thread's window is handed to
   // the system's default procedure, which closes it on its own thread; this object is then left
   // behind rather than freed under that thread.
   void dispose() override;
 
+  void invalidate() override;
+  void grabPointer() override;
+  void releasePointer() override;
+  bool holdsPointer() override;
+  bool canShowMenu() override { return hwnd != nullptr; }
+  // Returns when the menu has closed; its choice comes afterwards as a command message.
+  int showMenu(const std::vector<MenuEntry>& entries, int x, int y) override;
   bool confirm(const char* caption, const char* text) override;
-  void redraw() override;
+  void render(DXBlit::Scene& scene) override;
+  void paintBlack() override;
   void releaseResources() override;
-  void setCapture(Control* control) override;
-  bool hasCapture(Control* control) override;
-  Menu* createMenu(Control* target) override;
-  bool isMenuOpenFor(Control* control) override;
-
-  // Shows a menu at window coordinates for its target; returns when it has closed.
-  int showMenu(WinMenu& menu, Control* target, int x, int y);
 
   void* getHandle() const { return hwnd; }
+  WindowClient* getClient() const { return client; }
   // The window procedure's way in: finds the object of a native window and has it handle the
   // message.
   static intptr_t receive(void* hwnd, unsigned message, uintptr_t wParam, intptr_t lParam);
@@ -45,16 +46,15 @@ class Win32EditorWindow : public NativeWindow {
   class Hold;
 
   void paint();
-  template <typename Deliver>
-  void deliverMouse(intptr_t lParam, Deliver deliver);
+  bool handleMouse(unsigned message, uintptr_t wParam, intptr_t lParam);
+  void windowDestroyed();
 
-  IFrameController* frameController;
-  ITimerController* timerController = nullptr;
+  WindowClient* client = nullptr;  // owned: the editor's root, with its tree
+  bool ownerGone = false;          // its end is told, or the owner let go of the window
+  bool ticking = false;
   void* hwnd = nullptr;
   DXBlit::Device* device = nullptr;
-  Control* captureControl = nullptr;
-  Control* menuTarget = nullptr;
-  bool menuOpen = false;
+  bool menuOpen = false;  // the system's menu loop runs
   int holds = 0;
   bool windowGone = false;  // the native window is destroyed; the object awaits its last hold
 };

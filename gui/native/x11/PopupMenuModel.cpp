@@ -36,13 +36,13 @@ char32_t typedCharacter(unsigned long keysym) {
   return 0;
 }
 
-PopupMenuModel::PopupMenuModel(const std::vector<PopupMenuEntry>& entries,
+PopupMenuModel::PopupMenuModel(const std::vector<MenuEntry>& entries,
                                const std::function<float(const std::u32string&)>& measure,
                                const MenuMetrics& metrics)
     : metrics(metrics) {
   int y = metrics.border;
   float widest = 0.0f;
-  for (const PopupMenuEntry& entry : entries) {
+  for (const MenuEntry& entry : entries) {
     Item item{entry, entry.separator ? MnemonicText() : parseMnemonic(entry.text), y,
               entry.separator ? metrics.separatorHeight : metrics.itemHeight};
     if (!entry.separator) widest = std::max(widest, measure(item.text.shown));

@@ -36,14 +36,14 @@ struct MenuMetrics {
 class PopupMenuModel {
  public:
   // `measure` gives a shown text's width in pixels.
-  PopupMenuModel(const std::vector<PopupMenuEntry>& entries,
+  PopupMenuModel(const std::vector<MenuEntry>& entries,
                  const std::function<float(const std::u32string&)>& measure,
                  const MenuMetrics& metrics = MenuMetrics());
 
   int width() const { return menuWidth; }
   int height() const { return menuHeight; }
   int count() const { return static_cast<int>(items.size()); }
-  const PopupMenuEntry& entry(int index) const { return items[index].entry; }
+  const MenuEntry& entry(int index) const { return items[index].entry; }
   const MnemonicText& text(int index) const { return items[index].text; }
   int itemTop(int index) const { return items[index].top; }
   int itemHeight(int index) const { return items[index].height; }
@@ -65,7 +65,7 @@ class PopupMenuModel {
 
  private:
   struct Item {
-    PopupMenuEntry entry;
+    MenuEntry entry;
     MnemonicText text;
     int top, height;
   };

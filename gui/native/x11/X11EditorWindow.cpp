@@ -6,11 +6,8 @@
 #include <time.h>
 
 #include <cstdio>
-#include <exception>
 
-#include "dxblit/Exception.h"
 #include "dxblit/WindowDevice.h"
-#include "gui/native/x11/LinuxMenu.h"
 #include "gui/native/x11/X11Connection.h"
 #include "gui/native/x11/X11MessageBox.h"
 #include "platform/MessageBox.h"
@@ -42,14 +39,12 @@ int boxWaitedFor(const char* text, const char* caption, unsigned flags) {
 
 }  // namespace
 
-X11EditorWindow::X11EditorWindow(IFrameController* controller, uint32_t width, uint32_t height)
-    : NativeWindow(width, height), frameController(controller) {}
+X11EditorWindow::X11EditorWindow(uint32_t windowWidth, uint32_t windowHeight)
+    : width(windowWidth), height(windowHeight) {}
 
-X11EditorWindow* X11EditorWindow::create(IFrameController* controller, uint32_t width,
-                                         uint32_t height, void* parentWindow) {
-  auto* window = new X11EditorWindow(controller, width, height);
+X11EditorWindow* X11EditorWindow::create(uint32_t width, uint32_t height, void* parentWindow) {
+  auto* window = new X11EditorWindow(width, height);
   if (window->build(static_cast<Window>(reinterpret_cast<uintptr_t>(parentWindow)))) return window;
-  window->frameController = nullptr;
   delete window;
   return nullptr;
 }
@@ -85,7 +80,7 @@ bool X11EditorWindow::build(Window parent) {
   attributes.border_pixel = 0;
   attributes.background_pixmap = None;  // GL paints it all; no flash of a background first
   const Window window = XCreateWindow(
-      display, parent, 0, 0, getWidth(), getHeight(), 0, visual->depth, InputOutput, visual->visual,
+      display, parent, 0, 0, width, height, 0, visual->depth, InputOutput, visual->visual,
       CWColormap | CWEventMask | CWBorderPixel | CWBackPixmap, &attributes);
   XFree(visual);
   if (topLevel) {
@@ -110,7 +105,8 @@ bool X11EditorWindow::build(Window parent) {
 X11EditorWindow::~X11EditorWindow() {
   Platform::removeWheelTarget(this);
   dropMenuAndBoxes();
-  deleteChildren();
+  delete client;  // the root and its tree, while the device still exists
+  client = nullptr;
   if (device) device->release();
   Display* display = drawable.display;
   if (!display) return;
@@ -122,19 +118,21 @@ X11EditorWindow::~X11EditorWindow() {
   Platform::closeOwnDisplay(display);
 }
 
+void X11EditorWindow::attach(WindowClient* windowClient) { client = windowClient; }
+
 void X11EditorWindow::dispose() {
   busy.lock();
-  frameController = nullptr;
-  timerController = nullptr;
+  ownerGone = true;
+  ticking = false;
   disposed = true;
   const bool now = holds == 0;
   busy.unlock();
   if (now) delete this;  // otherwise the idle call handling this window's events ends it
 }
 
-void X11EditorWindow::setTimer(ITimerController* controller) {
+void X11EditorWindow::setTicking(bool on) {
   std::lock_guard<std::recursive_mutex> guard(busy);
-  timerController = disposed ? nullptr : controller;
+  ticking = on && !disposed;
   lastTickNanoseconds = monotonicNanoseconds();
 }
 
@@ -164,7 +162,7 @@ void X11EditorWindow::idle(void (*unlockEditor)(void*), void* editor) {
 
 void X11EditorWindow::handlePending() {
   Display* display = drawable.display;
-  while (!disposed && XPending(display)) {
+  while (!disposed && !drawable.gone && XPending(display)) {
     XEvent event;
     XNextEvent(display, &event);
     if (menu && event.xany.window == menu->window()) {
@@ -173,17 +171,19 @@ void X11EditorWindow::handlePending() {
     }
     handleEvent(event);
   }
-  if (!disposed && menu && menu->tick()) endMenu();
+  // A window destroyed under us handles nothing more: whoever ends it is on the way.
+  if (disposed || drawable.gone) return;
+  if (menu && menu->tick()) endMenu();
   if (!disposed) runBoxes();
   if (disposed) return;
   deliverHostWheel();
   if (disposed) return;
-  if (timerController) {
+  if (ticking && client) {
     const long long now = monotonicNanoseconds();
     // Hosts call idle tens of times a second: one poll per call once 10 ms have passed.
     if (now - lastTickNanoseconds >= kTickNanoseconds) {
       lastTickNanoseconds = now;
-      timerController->onTimer();
+      client->tick();
     }
   }
   if (!disposed && needsPaint && !drawable.gone) paint();
@@ -201,18 +201,18 @@ void X11EditorWindow::handleEvent(XEvent& event) {
       return;
     case UnmapNotify:
       // Out of sight, the window sees no release: a drag ends with it.
-      if (captureControl) setCapture(nullptr);
+      if (client) client->dragEnded();
       return;
     case ClientMessage:
       // The close box of a top-level editor window.
       if (deleteWindowAtom && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindowAtom &&
-          frameController && frameController->canClose())
+          client && !ownerGone && client->canClose())
         XDestroyWindow(drawable.display, drawable.window);
       return;
     case LeaveNotify:
       // Crossings made by grabs are the capture's business, not the pointer leaving.
       if (event.xcrossing.mode == NotifyNormal && event.xcrossing.detail != NotifyInferior)
-        mouseLeave();
+        if (client) client->pointerLeft();
       return;
     case MotionNotify: {
       // Only the latest of several moves in a row matters; a press or release between them
@@ -226,12 +226,13 @@ void X11EditorWindow::handleEvent(XEvent& event) {
       const XMotionEvent& motion = event.xmotion;
       // A drag whose release we never saw (it happened while the window was hidden, say) ends
       // here: a move with no button held moves no value.
-      if (captureControl && !(motion.state & (Button1Mask | Button2Mask | Button3Mask)))
-        setCapture(nullptr);
+      if (client && !(motion.state & (Button1Mask | Button2Mask | Button3Mask)))
+        client->dragEnded();
       if (disposed) return;
       cursorAsked = false;
-      deliver(pointer.translate(
-          {XPointerEvent::kMotion, 0, motion.x, motion.y, motion.state, motion.time}));
+      if (client)
+        client->pointer(pointer.translate(
+            {XPointerEvent::kMotion, 0, motion.x, motion.y, motion.state, motion.time}));
       // Where no control asked for a cursor, the window shows its parent's again.
       if (!cursorAsked && !disposed) setCursorShape(-1);
       return;
@@ -245,9 +246,10 @@ void X11EditorWindow::handleEvent(XEvent& event) {
         return;
       }
       const XButtonEvent& button = event.xbutton;
-      deliver(pointer.translate(
-          {event.type == ButtonPress ? XPointerEvent::kPress : XPointerEvent::kRelease,
-           button.button, button.x, button.y, button.state, button.time}));
+      if (client)
+        client->pointer(pointer.translate(
+            {event.type == ButtonPress ? XPointerEvent::kPress : XPointerEvent::kRelease,
+             button.button, button.x, button.y, button.state, button.time}));
       return;
     }
     default:
@@ -255,42 +257,15 @@ void X11EditorWindow::handleEvent(XEvent& event) {
   }
 }
 
-void X11EditorWindow::deliver(const TreePointerEvent& event) {
-  if (event.kind == TreePointerEvent::kNone) return;
-  Control* receiver = captureControl ? captureControl : this;
-  const int32_t x = captureControl ? event.x - captureControl->absoluteX() : event.x;
-  const int32_t y = captureControl ? event.y - captureControl->absoluteY() : event.y;
-  switch (event.kind) {
-    case TreePointerEvent::kMove:
-      receiver->mouseMove(x, y, event.modifiers);
-      break;
-    case TreePointerEvent::kDown:
-      receiver->mouseDown(x, y, event.button, event.modifiers);
-      break;
-    case TreePointerEvent::kUp:
-      receiver->mouseUp(x, y, event.button, event.modifiers);
-      break;
-    case TreePointerEvent::kDoubleClick:
-      receiver->mouseDoubleClick(x, y, event.button, event.modifiers);
-      break;
-    case TreePointerEvent::kWheel:
-      receiver->mouseWheel(x, y, event.delta, event.modifiers);
-      break;
-    case TreePointerEvent::kNone:
-      break;
-  }
-}
-
-// The menu has closed: the target loses its menu-open look and receives the chosen item.
+// The menu has closed: its end, then its choice, go to the root.
 void X11EditorWindow::endMenu() {
   const int chosen = menu->chosen();
   menu.reset();
-  menuOpen = false;
   needsPaint = true;
   pointer.forgetPresses();
-  Control* target = menuTarget;
-  menuTarget = nullptr;
-  if (chosen >= 0 && target) target->menuCommand(chosen);
+  if (!client) return;
+  client->menuEnded();
+  client->menuChosen(chosen);
 }
 
 // The front box runs until answered; then its action, and the next box shows.
@@ -319,14 +294,18 @@ void X11EditorWindow::runBoxes() {
 
 void X11EditorWindow::dropMenuAndBoxes() {
   // Nothing chosen or answered now runs: the window that asked has gone.
-  menu.reset();
-  menuOpen = false;
-  menuTarget = nullptr;
+  if (menu) {
+    menu.reset();
+    if (client) {
+      client->menuEnded();
+      client->menuChosen(-1);
+    }
+  }
   boxes.clear();
 }
 
 void X11EditorWindow::showNotice(const char* text, const char* caption, unsigned flags) {
-  if (disposed) {
+  if (disposed || drawable.gone) {
     // Nobody will run the box later: shown now, as a box without a window would be.
     boxWaitedFor(text, caption, flags);
     return;
@@ -339,12 +318,13 @@ void X11EditorWindow::windowWasDestroyed() {
   // its drawing resources are released on a stand-in surface.
   drawable.gone = true;
   grabbed = false;
-  IFrameController* owner = frameController;
-  frameController = nullptr;
-  timerController = nullptr;
-  disposed = true;  // nobody else will: the last hold ends the object
+  const bool tell = !ownerGone;
+  ownerGone = true;
+  ticking = false;
   dropMenuAndBoxes();
-  if (owner) owner->windowDestroyed();
+  // The last hold ends the object, unless a close on another thread took it from its owner
+  // first: that close releases and disposes it, and must find it alive.
+  if (!tell || !client || client->windowEnded()) disposed = true;
 }
 
 // A window destroyed with its parent before we read the notice: found in the queue, so that
@@ -360,27 +340,30 @@ bool X11EditorWindow::noticeDestruction() {
 
 void X11EditorWindow::paint() {
   needsPaint = false;
-  try {
-    if (!device) device = DXBlit::createWindowDevice(&drawable);
-    device->render(*this);
-  } catch (const std::exception&) {
-    // No GL (or a drawing failure): black, and the next paint tries again.
-    if (device) {
-      device->release();
-      device = nullptr;
-    }
-    GC gc = XCreateGC(drawable.display, drawable.window, 0, nullptr);
-    XSetForeground(drawable.display, gc, 0);
-    XFillRectangle(drawable.display, drawable.window, gc, 0, 0, getWidth(), getHeight());
-    XFreeGC(drawable.display, gc);
+  if (client) client->paint();
+}
+
+void X11EditorWindow::render(DXBlit::Scene& scene) {
+  if (!device) device = DXBlit::createWindowDevice(&drawable);
+  device->render(scene);
+}
+
+void X11EditorWindow::paintBlack() {
+  if (device) {
+    device->release();
+    device = nullptr;
   }
+  GC gc = XCreateGC(drawable.display, drawable.window, 0, nullptr);
+  XSetForeground(drawable.display, gc, 0);
+  XFillRectangle(drawable.display, drawable.window, gc, 0, 0, width, height);
+  XFreeGC(drawable.display, gc);
 }
 
 void X11EditorWindow::confirmThen(const char* caption, const char* text,
                                   std::function<void()> onOk) {
   const unsigned flags = Platform::kMbOkCancel | Platform::kMbIconQuestion | Platform::kMbTaskModal;
   std::lock_guard<std::recursive_mutex> guard(busy);
-  if (disposed) return;
+  if (disposed || drawable.gone) return;
   boxes.push_back({text ? text : "", caption ? caption : "", flags,
                    [onOk = std::move(onOk)](int answer) {
                      if (answer == Platform::kIdOk && onOk) onOk();
@@ -400,13 +383,13 @@ bool X11EditorWindow::confirm(const char* caption, const char* text) {
   return answer == Platform::kIdOk;
 }
 
-void X11EditorWindow::redraw() { needsPaint = true; }
+void X11EditorWindow::invalidate() { needsPaint = true; }
 
 void X11EditorWindow::releaseResources() {
   std::lock_guard<std::recursive_mutex> guard(busy);
   if (!device) return;
   noticeDestruction();
-  Container::releaseResources();
+  if (client) client->releaseResources();
   device->release();
   device = nullptr;
 }
@@ -417,52 +400,31 @@ void X11EditorWindow::releaseGrab() {
   if (!drawable.gone) XUngrabPointer(drawable.display, CurrentTime);
 }
 
-void X11EditorWindow::setCapture(Control* control) {
-  if (captureControl && captureControl != control) captureControl->captureLost();
-  captureControl = control;
-  if (!control) {
-    releaseGrab();
-    if (menuOpen) {
-      menuOpen = false;
-      redraw();
-    }
-    return;
-  }
-  // Drags past the window's edge keep coming to us.
+void X11EditorWindow::grabPointer() {
   if (!drawable.gone && !grabbed)
     grabbed = XGrabPointer(drawable.display, drawable.window, False,
                            ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
                            GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
-  if (hoverChild && hoverChild != control) hoverChild->mouseLeave();
-  hoverChild = control;
 }
 
-bool X11EditorWindow::hasCapture(Control* control) { return control && control == captureControl; }
+void X11EditorWindow::releasePointer() { releaseGrab(); }
 
-Menu* X11EditorWindow::createMenu(Control* target) { return new LinuxMenu(*this, target); }
+bool X11EditorWindow::canShowMenu() {
+  std::lock_guard<std::recursive_mutex> guard(busy);
+  return !drawable.gone && !disposed;
+}
 
-bool X11EditorWindow::isMenuOpenFor(Control* control) { return menuOpen && control == menuTarget; }
-
-int X11EditorWindow::showMenu(const std::vector<PopupMenuEntry>& entries, Control* target, int x,
-                              int y) {
+int X11EditorWindow::showMenu(const std::vector<MenuEntry>& entries, int x, int y) {
   std::lock_guard<std::recursive_mutex> guard(busy);
   if (drawable.gone || disposed) return 0;
   // One menu at a time: one still up goes without a choice.
   menu.reset();
-  menuTarget = target;
-  menuOpen = true;
-  // The target shows its menu-open look while the menu is up.
   needsPaint = true;
   int rootX = x, rootY = y;
   Window child = 0;
   XTranslateCoordinates(drawable.display, drawable.window,
                         RootWindow(drawable.display, screenNumber), x, y, &rootX, &rootY, &child);
-  // A drag in progress gives the pointer up to the menu.
-  if (captureControl) {
-    Control* lost = captureControl;
-    captureControl = nullptr;
-    lost->captureLost();
-  }
+  // The root has taken a drag in progress from its control: the pointer is the menu's.
   releaseGrab();
   menu.reset(new X11PopupMenu(drawable.display, screenNumber, rootX, rootY, entries));
   // The pointer and the keyboard are the menu's at once, where no other client holds them: a
@@ -493,14 +455,14 @@ bool X11EditorWindow::takeWheelUnderPointer(float delta) {
 
 void X11EditorWindow::deliverHostWheel() {
   if (hostWheel == 0.0f) return;
-  TreePointerEvent wheel;
-  wheel.kind = TreePointerEvent::kWheel;
+  PointerEvent wheel;
+  wheel.kind = PointerEvent::kWheel;
   wheel.x = hostWheelX;
   wheel.y = hostWheelY;
   wheel.delta = hostWheel;
   wheel.modifiers = hostWheelModifiers;
   hostWheel = 0.0f;
-  deliver(wheel);
+  if (client) client->pointer(wheel);
 }
 
 void X11EditorWindow::showCursor(Platform::CursorShape shape) {

@@ -1,7 +1,7 @@
 // The editor's native X11 window: a child of the host's window on a display connection of our
 // own. Linux hosts drive editors through their idle calls, so the window handles its events, its
-// 10 ms poll and its painting there; it paints the tree through the GL device, and provides
-// capture (a pointer grab), menus, questions and repaint to the controls.
+// 10 ms poll and its painting there, and reports them to the editor's root; it offers the GL
+// device, a pointer grab, menus, questions and repaint.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -33,39 +33,39 @@ class X11EditorWindow : public NativeWindow,
   // Null when no window could be made (no display, a parent that is not a window, no GL
   // configuration); one line on stderr says why, and nothing is left behind. A null parent
   // makes a top-level window.
-  static X11EditorWindow* create(IFrameController* controller, uint32_t width, uint32_t height,
-                                 void* parentWindow);
+  static X11EditorWindow* create(uint32_t width, uint32_t height, void* parentWindow);
   ~X11EditorWindow() override;
 
-  void setTimer(ITimerController* controller) override;
+  void attach(WindowClient* windowClient) override;
+  void setTicking(bool on) override;
   // From this thread or another; a window whose events are being handled goes when that ends.
   void dispose() override;
   void idle(void (*unlockEditor)(void*), void* editor) override;
 
+  void invalidate() override;
+  void grabPointer() override;
+  void releasePointer() override;
+  bool holdsPointer() override { return true; }
+  bool canShowMenu() override;
+  // Returns at once: the menu runs from the following idle calls, and its end and choice are
+  // reported when it closes. Returns 0.
+  int showMenu(const std::vector<MenuEntry>& entries, int x, int y) override;
   bool confirm(const char* caption, const char* text) override;
   // The question is shown at once and answered from later idle calls; a press on the editor
   // meanwhile brings it to the front, as the system's owned boxes keep their owner waiting.
   void confirmThen(const char* caption, const char* text, std::function<void()> onOk) override;
-  void redraw() override;
+  void render(DXBlit::Scene& scene) override;
+  void paintBlack() override;
   void releaseResources() override;
-  void setCapture(Control* control) override;
-  bool hasCapture(Control* control) override;
-  Menu* createMenu(Control* target) override;
-  bool isMenuOpenFor(Control* control) override;
-
-  // Shows a menu at window coordinates for its target and returns at once: the menu runs from
-  // the following idle calls, and the chosen item reaches the target when it closes. Returns 0.
-  int showMenu(const std::vector<PopupMenuEntry>& entries, Control* target, int x, int y);
 
   Window getHandle() const { return drawable.window; }
   Display* getDisplay() const { return drawable.display; }
 
  private:
-  X11EditorWindow(IFrameController* controller, uint32_t width, uint32_t height);
+  X11EditorWindow(uint32_t width, uint32_t height);
   bool build(Window parent);
   void handlePending();
   void handleEvent(XEvent& event);
-  void deliver(const TreePointerEvent& event);
   void endMenu();
   void runBoxes();
   void dropMenuAndBoxes();
@@ -86,14 +86,13 @@ class X11EditorWindow : public NativeWindow,
   Cursor handCursor = 0, sizingCursor = 0;
   int cursorShape = -1;      // shown: -1 the inherited arrow, else a CursorShape
   bool cursorAsked = false;  // a control asked for a cursor during the current event
-  IFrameController* frameController;
-  ITimerController* timerController = nullptr;
+  uint32_t width, height;
+  WindowClient* client = nullptr;  // owned: the editor's root, with its tree
+  bool ownerGone = false;          // its end is told, or the owner let go of the window
+  bool ticking = false;
   long long lastTickNanoseconds = 0;
   DXBlit::Device* device = nullptr;
-  Control* captureControl = nullptr;
   bool grabbed = false;
-  Control* menuTarget = nullptr;
-  bool menuOpen = false;
   std::unique_ptr<X11PopupMenu> menu;
   // The boxes asked for, the front one shown; each runs its action once answered.
   struct Box {

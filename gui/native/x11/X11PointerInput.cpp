@@ -19,20 +19,20 @@ int32_t distance(int32_t a, int32_t b) { return a > b ? a - b : b - a; }
 
 }  // namespace
 
-TreePointerEvent PointerTranslator::translate(const XPointerEvent& event) {
-  TreePointerEvent out;
+PointerEvent PointerTranslator::translate(const XPointerEvent& event) {
+  PointerEvent out;
   out.x = event.x;
   out.y = event.y;
   out.modifiers = treeModifiers(event.state);
   switch (event.kind) {
     case XPointerEvent::kMotion:
-      out.kind = TreePointerEvent::kMove;
+      out.kind = PointerEvent::kMove;
       return out;
     case XPointerEvent::kPress: {
       if (event.button == 4 || event.button == 5) {
         // One wheel notch arrives as a press (and a release) of button 4 (away from the user)
         // or 5.
-        out.kind = TreePointerEvent::kWheel;
+        out.kind = PointerEvent::kWheel;
         out.delta = event.button == 4 ? 1.0f : -1.0f;
         return out;
       }
@@ -45,7 +45,7 @@ TreePointerEvent PointerTranslator::translate(const XPointerEvent& event) {
                           interval <= kDoubleClickMilliseconds &&
                           distance(event.x, lastX) <= kDoubleClickDistance &&
                           distance(event.y, lastY) <= kDoubleClickDistance;
-      out.kind = second ? TreePointerEvent::kDoubleClick : TreePointerEvent::kDown;
+      out.kind = second ? PointerEvent::kDoubleClick : PointerEvent::kDown;
       // A third press starts over, as the platform's own double clicks do.
       armed = !second;
       lastButton = event.button;
@@ -56,7 +56,7 @@ TreePointerEvent PointerTranslator::translate(const XPointerEvent& event) {
     }
     case XPointerEvent::kRelease:
       out.button = treeButton(event.button);
-      if (out.button) out.kind = TreePointerEvent::kUp;
+      if (out.button) out.kind = PointerEvent::kUp;
       return out;
   }
   return out;

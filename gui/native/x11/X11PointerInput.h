@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "gui/native/PointerEvent.h"
+
 namespace Mintwerk {
 
 struct XPointerEvent {
@@ -15,22 +17,13 @@ struct XPointerEvent {
   unsigned long time;  // server milliseconds
 };
 
-struct TreePointerEvent {
-  enum Kind { kNone, kMove, kDown, kUp, kDoubleClick, kWheel };
-  Kind kind = kNone;
-  int32_t x = 0, y = 0;
-  int button = 0;  // 1 left, 2 right
-  float delta = 0.0f;
-  int modifiers = 0;  // bit 0 Shift, bit 1 Ctrl
-};
-
 class PointerTranslator {
  public:
   // Two presses of one button within this time and this distance make a double click.
   static constexpr unsigned long kDoubleClickMilliseconds = 500;
   static constexpr int32_t kDoubleClickDistance = 2;
 
-  TreePointerEvent translate(const XPointerEvent& event);
+  PointerEvent translate(const XPointerEvent& event);
   // A window that lost the pointer (a menu or dialog took it) starts afresh.
   void forgetPresses() { armed = false; }
 

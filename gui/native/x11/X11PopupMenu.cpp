@@ -32,9 +32,9 @@ constexpr int kDragThreshold = 4;
 
 // What hosts and tests read to see the menu, in UTF-8: one line per entry, "--" for a
 // separator, the text as given (with its "&"), and a tab and "grey" after a disabled item.
-std::string describeEntries(const std::vector<PopupMenuEntry>& entries) {
+std::string describeEntries(const std::vector<MenuEntry>& entries) {
   std::string out;
-  for (const PopupMenuEntry& e : entries) {
+  for (const MenuEntry& e : entries) {
     if (!out.empty()) out += '\n';
     out += e.separator ? std::string("--")
                        : encodeUtf8(decodeText(e.text)) + (e.enabled ? "" : "\tgrey");
@@ -43,9 +43,9 @@ std::string describeEntries(const std::vector<PopupMenuEntry>& entries) {
 }
 
 // Every character the items hold, so that the menu's atlas has a glyph for each.
-std::vector<std::u32string> itemTexts(const std::vector<PopupMenuEntry>& entries) {
+std::vector<std::u32string> itemTexts(const std::vector<MenuEntry>& entries) {
   std::vector<std::u32string> texts;
-  for (const PopupMenuEntry& e : entries)
+  for (const MenuEntry& e : entries)
     if (!e.separator) texts.push_back(decodeText(e.text));
   return texts;
 }
@@ -53,7 +53,7 @@ std::vector<std::u32string> itemTexts(const std::vector<PopupMenuEntry>& entries
 }  // namespace
 
 struct X11PopupMenu::Shown {
-  Shown(Display* display, int screen, int x, int y, const std::vector<PopupMenuEntry>& entries)
+  Shown(Display* display, int screen, int x, int y, const std::vector<MenuEntry>& entries)
       : display(display),
         haveFont(renderGlyphAtlas("Vera", kMenuPointSize, font, itemTexts(entries))),
         model(entries, [this](const std::u32string& s) {
@@ -298,7 +298,7 @@ struct X11PopupMenu::Shown {
 };
 
 X11PopupMenu::X11PopupMenu(Display* display, int screen, int x, int y,
-                           const std::vector<PopupMenuEntry>& entries)
+                           const std::vector<MenuEntry>& entries)
     : shown(new Shown(display, screen, x, y, entries)) {}
 
 X11PopupMenu::~X11PopupMenu() { delete shown; }
@@ -311,7 +311,7 @@ bool X11PopupMenu::tick() { return shown->tick(); }
 
 int X11PopupMenu::chosen() const { return shown->ended ? shown->result : -1; }
 
-int runPopupMenu(Display* display, int x, int y, const std::vector<PopupMenuEntry>& entries) {
+int runPopupMenu(Display* display, int x, int y, const std::vector<MenuEntry>& entries) {
   if (!display || entries.empty()) return -1;
   X11PopupMenu menu(display, DefaultScreen(display), x, y, entries);
   const int fd = ConnectionNumber(display);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "gui/native/MenuEntry.h"
+
 // Xlib's own name for a connection, declared without Xlib's macros (None, Bool, Status...).
 struct _XDisplay;
 typedef struct _XDisplay Display;
@@ -12,22 +14,13 @@ union _XEvent;
 
 namespace Mintwerk {
 
-// One line of a popup menu. The text marks its access key with "&" ("&&" is a literal "&").
-struct PopupMenuEntry {
-  std::string text;
-  int id;
-  bool enabled;
-  bool separator;
-};
-
 // A popup menu on a display connection, horizontally centred on the root point (x, y) of a
 // screen. It runs from its owner's loop: the owner hands it the menu window's events and ticks
 // it, and nothing waits for the user, so a host's thread goes on while the menu is up. The menu
 // window goes with the object.
 class X11PopupMenu {
  public:
-  X11PopupMenu(Display* display, int screen, int x, int y,
-               const std::vector<PopupMenuEntry>& entries);
+  X11PopupMenu(Display* display, int screen, int x, int y, const std::vector<MenuEntry>& entries);
   ~X11PopupMenu();
   X11PopupMenu(const X11PopupMenu&) = delete;
   X11PopupMenu& operator=(const X11PopupMenu&) = delete;
@@ -50,6 +43,6 @@ class X11PopupMenu {
 
 // Shows a popup menu on the default screen and runs it until an item is chosen or the menu is
 // dismissed (click outside, Escape). Returns the chosen id, or -1.
-int runPopupMenu(Display* display, int x, int y, const std::vector<PopupMenuEntry>& entries);
+int runPopupMenu(Display* display, int x, int y, const std::vector<MenuEntry>& entries);
 
 }  // namespace Mintwerk

@@ -5,9 +5,8 @@ namespace Mintwerk {
 
 namespace {
 
-NativeWindow* createX11Window(IFrameController* controller, uint32_t width, uint32_t height,
-                              void* parentWindow) {
-  return X11EditorWindow::create(controller, width, height, parentWindow);
+NativeWindow* createX11Window(uint32_t width, uint32_t height, void* parentWindow) {
+  return X11EditorWindow::create(width, height, parentWindow);
 }
 
 }  // namespace

@@ -1,0 +1,153 @@
+#include "gui/EditorRoot.h"
+
+#include <exception>
+#include <utility>
+
+#include "gui/Menu.h"
+
+namespace Mintwerk {
+
+EditorRoot::EditorRoot(NativeWindow& nativeWindow, IFrameController* frameOwner, uint32_t width,
+                       uint32_t height)
+    : Container(nullptr, 0, 0, width, height), window(nativeWindow), owner(frameOwner) {}
+
+EditorRoot::~EditorRoot() { deleteChildren(); }
+
+void EditorRoot::setTimer(ITimerController* controller) {
+  timer = controller;
+  window.setTicking(controller != nullptr);
+}
+
+bool EditorRoot::confirm(const char* caption, const char* text) {
+  return window.confirm(caption, text);
+}
+
+void EditorRoot::confirmThen(const char* caption, const char* text, std::function<void()> onOk) {
+  window.confirmThen(caption, text, std::move(onOk));
+}
+
+void EditorRoot::redraw() { window.invalidate(); }
+
+void EditorRoot::setCapture(Control* control) {
+  if (captureControl && captureControl != control) captureControl->captureLost();
+  captureControl = control;
+  if (!control) {
+    window.releasePointer();
+    // The pointer is free again: a menu's look ends with it.
+    if (menuOpen) {
+      menuOpen = false;
+      redraw();
+    }
+    return;
+  }
+  // Drags past the window's edge keep coming to us.
+  window.grabPointer();
+  if (hoverChild && hoverChild != control) hoverChild->mouseLeave();
+  hoverChild = control;
+}
+
+bool EditorRoot::hasCapture(Control* control) {
+  return control && control == captureControl && window.holdsPointer();
+}
+
+Menu* EditorRoot::createMenu(Control* target) { return new Menu(*this, target); }
+
+bool EditorRoot::isMenuOpenFor(Control* control) { return menuOpen && control == menuTarget; }
+
+int EditorRoot::showMenu(const std::vector<MenuEntry>& entries, Control* target, int x, int y) {
+  if (!window.canShowMenu()) return 0;
+  menuTarget = target;
+  menuOpen = true;
+  // The target shows its menu-open look while the menu is up.
+  redraw();
+  // A drag in progress gives the pointer up to the menu.
+  if (captureControl) {
+    Control* lost = captureControl;
+    captureControl = nullptr;
+    lost->captureLost();
+  }
+  return window.showMenu(entries, x, y);
+}
+
+void EditorRoot::pointer(const PointerEvent& event) {
+  if (event.kind == PointerEvent::kNone) return;
+  // Held by a control, the pointer's events go to it in its own coordinates.
+  Control* receiver = captureControl ? captureControl : this;
+  const int32_t x = captureControl ? event.x - captureControl->absoluteX() : event.x;
+  const int32_t y = captureControl ? event.y - captureControl->absoluteY() : event.y;
+  switch (event.kind) {
+    case PointerEvent::kMove:
+      receiver->mouseMove(x, y, event.modifiers);
+      break;
+    case PointerEvent::kDown:
+      receiver->mouseDown(x, y, event.button, event.modifiers);
+      break;
+    case PointerEvent::kUp:
+      receiver->mouseUp(x, y, event.button, event.modifiers);
+      break;
+    case PointerEvent::kDoubleClick:
+      receiver->mouseDoubleClick(x, y, event.button, event.modifiers);
+      break;
+    case PointerEvent::kWheel:
+      receiver->mouseWheel(x, y, event.delta, event.modifiers);
+      break;
+    case PointerEvent::kNone:
+      break;
+  }
+}
+
+void EditorRoot::pointerLeft() { mouseLeave(); }
+
+void EditorRoot::dragEnded() {
+  if (captureControl) setCapture(nullptr);
+}
+
+void EditorRoot::pointerTaken() {
+  if (captureControl) {
+    Control* lost = captureControl;
+    captureControl = nullptr;
+    lost->captureLost();
+  }
+  if (menuOpen) {
+    menuOpen = false;
+    redraw();
+  }
+}
+
+void EditorRoot::tick() {
+  if (timer) timer->onTimer();
+}
+
+void EditorRoot::paint() {
+  try {
+    window.render(*this);
+  } catch (const std::exception&) {
+    // No GL, or a drawing failure: black, and the next paint tries again.
+    window.paintBlack();
+  }
+}
+
+// The target loses its menu-open look; what was chosen comes on its own.
+void EditorRoot::menuEnded() {
+  menuOpen = false;
+  redraw();
+}
+
+void EditorRoot::menuChosen(int id) {
+  Control* target = menuTarget;
+  menuTarget = nullptr;
+  if (id >= 0 && target) target->menuCommand(id);
+}
+
+bool EditorRoot::canClose() { return owner && owner->canClose(); }
+
+bool EditorRoot::windowEnded() {
+  IFrameController* told = owner;
+  owner = nullptr;
+  timer = nullptr;
+  return told ? told->windowDestroyed() : true;
+}
+
+void EditorRoot::releaseResources() { Container::releaseResources(); }
+
+}  // namespace Mintwerk
