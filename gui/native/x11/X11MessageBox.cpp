@@ -106,126 +106,12 @@ struct X11MessageBox::Shown {
     // The bytes as a host or chunk gave them, decoded once; everything below takes characters.
     const std::u32string message = Mintwerk::decodeText(text ? text : "");
     const std::u32string title = Mintwerk::decodeText(caption ? caption : "");
-    haveFont = Mintwerk::renderGlyphAtlas("Vera", kPointSize, font, {message});
-    auto measure = [this](const std::u32string& s) {
-      return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
-    };
-    lines = wrapText(message, kMaxTextWidth, measure);
-    // The buttons must stay on the screen, whatever the text's length.
-    const int room = (monitor.height - 4 * kMargin - kBandHeight - kIconSize) / kLineHeight;
-    if (static_cast<int>(lines.size()) > std::max(room, 1)) {
-      lines.resize(static_cast<std::size_t>(std::max(room, 1)));
-      lines.back() += U"...";
-    }
-    float widest = 0.0f;
-    for (const std::u32string& line : lines) widest = std::max(widest, measure(line));
-    icon = flags & kIconMask;
-    haveMarkFont = icon && Mintwerk::renderGlyphAtlas("Vera", kMarkPointSize, markFont);
-    textX = kMargin + (icon ? kIconSize + 12 : 0);
-    const int textHeight = static_cast<int>(lines.size()) * kLineHeight;
-    const int areaHeight = std::max(textHeight, icon ? kIconSize : 0);
-    textY = kMargin + (areaHeight - textHeight) / 2;
-    const int buttonsWidth = static_cast<int>(buttons.size()) * (kButtonWidth + kButtonGap);
-    width = std::max({kMinWidth, textX + static_cast<int>(std::ceil(widest)) + kMargin,
-                      buttonsWidth + 2 * kMargin - kButtonGap});
-    height = kMargin + areaHeight + kMargin + kBandHeight;
-
-    const Window root = RootWindow(display, screen);
-    visual = DefaultVisual(display, screen);
-    depth = DefaultDepth(display, screen);
-    // Over the middle of the owner, kept on the owner's monitor.
-    const int x =
-        std::max(monitor.x, std::min(centreX - width / 2, monitor.x + monitor.width - width));
-    const int y =
-        std::max(monitor.y, std::min(centreY - height / 2, monitor.y + monitor.height - height));
-
-    XSetWindowAttributes set{};
-    set.background_pixel = WhitePixel(display, screen);
-    set.border_pixel = BlackPixel(display, screen);
-    set.event_mask = ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask |
-                     StructureNotifyMask | FocusChangeMask;
-    window = XCreateWindow(display, root, x, y, static_cast<unsigned>(width),
-                           static_cast<unsigned>(height), 0, depth, InputOutput, visual,
-                           CWBackPixel | CWBorderPixel | CWEventMask, &set);
-
-    // Window managers read the title in UTF-8; WM_NAME is for those that do not, in Latin-1.
-    setText(display, window, XA_WM_NAME, XA_STRING, Mintwerk::encodeLatin1(title));
-    setUtf8(display, window, "_NET_WM_NAME", title);
-    // For hosts and tests that answer boxes: what the box says and which buttons it has.
-    setUtf8(display, window, "_MINTWERK_MESSAGE_TEXT", message);
-    const long flagsValue = static_cast<long>(flags);
-    XChangeProperty(display, window, XInternAtom(display, "_MINTWERK_MESSAGE_FLAGS", False),
-                    XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&flagsValue), 1);
-    XClassHint hint{const_cast<char*>("messagebox"), const_cast<char*>("Mintwerk")};
-    XSetClassHint(display, window, &hint);
-    if (ownerTop) XSetTransientForHint(display, window, ownerTop);
-    setAtoms(display, window, "_NET_WM_WINDOW_TYPE",
-             {XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False)});
-    // Above the host's windows, and without a minimise button: a box out of sight would leave
-    // its question unanswered, and where the answer is waited for, the host stopped.
-    setAtoms(display, window, "_NET_WM_STATE",
-             {XInternAtom(display, "_NET_WM_STATE_MODAL", False),
-              XInternAtom(display, "_NET_WM_STATE_ABOVE", False)});
-    const long motifHints[5] = {kMotifFunctions | kMotifDecorations, kMotifMove | kMotifClose,
-                                kMotifBorder | kMotifTitle | kMotifMenu, 0, 0};
-    const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
-    XChangeProperty(display, window, motif, motif, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(motifHints), 5);
-    deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, window, &deleteWindow, 1);
-    const long pid = static_cast<long>(getpid());
-    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
-    XSizeHints* size = XAllocSizeHints();
-    if (size) {
-      size->flags = PPosition | PMinSize | PMaxSize;
-      size->x = x;
-      size->y = y;
-      size->min_width = size->max_width = width;
-      size->min_height = size->max_height = height;
-      XSetWMNormalHints(display, window, size);
-      XFree(size);
-    }
-    XWMHints* hints = XAllocWMHints();
-    if (hints) {
-      hints->flags = InputHint | StateHint;
-      hints->input = True;
-      hints->initial_state = NormalState;
-      XSetWMHints(display, window, hints);
-      XFree(hints);
-    }
+    layOut(wrapMessage(message));
+    createWindow();
+    describeWindow(title, message);
+    setWindowManagerHints();
+    setSizeAndInputHints();
     XMapRaised(display, window);
-  }
-
-  // The screen of the owner's window and the monitor that shows its middle; without an owner
-  // (or one that has gone), the monitor under the pointer.
-  void placeOnOwnersMonitor(unsigned long owner) {
-    screen = DefaultScreen(display);
-    ownerTop = 0;
-    XWindowAttributes attributes;
-    if (owner && XGetWindowAttributes(display, static_cast<Window>(owner), &attributes)) {
-      screen = XScreenNumberOfScreen(attributes.screen);
-      ownerTop = topLevelOf(display, static_cast<Window>(owner));
-    }
-    const Window root = RootWindow(display, screen);
-    Window child;
-    int ox = 0, oy = 0;
-    if (ownerTop && XGetWindowAttributes(display, ownerTop, &attributes) &&
-        XTranslateCoordinates(display, ownerTop, root, 0, 0, &ox, &oy, &child)) {
-      centreX = ox + attributes.width / 2;
-      centreY = oy + attributes.height / 2;
-      monitor = Mintwerk::monitorAt(display, screen, centreX, centreY);
-      return;
-    }
-    Window pointerRoot = 0;
-    int wx = 0, wy = 0;
-    unsigned mask = 0;
-    int px = DisplayWidth(display, screen) / 2, py = DisplayHeight(display, screen) / 2;
-    XQueryPointer(display, root, &pointerRoot, &child, &px, &py, &wx, &wy, &mask);
-    monitor = Mintwerk::monitorAt(display, screen, px, py);
-    centreX = monitor.x + monitor.width / 2;
-    centreY = monitor.y + monitor.height / 2;
   }
 
   ~Shown() {
@@ -261,6 +147,146 @@ struct X11MessageBox::Shown {
   int answer = 0;
 
  private:
+  // The screen of the owner's window and the monitor that shows its middle; without an owner
+  // (or one that has gone), the monitor under the pointer.
+  void placeOnOwnersMonitor(unsigned long owner) {
+    screen = DefaultScreen(display);
+    ownerTop = 0;
+    XWindowAttributes attributes;
+    if (owner && XGetWindowAttributes(display, static_cast<Window>(owner), &attributes)) {
+      screen = XScreenNumberOfScreen(attributes.screen);
+      ownerTop = topLevelOf(display, static_cast<Window>(owner));
+    }
+    const Window root = RootWindow(display, screen);
+    Window child;
+    int ox = 0, oy = 0;
+    if (ownerTop && XGetWindowAttributes(display, ownerTop, &attributes) &&
+        XTranslateCoordinates(display, ownerTop, root, 0, 0, &ox, &oy, &child)) {
+      centreX = ox + attributes.width / 2;
+      centreY = oy + attributes.height / 2;
+      monitor = Mintwerk::monitorAt(display, screen, centreX, centreY);
+      return;
+    }
+    Window pointerRoot = 0;
+    int wx = 0, wy = 0;
+    unsigned mask = 0;
+    int px = DisplayWidth(display, screen) / 2, py = DisplayHeight(display, screen) / 2;
+    XQueryPointer(display, root, &pointerRoot, &child, &px, &py, &wx, &wy, &mask);
+    monitor = Mintwerk::monitorAt(display, screen, px, py);
+    centreX = monitor.x + monitor.width / 2;
+    centreY = monitor.y + monitor.height / 2;
+  }
+
+  // The lines shown; returns the widest one's width, which the box's width follows.
+  float wrapMessage(const std::u32string& message) {
+    haveFont = Mintwerk::renderGlyphAtlas("Vera", kPointSize, font, {message});
+    auto measure = [this](const std::u32string& s) {
+      return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
+    };
+    lines = wrapText(message, kMaxTextWidth, measure);
+    // The buttons must stay on the screen, whatever the text's length.
+    const int room = (monitor.height - 4 * kMargin - kBandHeight - kIconSize) / kLineHeight;
+    if (static_cast<int>(lines.size()) > std::max(room, 1)) {
+      lines.resize(static_cast<std::size_t>(std::max(room, 1)));
+      lines.back() += U"...";
+    }
+    float widest = 0.0f;
+    for (const std::u32string& line : lines) widest = std::max(widest, measure(line));
+    return widest;
+  }
+
+  void layOut(float widest) {
+    icon = flags & kIconMask;
+    haveMarkFont = icon && Mintwerk::renderGlyphAtlas("Vera", kMarkPointSize, markFont);
+    textX = kMargin + (icon ? kIconSize + 12 : 0);
+    const int textHeight = static_cast<int>(lines.size()) * kLineHeight;
+    const int areaHeight = std::max(textHeight, icon ? kIconSize : 0);
+    textY = kMargin + (areaHeight - textHeight) / 2;
+    const int buttonsWidth = static_cast<int>(buttons.size()) * (kButtonWidth + kButtonGap);
+    width = std::max({kMinWidth, textX + static_cast<int>(std::ceil(widest)) + kMargin,
+                      buttonsWidth + 2 * kMargin - kButtonGap});
+    height = kMargin + areaHeight + kMargin + kBandHeight;
+  }
+
+  // Over the middle of the owner, kept on the owner's monitor.
+  int boxLeft() const {
+    return std::max(monitor.x, std::min(centreX - width / 2, monitor.x + monitor.width - width));
+  }
+  int boxTop() const {
+    return std::max(monitor.y, std::min(centreY - height / 2, monitor.y + monitor.height - height));
+  }
+
+  void createWindow() {
+    const Window root = RootWindow(display, screen);
+    visual = DefaultVisual(display, screen);
+    depth = DefaultDepth(display, screen);
+    XSetWindowAttributes set{};
+    set.background_pixel = WhitePixel(display, screen);
+    set.border_pixel = BlackPixel(display, screen);
+    set.event_mask = ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask |
+                     StructureNotifyMask | FocusChangeMask;
+    window = XCreateWindow(display, root, boxLeft(), boxTop(), static_cast<unsigned>(width),
+                           static_cast<unsigned>(height), 0, depth, InputOutput, visual,
+                           CWBackPixel | CWBorderPixel | CWEventMask, &set);
+  }
+
+  void describeWindow(const std::u32string& title, const std::u32string& message) {
+    // Window managers read the title in UTF-8; WM_NAME is for those that do not, in Latin-1.
+    setText(display, window, XA_WM_NAME, XA_STRING, Mintwerk::encodeLatin1(title));
+    setUtf8(display, window, "_NET_WM_NAME", title);
+    // For hosts and tests that answer boxes: what the box says and which buttons it has.
+    setUtf8(display, window, "_MINTWERK_MESSAGE_TEXT", message);
+    const long flagsValue = static_cast<long>(flags);
+    XChangeProperty(display, window, XInternAtom(display, "_MINTWERK_MESSAGE_FLAGS", False),
+                    XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&flagsValue), 1);
+  }
+
+  void setWindowManagerHints() {
+    XClassHint hint{const_cast<char*>("messagebox"), const_cast<char*>("Mintwerk")};
+    XSetClassHint(display, window, &hint);
+    if (ownerTop) XSetTransientForHint(display, window, ownerTop);
+    setAtoms(display, window, "_NET_WM_WINDOW_TYPE",
+             {XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False)});
+    // Above the host's windows, and without a minimise button: a box out of sight would leave
+    // its question unanswered, and where the answer is waited for, the host stopped.
+    setAtoms(display, window, "_NET_WM_STATE",
+             {XInternAtom(display, "_NET_WM_STATE_MODAL", False),
+              XInternAtom(display, "_NET_WM_STATE_ABOVE", False)});
+    const long motifHints[5] = {kMotifFunctions | kMotifDecorations, kMotifMove | kMotifClose,
+                                kMotifBorder | kMotifTitle | kMotifMenu, 0, 0};
+    const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, window, motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(motifHints), 5);
+    deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window, &deleteWindow, 1);
+    const long pid = static_cast<long>(getpid());
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+  }
+
+  // A fixed size where the layout put it, and the keyboard taken when shown.
+  void setSizeAndInputHints() {
+    XSizeHints* size = XAllocSizeHints();
+    if (size) {
+      size->flags = PPosition | PMinSize | PMaxSize;
+      size->x = boxLeft();
+      size->y = boxTop();
+      size->min_width = size->max_width = width;
+      size->min_height = size->max_height = height;
+      XSetWMNormalHints(display, window, size);
+      XFree(size);
+    }
+    XWMHints* hints = XAllocWMHints();
+    if (hints) {
+      hints->flags = InputHint | StateHint;
+      hints->input = True;
+      hints->initial_state = NormalState;
+      XSetWMHints(display, window, hints);
+      XFree(hints);
+    }
+  }
+
   int buttonLeft(int index) const {
     const int count = static_cast<int>(buttons.size());
     return width - kMargin - (count - index) * kButtonWidth - (count - 1 - index) * kButtonGap;
