@@ -90,7 +90,7 @@ void PlugEditVST::close() {
 }
 
 bool PlugEditVST::onWheel(float notches) {
-  return Platform::postWheelToOwnWindowUnderPointer(notches);
+  return postWheelToOwnWindowUnderPointer(notches);
 }
 
 void PlugEditVST::idle() {

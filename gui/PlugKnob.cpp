@@ -75,13 +75,13 @@ bool PlugKnobBase::mouseMove(int32_t, int32_t y, int modifiers) {
       dragValue = clamp01(dragValue + static_cast<float>(old - y) / range);
       data->setValue(paramIndex, dragValue);
     }
-    Platform::setCursor(Platform::CursorShape::kVerticalResize);
+    setCursor(CursorShape::kVerticalResize);
   } else {
     if (!hover) {
       hover = true;
       redraw();
     }
-    Platform::setCursor(Platform::CursorShape::kHand);
+    setCursor(CursorShape::kHand);
   }
   return true;
 }

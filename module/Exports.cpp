@@ -15,7 +15,7 @@
 extern "C" QUORL_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
 #if !defined(_WIN32)
   // The chunk reader's and the defaults' questions are our own X11 boxes.
-  Platform::useX11MessageBoxes();
+  Mintwerk::useX11MessageBoxes();
 #endif
   return PlugCore::pluginMain(host, Platform::cpuHasSse2());
 }

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace Platform {
+namespace Mintwerk {
 
 // Turns a host's wheel notification into an ordinary wheel message for the window under the
 // pointer, when that window is one of this module's. False when nothing was posted.
@@ -23,4 +23,4 @@ inline bool wheelDeltaFor(float notches, int16_t& delta) {
   return true;
 }
 
-}  // namespace Platform
+}  // namespace Mintwerk

@@ -288,11 +288,11 @@ TEST(WheelDelta, TruncatesTowardsZeroAndHoldsWithinSixteenBits) {
                {1000.0f, 32767}, {-1e30f, -32768}, {infinity, 32767}, {-infinity, -32768}};
   for (const auto& c : cases) {
     int16_t delta = 1;
-    EXPECT_TRUE(Platform::wheelDeltaFor(c.notches, delta)) << c.notches;
+    EXPECT_TRUE(Mintwerk::wheelDeltaFor(c.notches, delta)) << c.notches;
     EXPECT_EQ(delta, c.delta) << c.notches;
   }
   int16_t delta = 7;
-  EXPECT_FALSE(Platform::wheelDeltaFor(std::numeric_limits<float>::quiet_NaN(), delta));
+  EXPECT_FALSE(Mintwerk::wheelDeltaFor(std::numeric_limits<float>::quiet_NaN(), delta));
 }
 
 TEST(DispatcherClose, CloseThroughTheRecordDestroysTheInstance) {

@@ -53,7 +53,7 @@ class MessageBox : public ::testing::Test {
 
   Window show(const char* text, const char* caption, unsigned flags, unsigned long owner = 0) {
     result = std::async(std::launch::async,
-                        [=] { return Platform::showX11MessageBox(text, caption, flags, owner); });
+                        [=] { return Mintwerk::showX11MessageBox(text, caption, flags, owner); });
     return waitForWindow(driver.display, "messagebox");
   }
 
@@ -244,7 +244,7 @@ TEST_F(MessageBox, SeveralThreadsShowBoxesAtOnce) {
   Window first = show("first", "One", kConfirm);
   ASSERT_NE(first, 0u);
   std::future<int> second = std::async(std::launch::async, [] {
-    return Platform::showX11MessageBox("second", "Two", kQuestion, 0);
+    return Mintwerk::showX11MessageBox("second", "Two", kQuestion, 0);
   });
   Window other = waitForWindow(driver.display, "messagebox", first);
   ASSERT_NE(other, 0u);
@@ -298,11 +298,11 @@ TEST_F(MessageBox, OverlappingBoxAndEditorConnectionPutTheHostsHandlerBack) {
   const XErrorHandler before = XSetErrorHandler(countOtherErrors);
   Window box = show("Overlap", "Quorl", kConfirm);
   ASSERT_NE(box, 0u);
-  Display* editor = Platform::openOwnDisplay("test editor");
+  Display* editor = Mintwerk::openOwnDisplay("test editor");
   ASSERT_NE(editor, nullptr);
   sendKey(driver.display, box, XK_Escape);
   EXPECT_EQ(answer(), kIdCancel);
-  Platform::closeOwnDisplay(editor);
+  Mintwerk::closeOwnDisplay(editor);
   EXPECT_EQ(XSetErrorHandler(before), countOtherErrors);
 }
 
@@ -340,7 +340,7 @@ TEST(MessageBoxWithoutDisplay, StderrAndTheConservativeAnswer) {
       setenv("DISPLAY", value, 1);
     else
       unsetenv("DISPLAY");
-    EXPECT_EQ(Platform::showX11MessageBox("x", "y", kConfirm, 0), -1);
+    EXPECT_EQ(Mintwerk::showX11MessageBox("x", "y", kConfirm, 0), -1);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(Platform::messageBox(kSaveText, "Quorl", kConfirm), kIdCancel);
     EXPECT_EQ(Platform::messageBox("Trying to load a preset", "Quorl", kQuestion), kIdNo);
@@ -355,7 +355,7 @@ TEST(MessageBoxWithoutDisplay, StderrAndTheConservativeAnswer) {
 // With a display, the seam shows our box (as the module installs it when it loads) unless a
 // handler stands in.
 TEST_F(MessageBox, TheSeamShowsOurBoxUnlessAHandlerStandsIn) {
-  Platform::useX11MessageBoxes();
+  Mintwerk::useX11MessageBoxes();
   result = std::async(std::launch::async,
                       [] { return Platform::messageBox("Loading.", "Quorl", kConfirm); });
   ASSERT_NE(waitForWindow(driver.display, "messagebox"), 0u);

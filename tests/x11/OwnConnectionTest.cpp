@@ -65,13 +65,13 @@ class OwnConnectionErrors : public ::testing::Test {
 };
 
 TEST_F(OwnConnectionErrors, AHostThatSwapsAndRestoresItsHandlerNeverSeesOurErrors) {
-  Display* ours = Platform::openOwnDisplay("test editor");
+  Display* ours = Mintwerk::openOwnDisplay("test editor");
   ASSERT_NE(ours, nullptr);
   hostWrapsACall();
   // A window destroyed under us while we paint, an indirect GLX request refused: any error.
   XMapWindow(ours, kNoWindow);
-  EXPECT_EQ(Platform::syncAndTakeError(ours), BadWindow);
-  EXPECT_EQ(Platform::syncAndTakeError(ours), 0) << "an error is reported once";
+  EXPECT_EQ(Mintwerk::syncAndTakeError(ours), BadWindow);
+  EXPECT_EQ(Mintwerk::syncAndTakeError(ours), 0) << "an error is reported once";
   EXPECT_EQ(callsFrom(ours), 0);
   // The host's own connection keeps its handler.
   XMapWindow(host.display, kNoWindow);
@@ -79,20 +79,20 @@ TEST_F(OwnConnectionErrors, AHostThatSwapsAndRestoresItsHandlerNeverSeesOurError
   EXPECT_EQ(callsFrom(host.display), 1);
   // Also while our connection closes: what is still in flight stays ours.
   XMapWindow(ours, kNoWindow);
-  Platform::closeOwnDisplay(ours);
+  Mintwerk::closeOwnDisplay(ours);
   EXPECT_EQ(callsFrom(ours), 0);
-  EXPECT_EQ(Platform::ownDisplayCount(), 0);
+  EXPECT_EQ(Mintwerk::ownDisplayCount(), 0);
 }
 
 TEST_F(OwnConnectionErrors, ErrorsOfAReplyRequestStayOursToo) {
-  Display* ours = Platform::openOwnDisplay("test editor");
+  Display* ours = Mintwerk::openOwnDisplay("test editor");
   ASSERT_NE(ours, nullptr);
   hostWrapsACall();
   XWindowAttributes attributes;
   EXPECT_EQ(XGetWindowAttributes(ours, kNoWindow, &attributes), 0);
-  EXPECT_EQ(Platform::syncAndTakeError(ours), BadWindow);
+  EXPECT_EQ(Mintwerk::syncAndTakeError(ours), BadWindow);
   EXPECT_EQ(callsFrom(ours), 0);
-  Platform::closeOwnDisplay(ours);
+  Mintwerk::closeOwnDisplay(ours);
 }
 
 // The worst case: the handler the host had saved is Xlib's default, which prints "X Error of
@@ -101,13 +101,13 @@ TEST_F(OwnConnectionErrors, OurErrorsDoNotEndAHostThatPutBackXlibsDefault) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        Display* ours = Platform::openOwnDisplay("test editor");
+        Display* ours = Mintwerk::openOwnDisplay("test editor");
         if (!ours) _exit(3);
         XSetErrorHandler(hostsTemporaryHandler);
         XSetErrorHandler(nullptr);  // Xlib's default
         XMapWindow(ours, kNoWindow);
-        const int error = Platform::syncAndTakeError(ours);
-        Platform::closeOwnDisplay(ours);
+        const int error = Mintwerk::syncAndTakeError(ours);
+        Mintwerk::closeOwnDisplay(ours);
         _exit(error == BadWindow ? 0 : 2);
       },
       ::testing::ExitedWithCode(0), "");
@@ -117,10 +117,10 @@ TEST_F(OwnConnectionErrors, OurErrorsDoNotEndAHostThatPutBackXlibsDefault) {
 // put back (or chain to), never one of ours: after we have closed (and perhaps been unloaded)
 // the host restores what it got and its errors go straight to its own handler.
 TEST_F(OwnConnectionErrors, WhatAHostRestoresAfterwardsIsItsOwnHandler) {
-  Display* ours = Platform::openOwnDisplay("test editor");
+  Display* ours = Mintwerk::openOwnDisplay("test editor");
   ASSERT_NE(ours, nullptr);
   const XErrorHandler saved = XSetErrorHandler(hostsTemporaryHandler);
-  Platform::closeOwnDisplay(ours);
+  Mintwerk::closeOwnDisplay(ours);
   XSetErrorHandler(saved);
   EXPECT_EQ(saved, hostsHandler);
   XMapWindow(host.display, kNoWindow);
@@ -131,21 +131,21 @@ TEST_F(OwnConnectionErrors, WhatAHostRestoresAfterwardsIsItsOwnHandler) {
 
 // Two of our connections at once, opened and closed in either order, each with its own errors.
 TEST_F(OwnConnectionErrors, EachConnectionReportsOnlyItsOwnErrors) {
-  Display* editor = Platform::openOwnDisplay("test editor");
-  Display* box = Platform::openOwnDisplay("test box");
+  Display* editor = Mintwerk::openOwnDisplay("test editor");
+  Display* box = Mintwerk::openOwnDisplay("test box");
   ASSERT_NE(editor, nullptr);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(Platform::ownDisplayCount(), 2);
+  EXPECT_EQ(Mintwerk::ownDisplayCount(), 2);
   hostWrapsACall();
   XMapWindow(box, kNoWindow);
-  EXPECT_EQ(Platform::syncAndTakeError(editor), 0);
-  EXPECT_EQ(Platform::syncAndTakeError(box), BadWindow);
-  Platform::closeOwnDisplay(editor);
+  EXPECT_EQ(Mintwerk::syncAndTakeError(editor), 0);
+  EXPECT_EQ(Mintwerk::syncAndTakeError(box), BadWindow);
+  Mintwerk::closeOwnDisplay(editor);
   XFreePixmap(box, kNoWindow);
-  EXPECT_EQ(Platform::syncAndTakeError(box), BadPixmap);
-  Platform::closeOwnDisplay(box);
+  EXPECT_EQ(Mintwerk::syncAndTakeError(box), BadPixmap);
+  Mintwerk::closeOwnDisplay(box);
   EXPECT_EQ(callsFrom(editor) + callsFrom(box), 0);
-  EXPECT_EQ(Platform::ownDisplayCount(), 0);
+  EXPECT_EQ(Mintwerk::ownDisplayCount(), 0);
 }
 
 }  // namespace

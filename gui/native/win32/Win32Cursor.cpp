@@ -2,10 +2,10 @@
 
 #include "gui/native/Cursor.h"
 
-namespace Platform {
+namespace Mintwerk {
 
 void setCursor(CursorShape shape) {
   SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(shape == CursorShape::kHand ? 32649 : 32645)));
 }
 
-}  // namespace Platform
+}  // namespace Mintwerk

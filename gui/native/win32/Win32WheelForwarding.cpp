@@ -3,7 +3,7 @@
 #include "gui/native/WheelForwarding.h"
 #include "platform/ModuleHandle.h"
 
-namespace Platform {
+namespace Mintwerk {
 
 bool postWheelToOwnWindowUnderPointer(float notches) {
   int16_t delta;
@@ -25,4 +25,4 @@ bool postWheelToOwnWindowUnderPointer(float notches) {
   return true;
 }
 
-}  // namespace Platform
+}  // namespace Mintwerk

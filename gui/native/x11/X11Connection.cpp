@@ -14,7 +14,7 @@
 #undef min
 #undef max
 
-namespace Platform {
+namespace Mintwerk {
 
 namespace {
 
@@ -115,4 +115,4 @@ int ownDisplayCount() {
   return static_cast<int>(connections.size());
 }
 
-}  // namespace Platform
+}  // namespace Mintwerk

@@ -6,7 +6,7 @@
 
 #include <X11/Xlib.h>
 
-namespace Platform {
+namespace Mintwerk {
 
 // Opens a connection to the default display with our error handling; null (and one line on
 // stderr naming `purpose`) when none can be opened.
@@ -21,4 +21,4 @@ int syncAndTakeError(Display* display);
 // How many of our connections are open (for tests of the lifecycle).
 int ownDisplayCount();
 
-}  // namespace Platform
+}  // namespace Mintwerk

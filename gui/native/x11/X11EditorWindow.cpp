@@ -50,7 +50,7 @@ X11EditorWindow* X11EditorWindow::create(uint32_t width, uint32_t height, void* 
 }
 
 bool X11EditorWindow::build(Window parent) {
-  Display* display = Platform::openOwnDisplay(kLinePrefix);
+  Display* display = openOwnDisplay(kLinePrefix);
   if (!display) return false;
   drawable.display = display;
   const bool topLevel = parent == 0;
@@ -58,7 +58,7 @@ bool X11EditorWindow::build(Window parent) {
   if (topLevel) parent = DefaultRootWindow(display);
   // A parent id that names no window fails here, with its error swallowed.
   const Status known = XGetWindowAttributes(display, parent, &parentAttributes);
-  if (Platform::syncAndTakeError(display) || !known) {
+  if (syncAndTakeError(display) || !known) {
     std::fprintf(stderr, "%s: the host's window 0x%lx is not a window\n", kLinePrefix, parent);
     return false;
   }
@@ -89,13 +89,13 @@ bool X11EditorWindow::build(Window parent) {
     XStoreName(display, window, "control");
   }
   XMapWindow(display, window);
-  if (Platform::syncAndTakeError(display) || !window) {
+  if (syncAndTakeError(display) || !window) {
     // The parent may have gone meanwhile; whatever was made goes with the connection.
     std::fprintf(stderr, "%s: the window could not be made in 0x%lx\n", kLinePrefix, parent);
     return false;
   }
   drawable.window = window;
-  Platform::addWheelTarget(this);
+  addWheelTarget(this);
   handCursor = XCreateFontCursor(display, XC_hand2);
   sizingCursor = XCreateFontCursor(display, XC_sb_v_double_arrow);
   XFlush(display);
@@ -103,7 +103,7 @@ bool X11EditorWindow::build(Window parent) {
 }
 
 X11EditorWindow::~X11EditorWindow() {
-  Platform::removeWheelTarget(this);
+  removeWheelTarget(this);
   dropMenuAndBoxes();
   delete client;  // the root and its tree, while the device still exists
   client = nullptr;
@@ -115,7 +115,7 @@ X11EditorWindow::~X11EditorWindow() {
   if (handCursor) XFreeCursor(display, handCursor);
   if (sizingCursor) XFreeCursor(display, sizingCursor);
   if (colormap) XFreeColormap(display, colormap);
-  Platform::closeOwnDisplay(display);
+  closeOwnDisplay(display);
 }
 
 void X11EditorWindow::attach(WindowClient* windowClient) { client = windowClient; }
@@ -149,11 +149,11 @@ void X11EditorWindow::idle(void (*unlockEditor)(void*), void* editor) {
   // A host that calls idle again from one of our callbacks (a gesture's start, say) gets
   // nothing handled in the middle of the control that called it.
   if (!disposed && holds == 1) {
-    Platform::CursorTarget* previous = Platform::setCursorTarget(this);
+    CursorTarget* previous = setCursorTarget(this);
     Platform::NoticeSink* previousSink = Platform::setNoticeSink(this);
     handlePending();
     Platform::setNoticeSink(previousSink);
-    Platform::setCursorTarget(previous);
+    setCursorTarget(previous);
   }
   const bool finished = --holds == 0 && disposed;
   busy.unlock();
@@ -274,7 +274,7 @@ void X11EditorWindow::runBoxes() {
     Box& front = boxes.front();
     int answer = -1;
     if (!front.shown) {
-      front.shown.reset(new Platform::X11MessageBox(front.text.c_str(), front.caption.c_str(),
+      front.shown.reset(new X11MessageBox(front.text.c_str(), front.caption.c_str(),
                                                     front.flags,
                                                     drawable.gone ? 0 : drawable.window));
       // No display for the box: the plain box says it on stderr and answers as nobody could.
@@ -376,7 +376,7 @@ void X11EditorWindow::confirmThen(const char* caption, const char* text,
 bool X11EditorWindow::confirm(const char* caption, const char* text) {
   const unsigned flags = Platform::kMbOkCancel | Platform::kMbIconQuestion | Platform::kMbTaskModal;
   int answer = -1;
-  if (!drawable.gone) answer = Platform::showX11MessageBox(text, caption, flags, drawable.window);
+  if (!drawable.gone) answer = showX11MessageBox(text, caption, flags, drawable.window);
   // No display for the dialog: the plain box says it on stderr and answers Cancel.
   if (answer < 0) answer = Platform::messageBox(text, caption, flags);
   pointer.forgetPresses();
@@ -445,7 +445,7 @@ bool X11EditorWindow::takeWheelUnderPointer(float delta) {
   unsigned state = 0;
   while (XQueryPointer(display, under, &root, &child, &rootX, &rootY, &x, &y, &state) && child)
     under = child;
-  if (Platform::syncAndTakeError(display) || under != drawable.window) return false;
+  if (syncAndTakeError(display) || under != drawable.window) return false;
   hostWheel += delta;
   hostWheelX = x;
   hostWheelY = y;
@@ -465,7 +465,7 @@ void X11EditorWindow::deliverHostWheel() {
   if (client) client->pointer(wheel);
 }
 
-void X11EditorWindow::showCursor(Platform::CursorShape shape) {
+void X11EditorWindow::showCursor(CursorShape shape) {
   cursorAsked = true;
   setCursorShape(static_cast<int>(shape));
 }
@@ -478,7 +478,7 @@ void X11EditorWindow::setCursorShape(int shape) {
   else
     XDefineCursor(
         drawable.display, drawable.window,
-        shape == static_cast<int>(Platform::CursorShape::kHand) ? handCursor : sizingCursor);
+        shape == static_cast<int>(CursorShape::kHand) ? handCursor : sizingCursor);
 }
 
 }  // namespace Mintwerk

@@ -16,8 +16,8 @@
 #include "dxblit/Device.h"
 #include "dxblit/native/X11Drawable.h"
 #include "gui/native/NativeWindow.h"
-#include "gui/native/x11/LinuxCursor.h"
-#include "gui/native/x11/LinuxWheelForwarding.h"
+#include "gui/native/x11/X11Cursor.h"
+#include "gui/native/x11/X11WheelForwarding.h"
 #include "gui/native/x11/X11MessageBox.h"
 #include "gui/native/x11/X11PointerInput.h"
 #include "gui/native/x11/X11PopupMenu.h"
@@ -26,8 +26,8 @@
 namespace Mintwerk {
 
 class X11EditorWindow : public NativeWindow,
-                        private Platform::CursorTarget,
-                        private Platform::WheelTarget,
+                        private CursorTarget,
+                        private WheelTarget,
                         private Platform::NoticeSink {
  public:
   // Null when no window could be made (no display, a parent that is not a window, no GL
@@ -73,7 +73,7 @@ class X11EditorWindow : public NativeWindow,
   void windowWasDestroyed();
   bool noticeDestruction();
   void paint();
-  void showCursor(Platform::CursorShape shape) override;
+  void showCursor(CursorShape shape) override;
   bool takeWheelUnderPointer(float delta) override;
   void deliverHostWheel();
   void setCursorShape(int shape);
@@ -99,7 +99,7 @@ class X11EditorWindow : public NativeWindow,
     std::string text, caption;
     unsigned flags;
     std::function<void(int answer)> then;
-    std::unique_ptr<Platform::X11MessageBox> shown;
+    std::unique_ptr<X11MessageBox> shown;
   };
   std::deque<Box> boxes;
   bool needsPaint = true;

@@ -21,7 +21,7 @@
 #include "platform/linux/NoticeSink.h"
 #include "text/TextEncoding.h"
 
-namespace Platform {
+namespace Mintwerk {
 
 namespace {
 
@@ -100,8 +100,8 @@ Window topLevelOf(Display* display, Window window) {
 struct X11MessageBox::Shown {
   Shown(Display* display, const char* text, const char* caption, unsigned flags,
         unsigned long owner)
-      : display(display), flags(flags), buttons(dialogButtons(flags)) {
-    focus = defaultButton(flags);
+      : display(display), flags(flags), buttons(Platform::dialogButtons(flags)) {
+    focus = Platform::defaultButton(flags);
     placeOnOwnersMonitor(owner);
     // The bytes as a host or chunk gave them, decoded once; everything below takes characters.
     const std::u32string message = Mintwerk::decodeText(text ? text : "");
@@ -129,7 +129,7 @@ struct X11MessageBox::Shown {
       // A server gone away answers as nobody could.
       pollfd check{ConnectionNumber(display), 0, 0};
       if (poll(&check, 1, 0) > 0 && (check.revents & (POLLHUP | POLLERR))) {
-        answer = conservativeAnswer(flags);
+        answer = Platform::conservativeAnswer(flags);
         answered = true;
       }
     }
@@ -183,7 +183,7 @@ struct X11MessageBox::Shown {
     auto measure = [this](const std::u32string& s) {
       return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
     };
-    lines = wrapText(message, kMaxTextWidth, measure);
+    lines = Platform::wrapText(message, kMaxTextWidth, measure);
     // The buttons must stay on the screen, whatever the text's length.
     const int room = (monitor.height - 4 * kMargin - kBandHeight - kIconSize) / kLineHeight;
     if (static_cast<int>(lines.size()) > std::max(room, 1)) {
@@ -319,11 +319,11 @@ struct X11MessageBox::Shown {
         XMapRaised(display, window);
         return false;
       case DestroyNotify:
-        return finish(escapeAnswer(flags));
+        return finish(Platform::escapeAnswer(flags));
       case ClientMessage:
         if (event.xclient.format == 32 &&
             static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow)
-          return finish(escapeAnswer(flags));
+          return finish(Platform::escapeAnswer(flags));
         return false;
       case ButtonPress:
         if (event.xbutton.button != Button1) return false;
@@ -354,7 +354,7 @@ struct X11MessageBox::Shown {
     const int count = static_cast<int>(buttons.size());
     switch (sym) {
       case XK_Escape:
-        return finish(escapeAnswer(flags));
+        return finish(Platform::escapeAnswer(flags));
       case XK_Return:
       case XK_KP_Enter:
       case XK_space:
@@ -374,7 +374,7 @@ struct X11MessageBox::Shown {
     }
     const char32_t typed = Mintwerk::lowerCase(Mintwerk::typedCharacter(sym));
     if (typed && (event.state & (ControlMask | Mod1Mask)) == 0) {
-      for (const DialogButton& button : buttons) {
+      for (const Platform::DialogButton& button : buttons) {
         const MnemonicText label = Mintwerk::parseMnemonic(button.label);
         if (label.key && label.key == typed) return finish(button.answer);
       }
@@ -421,7 +421,7 @@ struct X11MessageBox::Shown {
   }
 
   unsigned flags;
-  std::vector<DialogButton> buttons;
+  std::vector<Platform::DialogButton> buttons;
   GlyphAtlas font, markFont;
   bool haveFont = false, haveMarkFont = false;
   std::vector<std::u32string> lines;
@@ -479,6 +479,6 @@ int presentWithoutOwner(const char* text, const char* caption, unsigned flags) {
 }
 }  // namespace
 
-void useX11MessageBoxes() { setMessageBoxPresenter(presentWithoutOwner); }
+void useX11MessageBoxes() { Platform::setMessageBoxPresenter(presentWithoutOwner); }
 
-}  // namespace Platform
+}  // namespace Mintwerk

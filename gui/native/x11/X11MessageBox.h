@@ -1,7 +1,7 @@
 // Message boxes on X11, drawn by us on a connection of their own.
 #pragma once
 
-namespace Platform {
+namespace Mintwerk {
 
 // A box on a display connection of its own, transient for `owner` (an X window id, 0 for none),
 // that runs from its owner's loop: nothing waits for the user, so a host's thread goes on while
@@ -37,4 +37,4 @@ int showX11MessageBox(const char* text, const char* caption, unsigned flags, uns
 // From now on the plain message boxes (Platform::messageBox) are these boxes, without an owner.
 void useX11MessageBoxes();
 
-}  // namespace Platform
+}  // namespace Mintwerk

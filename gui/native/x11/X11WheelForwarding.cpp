@@ -1,10 +1,10 @@
-#include "gui/native/x11/LinuxWheelForwarding.h"
+#include "gui/native/x11/X11WheelForwarding.h"
 
 #include <algorithm>
 #include <mutex>
 #include <vector>
 
-namespace Platform {
+namespace Mintwerk {
 
 namespace {
 std::mutex targetsLock;
@@ -32,4 +32,4 @@ bool postWheelToOwnWindowUnderPointer(float notches) {
   return false;
 }
 
-}  // namespace Platform
+}  // namespace Mintwerk

@@ -4,7 +4,7 @@
 
 #include "gui/native/WheelForwarding.h"
 
-namespace Platform {
+namespace Mintwerk {
 
 class WheelTarget {
  public:
@@ -18,4 +18,4 @@ class WheelTarget {
 void addWheelTarget(WheelTarget* target);
 void removeWheelTarget(WheelTarget* target);
 
-}  // namespace Platform
+}  // namespace Mintwerk

@@ -1,5 +1,5 @@
 // X has no "cursor of the window under the pointer": a window defines its own. The window whose
-// events are being handled on this thread stands as the target of Platform::setCursor.
+// events are being handled on this thread stands as the target of setCursor.
 #pragma once
 
 // X's protocol header names one of its size queries CursorShape, as a macro.
@@ -8,7 +8,7 @@
 #endif
 #include "gui/native/Cursor.h"
 
-namespace Platform {
+namespace Mintwerk {
 
 class CursorTarget {
  public:
@@ -21,4 +21,4 @@ class CursorTarget {
 // Sets this thread's target (null: none) and returns the one it replaces.
 CursorTarget* setCursorTarget(CursorTarget* target);
 
-}  // namespace Platform
+}  // namespace Mintwerk

@@ -1,6 +1,6 @@
-#include "gui/native/x11/LinuxCursor.h"
+#include "gui/native/x11/X11Cursor.h"
 
-namespace Platform {
+namespace Mintwerk {
 
 namespace {
 thread_local CursorTarget* currentTarget = nullptr;
@@ -17,4 +17,4 @@ void setCursor(CursorShape shape) {
   if (currentTarget) currentTarget->showCursor(shape);
 }
 
-}  // namespace Platform
+}  // namespace Mintwerk
