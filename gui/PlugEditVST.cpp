@@ -89,9 +89,7 @@ void PlugEditVST::close() {
   if (NativeWindow* closing = detachWindow()) closing->dispose();
 }
 
-bool PlugEditVST::onWheel(float notches) {
-  return postWheelToOwnWindowUnderPointer(notches);
-}
+bool PlugEditVST::onWheel(float notches) { return postWheelToOwnWindowUnderPointer(notches); }
 
 void PlugEditVST::idle() {
   takeLock();

@@ -18,14 +18,14 @@
 
 namespace {
 
-using Mintwerk::PointerTranslator;
 using Mintwerk::PointerEvent;
+using Mintwerk::PointerTranslator;
 using Mintwerk::XPointerEvent;
 
 constexpr unsigned kShift = 1u << 0, kControl = 1u << 2, kButton1Held = 1u << 8;
 
-PointerEvent press(PointerTranslator& pointer, unsigned button, int x, int y,
-                       unsigned long time, unsigned state = 0) {
+PointerEvent press(PointerTranslator& pointer, unsigned button, int x, int y, unsigned long time,
+                   unsigned state = 0) {
   return pointer.translate({XPointerEvent::kPress, button, x, y, state, time});
 }
 
@@ -51,8 +51,7 @@ TEST(X11PointerInput, ButtonsWheelAndModifiersAsTheControlsReadThem) {
   EXPECT_EQ(pointer.translate({XPointerEvent::kRelease, 4, 0, 0, 0, 7150}).kind,
             PointerEvent::kNone);
 
-  PointerEvent moved =
-      pointer.translate({XPointerEvent::kMotion, 0, -30, 400, kButton1Held, 8000});
+  PointerEvent moved = pointer.translate({XPointerEvent::kMotion, 0, -30, 400, kButton1Held, 8000});
   EXPECT_EQ(moved.kind, PointerEvent::kMove);
   EXPECT_EQ(moved.y, 400);        // beyond the window while a grab holds the pointer
   EXPECT_EQ(moved.modifiers, 0);  // a held button is no modifier

@@ -13,7 +13,8 @@ bool postWheelToOwnWindowUnderPointer(float notches) {
   HWND window = WindowFromPoint(pointer);
   if (!window) return false;
   // Only our own windows: the host's and other plug-ins' are not ours to scroll.
-  if (reinterpret_cast<void*>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) != moduleHandle())
+  if (reinterpret_cast<void*>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) !=
+      Platform::moduleHandle())
     return false;
   WPARAM keys = 0;
   if (GetAsyncKeyState(VK_SHIFT)) keys |= MK_SHIFT;

@@ -274,9 +274,8 @@ void X11EditorWindow::runBoxes() {
     Box& front = boxes.front();
     int answer = -1;
     if (!front.shown) {
-      front.shown.reset(new X11MessageBox(front.text.c_str(), front.caption.c_str(),
-                                                    front.flags,
-                                                    drawable.gone ? 0 : drawable.window));
+      front.shown.reset(new X11MessageBox(front.text.c_str(), front.caption.c_str(), front.flags,
+                                          drawable.gone ? 0 : drawable.window));
       // No display for the box: the plain box says it on stderr and answers as nobody could.
       if (!front.shown->isShown())
         answer = boxWaitedFor(front.text.c_str(), front.caption.c_str(), front.flags);
@@ -476,9 +475,8 @@ void X11EditorWindow::setCursorShape(int shape) {
   if (shape < 0)
     XUndefineCursor(drawable.display, drawable.window);
   else
-    XDefineCursor(
-        drawable.display, drawable.window,
-        shape == static_cast<int>(CursorShape::kHand) ? handCursor : sizingCursor);
+    XDefineCursor(drawable.display, drawable.window,
+                  shape == static_cast<int>(CursorShape::kHand) ? handCursor : sizingCursor);
 }
 
 }  // namespace Mintwerk

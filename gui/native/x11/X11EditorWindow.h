@@ -17,10 +17,10 @@
 #include "dxblit/native/X11Drawable.h"
 #include "gui/native/NativeWindow.h"
 #include "gui/native/x11/X11Cursor.h"
-#include "gui/native/x11/X11WheelForwarding.h"
 #include "gui/native/x11/X11MessageBox.h"
 #include "gui/native/x11/X11PointerInput.h"
 #include "gui/native/x11/X11PopupMenu.h"
+#include "gui/native/x11/X11WheelForwarding.h"
 #include "platform/linux/NoticeSink.h"
 
 namespace Mintwerk {
