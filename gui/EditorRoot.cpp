@@ -61,11 +61,7 @@ int EditorRoot::showMenu(const std::vector<MenuEntry>& entries, Control* target,
   // The target shows its menu-open look while the menu is up.
   redraw();
   // A drag in progress gives the pointer up to the menu.
-  if (captureControl) {
-    Control* lost = captureControl;
-    captureControl = nullptr;
-    lost->captureLost();
-  }
+  dropCapture();
   return window.showMenu(entries, x, y);
 }
 
@@ -98,16 +94,20 @@ void EditorRoot::pointer(const PointerEvent& event) {
 
 void EditorRoot::pointerLeft() { mouseLeave(); }
 
+// The control that held the pointer is told it has lost it; the window's hold is not touched.
+void EditorRoot::dropCapture() {
+  if (!captureControl) return;
+  Control* lost = captureControl;
+  captureControl = nullptr;
+  lost->captureLost();
+}
+
 void EditorRoot::dragEnded() {
   if (captureControl) setCapture(nullptr);
 }
 
 void EditorRoot::pointerTaken() {
-  if (captureControl) {
-    Control* lost = captureControl;
-    captureControl = nullptr;
-    lost->captureLost();
-  }
+  dropCapture();
   if (menuOpen) {
     menuOpen = false;
     redraw();

@@ -52,6 +52,8 @@ class EditorRoot : public Container, public WindowClient {
   void releaseResources() override;
 
  private:
+  void dropCapture();
+
   NativeWindow& window;
   IFrameController* owner;
   ITimerController* timer = nullptr;

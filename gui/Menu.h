@@ -22,8 +22,6 @@ class Menu : public DXBlit::NonCopyable {
   // this returns when the menu has closed; elsewhere at once, the menu running on.
   int popup(int x, int y);
 
-  const std::vector<MenuEntry>& entries() const { return items; }
-
  private:
   EditorRoot& root;
   Control* target;
