@@ -1,5 +1,7 @@
 #include "HostCallback.h"
 
+#include <cstring>
+
 namespace hostcallback {
 namespace {
 
@@ -14,6 +16,8 @@ double gSampleRate = 0;
 VstInt32 gTimeFlags = 0;
 VstTimeInfo gTime;
 std::vector<CallbackCall> gCalls;
+VstIntPtr gSizeWindowCanDo = 0;
+SizeWindow gSizeWindow;
 
 }  // namespace
 
@@ -21,7 +25,13 @@ void reset(bool answerVersion) {
   gAnswerVersion = answerVersion;
   gTransport = false;
   gCalls.clear();
+  gSizeWindowCanDo = 0;
+  gSizeWindow = nullptr;
 }
+
+void announceSizeWindow(VstIntPtr canDo) { gSizeWindowCanDo = canDo; }
+
+void onSizeWindow(SizeWindow resize) { gSizeWindow = std::move(resize); }
 
 void startTransport(double sampleRate, VstInt32 blockSize, bool playing) {
   gTransport = true;
@@ -54,6 +64,11 @@ VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, v
       return gTransport ? static_cast<VstIntPtr>(gSampleRate) : 0;
     case audioMasterGetBlockSize:
       return gTransport ? gBlockSize : 0;
+    case audioMasterSizeWindow:
+      return gSizeWindow ? gSizeWindow(index, value) : 0;
+    case audioMasterCanDo:
+      return ptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0 ? gSizeWindowCanDo
+                                                                                  : 0;
     default:
       return 0;
   }

@@ -2,6 +2,7 @@
 // list of every call, so a run can show exactly what the plug-in asked of its host.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "plugcore/VstAbi.h"
@@ -16,8 +17,8 @@ struct CallbackCall {
 
 namespace hostcallback {
 
-// Clears the list and turns the transport off. With answerVersion false the host claims no
-// version at all, which is how we check that a plug-in refuses such a host.
+// Clears the list, turns the transport off and leaves no window to resize. With answerVersion false
+// the host claims no version at all, which is how we check that a plug-in refuses such a host.
 void reset(bool answerVersion);
 
 // Turns on what a rendering host reports: time info (tempo 120, position at sample 0), the sample
@@ -26,6 +27,14 @@ void startTransport(double sampleRate, VstInt32 blockSize, bool playing);
 
 // Moves the reported position to `samplePos`; called before every block.
 void moveTransport(double samplePos);
+
+// canDo "sizeWindow" from now on: 1 for a host that resizes its editor's window, -1 for one that
+// refuses; 0, as every capability, for a host without a window.
+void announceSizeWindow(VstIntPtr canDo);
+// What answers audioMasterSizeWindow from now on: it gets the size asked for and gives the answer
+// (1 when the window has that size now). Without it the request is answered 0.
+using SizeWindow = std::function<VstIntPtr(VstIntPtr width, VstIntPtr height)>;
+void onSizeWindow(SizeWindow resize);
 
 // Passed to the entry point. The callback has no user pointer and may be called before the
 // effect record exists, so its state is process-wide.

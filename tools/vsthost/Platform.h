@@ -74,6 +74,11 @@ class EditorHost {
   void* window() const { return window_; }
   // The plug-in's window: the first child of ours, or null.
   void* editorWindow() const;
+  // Gives our window a client area of exactly width x height, as the plug-in asks; true once the
+  // system shows it at that size (a window manager may keep it from it), else false with why.
+  bool resize(int width, int height, std::string& error);
+  // Our window's client area as the system has it now; false when there is none.
+  bool clientSize(int& width, int& height) const;
 
   // Runs the message loop and calls `tick` from a timer about every 10 ms until `tick` returns
   // false or the user closes the window. A tick is never re-entered: while one waits in a modal

@@ -36,6 +36,8 @@ constexpr int kMapWaitMs = 2000;
 // Apart by more than any double-click time, so that separate clicks stay separate.
 constexpr unsigned long kClickSpacingMs = 1000;
 constexpr unsigned kWheelUp = 4, kWheelDown = 5;
+// A window manager applies a resize when it gets round to it.
+constexpr int kResizeWaitMs = 1000;
 constexpr int kOpenAttempts = 10;
 constexpr int kOpenRetryMs = 50;
 
@@ -98,6 +100,16 @@ std::vector<Window> childrenOf(Display* display, Window window) {
     result.assign(children, children + count);
   if (children) XFree(children);
   return result;
+}
+
+// Neither larger nor smaller, since the editor decides its size; a window manager keeps to it.
+void fixSize(Display* display, Window window, int width, int height) {
+  XSizeHints* hints = XAllocSizeHints();
+  hints->flags = PMinSize | PMaxSize;
+  hints->min_width = hints->max_width = width;
+  hints->min_height = hints->max_height = height;
+  XSetWMNormalHints(display, window, hints);
+  XFree(hints);
 }
 
 bool waitForEvent(Display* display, Window window, int type, int ms, XEvent& event) {
@@ -427,13 +439,7 @@ bool EditorHost::create(const std::string& title, int width, int height, std::st
   }
   XStoreName(display, window, title.c_str());
   XSetWMProtocols(display, window, &gDeleteWindow, 1);
-  // A fixed size, since the editor's is.
-  XSizeHints* hints = XAllocSizeHints();
-  hints->flags = PMinSize | PMaxSize;
-  hints->min_width = hints->max_width = width;
-  hints->min_height = hints->max_height = height;
-  XSetWMNormalHints(display, window, hints);
-  XFree(hints);
+  fixSize(display, window, width, height);
   XSelectInput(display, window, StructureNotifyMask | PropertyChangeMask);
   XMapWindow(display, window);
   XEvent event;
@@ -452,6 +458,38 @@ bool EditorHost::create(const std::string& title, int width, int height, std::st
 void* EditorHost::editorWindow() const {
   const Window editor = editorOf(window_);
   return editor ? asHandle(editor) : nullptr;
+}
+
+bool EditorHost::resize(int width, int height, std::string& error) {
+  if (!window_ || !gDisplay) {
+    error = "no window";
+    return false;
+  }
+  const Window window = asWindow(window_);
+  // The hints first: a window manager would hold the window to the old ones.
+  fixSize(gDisplay, window, width, height);
+  XResizeWindow(gDisplay, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XFlush(gDisplay);
+  const Clock::time_point start = Clock::now();
+  int nowWidth = 0, nowHeight = 0;
+  while (clientSize(nowWidth, nowHeight) && (nowWidth != width || nowHeight != height) &&
+         msSince(start) < kResizeWaitMs) {
+    pollfd descriptor = {ConnectionNumber(gDisplay), POLLIN, 0};
+    poll(&descriptor, 1, kTickMs);
+  }
+  if (nowWidth == width && nowHeight == height) return true;
+  error = "still " + std::to_string(nowWidth) + "x" + std::to_string(nowHeight) + " after " +
+          std::to_string(kResizeWaitMs) + " ms";
+  return false;
+}
+
+bool EditorHost::clientSize(int& width, int& height) const {
+  XWindowAttributes attributes;
+  if (!window_ || !gDisplay || !XGetWindowAttributes(gDisplay, asWindow(window_), &attributes))
+    return false;
+  width = attributes.width;
+  height = attributes.height;
+  return true;
 }
 
 void EditorHost::run(const std::function<bool()>& tick) {

@@ -250,6 +250,43 @@ void* EditorHost::editorWindow() const {
   return window_ ? GetWindow(static_cast<HWND>(window_), GW_CHILD) : nullptr;
 }
 
+bool EditorHost::resize(int width, int height, std::string& error) {
+  HWND window = static_cast<HWND>(window_);
+  if (!window) {
+    error = "no window";
+    return false;
+  }
+  // The frame around a client area of the size asked for; measured again after the move, since
+  // a caption that wraps or a system's own frame can make it differ from what AdjustWindowRectEx
+  // says.
+  RECT frame = {0, 0, width, height};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
+  int outerWidth = frame.right - frame.left, outerHeight = frame.bottom - frame.top;
+  int nowWidth = 0, nowHeight = 0;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (!SetWindowPos(window, nullptr, 0, 0, outerWidth, outerHeight,
+                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+      error = lastError("SetWindowPos");
+      return false;
+    }
+    clientSize(nowWidth, nowHeight);
+    if (nowWidth == width && nowHeight == height) return true;
+    outerWidth += width - nowWidth;
+    outerHeight += height - nowHeight;
+  }
+  error = "still " + std::to_string(nowWidth) + "x" + std::to_string(nowHeight);
+  return false;
+}
+
+bool EditorHost::clientSize(int& width, int& height) const {
+  RECT client = {};
+  if (!window_ || !GetClientRect(static_cast<HWND>(window_), &client)) return false;
+  width = client.right;
+  height = client.bottom;
+  return true;
+}
+
 void EditorHost::run(const std::function<bool()>& tick) {
   gTick = &tick;
   gInTick = false;
