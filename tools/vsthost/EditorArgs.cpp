@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "EditorScale.h"
 #include "Format.h"
 #include "TextParse.h"
 
@@ -43,6 +44,8 @@ const char* kindName(EditorAction::Kind kind) {
       return "set";
     case EditorAction::Kind::midi:
       return "midi";
+    case EditorAction::Kind::scale:
+      return "scale";
     case EditorAction::Kind::screenshot:
       break;
   }
@@ -104,6 +107,26 @@ const InputOption kInputOptions[] = {
     {"--midi", EditorAction::Kind::midi, "S,D1,D2[@MS] (hex bytes)"},
 };
 
+// "F" for the factor before the editor opens, "F@MS" for one told to the open editor.
+bool parseScale(const std::string& text, EditorOptions& options) {
+  const size_t at = text.find('@');
+  double factor = 0;
+  if (!parseFiniteNumber(text.substr(0, at), factor) || factor < editorscale::kMin ||
+      factor > editorscale::kMax)
+    return false;
+  if (at == std::string::npos) {
+    options.scale = factor;
+    return true;
+  }
+  EditorAction action;
+  action.kind = EditorAction::Kind::scale;
+  action.factor = factor;
+  if (!parseCount(text.substr(at + 1), action.atMs) || action.atMs > kMaxMs) return false;
+  action.text = "scale " + number(factor) + "@" + std::to_string(action.atMs);
+  options.actions.push_back(action);
+  return true;
+}
+
 // Every timed action must fall inside a run of fixed length; anything later would be dropped.
 bool checkTimes(const EditorOptions& options, std::string& error) {
   if (!options.haveSeconds) return true;
@@ -123,8 +146,9 @@ const char* const kEditorUsage =
     "  editor MODULE [--seconds S] [--screenshot FILE.png [--at MS]]... [INPUT]... [OPTION]...\n"
     "      Open MODULE's editor in a window of ours (on Linux an X11 window on $DISPLAY) and run\n"
     "      it. Prints the editor's size, our window, the plug-in's window inside it, how long\n"
-    "      effEditOpen took and when the first frame was on screen, each input and screenshot,\n"
-    "      and at the end every call the plug-in made to the host, so gestures show as\n"
+    "      effEditOpen took and when the first frame was on screen, each input, each resize\n"
+    "      the plug-in asks for, each screenshot with its size beside effEditGetRect's and our\n"
+    "      window's, and at the end every call the plug-in made to the host, so gestures show as\n"
     "      automate (0), beginEdit (43) and endEdit (44). Times MS count from the moment the\n"
     "      editor opened.\n"
     "      --seconds S        close the editor after S seconds (default: when the user closes\n"
@@ -149,6 +173,12 @@ const char* const kEditorUsage =
     "      --idle-ms MS       call effEditIdle every MS milliseconds (default 30)\n"
     "      --real-input       X11: mouse and keys through the XTEST extension, as a user's,\n"
     "                         instead of events sent to the plug-in's window\n"
+    "      --scale F[@MS]     tell the plug-in its editor is shown at F times its size (1 to 3):\n"
+    "                         before effEditGetRect and effEditOpen, or with @MS to the open\n"
+    "                         editor; effVendorSpecific (50) 'PreS' 'AeCs' with F in opt\n"
+    "      --refuse-resize    answer the plug-in's audioMasterSizeWindow (15) with 0 and keep\n"
+    "                         our window's size (canDo \"sizeWindow\" -1); without it our window\n"
+    "                         takes the size asked for\n"
     "      --preset FILE, --any-id, --param P=V  as for render, before the editor opens\n";
 
 bool parseEditorArgs(int argc, char** argv, EditorOptions& options, bool& help,
@@ -167,6 +197,10 @@ bool parseEditorArgs(int argc, char** argv, EditorOptions& options, bool& help,
     }
     if (arg == "--real-input") {
       options.realInput = true;
+      continue;
+    }
+    if (arg == "--refuse-resize") {
+      options.refuseResize = true;
       continue;
     }
     if (arg.compare(0, 2, "--") != 0) {
@@ -189,6 +223,12 @@ bool parseEditorArgs(int argc, char** argv, EditorOptions& options, bool& help,
       options.actions.emplace_back();
       if (!parseInput(input->kind, value, options.actions.back())) {
         error = arg + " needs " + input->form + ", not '" + value + "'";
+        return false;
+      }
+    } else if (arg == "--scale") {
+      if (!parseScale(value, options)) {
+        error = "--scale needs a factor from 1 to 3 (F, or F@MS for the open editor), not '" +
+                value + "'";
         return false;
       }
     } else if (arg == "--screenshot") {

@@ -10,7 +10,7 @@
 
 // One thing done to the open editor. Times count from the moment the editor opened.
 struct EditorAction {
-  enum class Kind { click, drag, wheel, rightClick, doubleClick, set, midi, screenshot };
+  enum class Kind { click, drag, wheel, rightClick, doubleClick, set, midi, scale, screenshot };
   Kind kind = Kind::click;
   int x = 0, y = 0;    // client coordinates in the editor's window
   int dx = 0, dy = 0;  // drag
@@ -19,8 +19,9 @@ struct EditorAction {
   std::string file;    // screenshot
   ParamValue change;   // set: resolved to an index once the plug-in is open
   uint8_t midi[3] = {0, 0, 0};
-  int64_t atMs = 0;  // a screenshot without --at has kAtEnd
-  std::string text;  // an input as the log shows it: "drag 10,20:5,0@100"
+  double factor = 1;  // scale
+  int64_t atMs = 0;   // a screenshot without --at has kAtEnd
+  std::string text;   // an input as the log shows it: "drag 10,20:5,0@100"
 };
 
 constexpr int64_t kAtEnd = -1;
@@ -39,6 +40,8 @@ struct EditorOptions {
   int answerMenu = 0;                 // 0: a popup menu is dismissed; N: its Nth item is chosen
   int idleMs = kDefaultIdleMs;        // effEditIdle at most this often
   bool realInput = false;             // X11: through XTEST rather than events sent to the window
+  double scale = 0;                   // the factor told to the plug-in before it opens; 0: none
+  bool refuseResize = false;          // the plug-in's resize requests answered 0
 };
 
 // The arguments after "editor". False on a usage error, with the reason in `error`; `help` is set

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "EditorScale.h"
 #include "EntryPoint.h"
 #include "FactsPrinter.h"
 #include "FileBytes.h"
@@ -21,6 +22,8 @@ constexpr int kRate = 44100;
 constexpr VstInt32 kBlockSize = 512;
 constexpr VstInt32 kMidiFrames = 64;
 constexpr int64_t kFirstFrameLimitMs = 5000;
+// Window sizes travel in 16 signed bits on both systems.
+constexpr VstIntPtr kMaxWindowSide = 32767;
 
 void complain(const std::string& message) {
   std::fprintf(stderr, "vsthost: %s\n", message.c_str());
@@ -39,6 +42,38 @@ std::string handleText(void* handle) {
   std::snprintf(text, sizeof text, "0x%llX",
                 static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(handle)));
   return text;
+}
+
+// The size the plug-in's editor says it has now; 0 x 0 when it gives none.
+void editorRect(const Effect& effect, int& width, int& height) {
+  ERect* rect = nullptr;
+  effect.dispatch(effEditGetRect, 0, 0, &rect);
+  width = rect ? rect->right - rect->left : 0;
+  height = rect ? rect->bottom - rect->top : 0;
+}
+
+// Tells the plug-in its editor's scale and prints what it answered.
+void tellScale(const Effect& effect, double factor) {
+  const VstIntPtr answer = editorscale::notify(effect, factor);
+  printFact("scale", number(factor) + " (answered " + std::to_string(answer) + ")");
+}
+
+// audioMasterSizeWindow: our window takes the size asked for, unless told to refuse; 1 once it
+// has it. `host` is null until our window exists.
+VstIntPtr sizeWindow(EditorHost* host, bool refuse, VstIntPtr width, VstIntPtr height) {
+  const std::string asked = std::to_string(width) + " x " + std::to_string(height);
+  std::string why;
+  if (refuse) {
+    why = "refused";
+  } else if (width <= 0 || height <= 0 || width > kMaxWindowSide || height > kMaxWindowSide) {
+    why = "refused: no such size";
+  } else if (!host) {
+    why = "refused: no window yet";
+  } else if (!host->resize(static_cast<int>(width), static_cast<int>(height), why)) {
+    why = "not resized: " + why;
+  }
+  printFact("sizeWindow", asked + " (" + (why.empty() ? "resized" : why) + ")");
+  return why.empty() ? 1 : 0;
 }
 
 // The preset, then the parameters, as render sends them; names are checked before anything.
@@ -181,6 +216,9 @@ class EditorRun {
       case EditorAction::Kind::midi:
         sendMidi(action.midi);
         break;
+      case EditorAction::Kind::scale:
+        tellScale(effect_, action.factor);
+        break;
       case EditorAction::Kind::screenshot:
         break;
     }
@@ -224,8 +262,13 @@ class EditorRun {
       code_ = kCannotWrite;
       return;
     }
-    printFact("screenshot",
-              quoted(file) + " " + std::to_string(width) + "x" + std::to_string(height));
+    // What the plug-in says, what our window is and what was read can each be wrong alone.
+    int rectWidth = 0, rectHeight = 0, ourWidth = 0, ourHeight = 0;
+    editorRect(effect_, rectWidth, rectHeight);
+    host_.clientSize(ourWidth, ourHeight);
+    printFact("screenshot", quoted(file) + " " + editorscale::sizeText(width, height) +
+                                " (effEditGetRect " + editorscale::sizeText(rectWidth, rectHeight) +
+                                ", window " + editorscale::sizeText(ourWidth, ourHeight) + ")");
   }
 
   const Effect& effect_;
@@ -246,10 +289,14 @@ class EditorRun {
 
 // From the editor's size to its close; our window is gone when this returns.
 ExitCode showEditor(const Effect& effect, const EditorOptions& options) {
-  ERect* rect = nullptr;
-  effect.dispatch(effEditGetRect, 0, 0, &rect);
-  const int width = rect ? rect->right - rect->left : 0;
-  const int height = rect ? rect->bottom - rect->top : 0;
+  const bool refuse = options.refuseResize;
+  hostcallback::onSizeWindow([refuse](VstIntPtr width, VstIntPtr height) {
+    return sizeWindow(nullptr, refuse, width, height);
+  });
+  // Before the size is asked: the plug-in answers with the size it will open at.
+  if (options.scale > 0) tellScale(effect, options.scale);
+  int width = 0, height = 0;
+  editorRect(effect, width, height);
   if (width <= 0 || height <= 0) {
     complain("the plug-in gives no editor size (effEditGetRect)");
     return kNoEditor;
@@ -263,6 +310,9 @@ ExitCode showEditor(const Effect& effect, const EditorOptions& options) {
     return kNoEditor;
   }
   printFact("window", handleText(host.window()));
+  hostcallback::onSizeWindow([&host, refuse](VstIntPtr width, VstIntPtr height) {
+    return sizeWindow(&host, refuse, width, height);
+  });
   const auto opened = std::chrono::steady_clock::now();
   effect.dispatch(effEditOpen, 0, 0, host.window());
   printFact("openTime", milliseconds(std::chrono::steady_clock::now() - opened));
@@ -280,6 +330,7 @@ ExitCode showEditor(const Effect& effect, const EditorOptions& options) {
     code = kNoEditor;
   }
   effect.dispatch(effEditClose);
+  hostcallback::onSizeWindow(nullptr);
   host.destroy();
   return code;
 }
@@ -299,6 +350,7 @@ int runEditor(const EditorOptions& given) {
   EditorOptions options = given;
   hostcallback::reset(true);
   hostcallback::startTransport(kRate, kBlockSize, false);
+  hostcallback::announceSizeWindow(options.refuseResize ? -1 : 1);
   // Declared before the effect is made, so it is unloaded only after the effect is closed.
   Module module;
   VstPluginMainProc entry = nullptr;

@@ -1,0 +1,30 @@
+// The host's side of scaled editors: the notification that tells a plug-in the factor its editor
+// is shown at.
+#pragma once
+
+#include <string>
+
+#include "plugcore/VstAbi.h"
+
+namespace editorscale {
+
+// effVendorSpecific with these in index and value, and the factor in opt; a plug-in that takes it
+// answers 1.
+constexpr VstInt32 kIndex = 0x50726553;   // 'PreS'
+constexpr VstIntPtr kValue = 0x41654373;  // 'AeCs'
+constexpr double kMin = 1;
+constexpr double kMax = 3;
+
+// Through anything with a host's dispatch (the tool's effect, the validator's instance).
+template <typename Target>
+VstIntPtr notify(const Target& target, double factor) {
+  return target.dispatch(effVendorSpecific, kIndex, kValue, nullptr, static_cast<float>(factor));
+}
+
+// One side of an editor's size at `factor`, rounded to the nearest pixel.
+inline int scaled(int size, double factor) { return static_cast<int>(size * factor + 0.5); }
+
+// "340x190"
+std::string sizeText(int width, int height);
+
+}  // namespace editorscale
