@@ -54,7 +54,13 @@ expect_status "$status" 8 "editorDangles"
 expect dangles.log '^FAIL editor.effCloseWhileOpen: crashed .* while pumping messages after effClose' \
   "editorDangles"
 
+# Says it takes the editor's scale and keeps its size: the size at 2x gives it away.
+status=$(validate scaleIgnored scale.log --only editor.scaledOpens | tail -1)
+expect_status "$status" 8 "scaleIgnored"
+expect scale.log '^FAIL editor.scaledOpens: at 2x (answered 1) the editor is 200x120, not 400x240' \
+  "scaleIgnored"
+
 status=$(validate hang hang.log --only state.truncatedChunks --timeout 2 | tail -1)
 expect_status "$status" 8 "hang"
 expect hang.log '^FAIL state.truncatedChunks: timed out after 2 s' "hang"
-echo "the right plug-in passes; allocation, crash, editor and hang faults fail their checks"
+echo "the right plug-in passes; allocation, crash, editor, scale and hang faults fail their checks"

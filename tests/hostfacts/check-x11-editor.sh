@@ -118,5 +118,5 @@ echo "xdotool at 100 ms idle: drag moved $plain, Shift drag $fine, the drag past
 "$tool" validate "$module" --only editor </dev/null >validate.log 2>&1 ||
   { cat validate.log; fail "the editor checks failed"; }
 cat validate.log
-[ "$(grep -c '^PASS editor\.' validate.log)" = 8 ] || fail "not eight editor checks passed"
+[ "$(grep -c '^PASS editor\.' validate.log)" = 9 ] || fail "not nine editor checks passed"
 echo "screenshots in $work"

@@ -52,7 +52,9 @@ done
 "$tool" validate "$plugin" --only editor </dev/null >validate.log 2>&1 ||
   { cat validate.log; fail "the right plug-in failed the editor checks"; }
 cat validate.log
-[ "$(grep -c '^PASS editor\.' validate.log)" = 8 ] || fail "not eight editor checks passed"
+[ "$(grep -c '^PASS editor\.' validate.log)" = 9 ] || fail "not nine editor checks passed"
+grep -q '^PASS editor.scaledOpens: the plug-in does not take a scale (answered 0): 2x unchanged at 200x120;' \
+  validate.log || fail "the plug-in that keeps its size was not expected to keep it"
 status=0
 VALIDATE_FAULT=editorStays "$tool" validate "$plugin" --only editor </dev/null >stays.log 2>&1 ||
   status=$?
@@ -85,5 +87,13 @@ cat handler.log
 [ "$status" = 8 ] || fail "hostsHandler: exit status $status"
 grep -q "^FAIL editor.hostSwapsErrorHandler: 1 X errors of a connection other than the host's" \
   handler.log || fail "hostsHandler: the plug-in's error in the host's handler was not seen"
+status=0
+VALIDATE_FAULT=scaleIgnored "$tool" validate "$plugin" --only editor.scaledOpens \
+  </dev/null >scale.log 2>&1 || status=$?
+cat scale.log
+[ "$status" = 8 ] || fail "scaleIgnored: exit status $status"
+grep -q '^FAIL editor.scaledOpens: at 2x (answered 1) the editor is 200x120, not 400x240' \
+  scale.log || fail "scaleIgnored: a scale taken without a new size was not caught"
 echo "validator: editor checks pass, and a window or connection left behind, a close that" \
-  "deadlocks with a menu up and errors left to the host's handler are caught"
+  "deadlocks with a menu up, errors left to the host's handler and a scale taken but not shown" \
+  "are caught"

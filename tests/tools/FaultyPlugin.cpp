@@ -20,6 +20,7 @@
 //   editorStays    effEditClose leaves the window, so reopening adds one
 //   editorDangles  effClose leaves the window, whose timer then reaches the deleted effect (on
 //                  Linux: the window and its display connection stay open)
+//   scaleIgnored   says it takes the host's scale for its editor, and keeps its size
 // and on Linux two more:
 //   hostsHandler   leaves the X errors of its connection to the host's process-wide handler
 //   menuDeadlock   effEditClose takes a lock that handling the window's destruction in
@@ -422,6 +423,9 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
     case effEditGetRect:
       *static_cast<ERect**>(ptr) = &gEditorRect;
       return 1;
+    case effVendorSpecific:
+      // The editor's scale ('PreS' 'AeCs'), which the right plug-in does not take.
+      return plugin.faulty("scaleIgnored") && index == 0x50726553 && value == 0x41654373 ? 1 : 0;
 #if defined(_WIN32)
     case effEditOpen:
       openEditor(plugin, static_cast<HWND>(ptr));

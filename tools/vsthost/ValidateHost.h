@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "Platform.h"
 #include "plugcore/VstAbi.h"
 
 namespace validatehost {
@@ -16,6 +17,11 @@ void reset();
 // at 120 beats per minute. Called by the audio thread between process calls only.
 void setTransport(double sampleRate, VstInt32 blockSize);
 void moveTransport(double samplePos);
+
+// While a host window is given, audioMasterSizeWindow resizes it and canDo "sizeWindow" answers
+// 1; without one (null) both are answered 0. Only for checks that call the plug-in from the
+// window's own thread alone.
+void resizeWith(EditorHost* host);
 
 VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                    float opt);
