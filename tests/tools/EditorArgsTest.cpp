@@ -107,6 +107,23 @@ TEST(HostEditorArgs, TakesDoubleClicksHostSetsMidiAndMenuItems) {
             (std::vector<int>{0, 3, -1}));
 }
 
+TEST(HostEditorArgs, ScaleGoesBeforeTheOpenOrToTheOpenEditorAndResizesMayBeRefused) {
+  EditorOptions options;
+  std::string error;
+  ASSERT_TRUE(
+      parse({"q.dll", "--scale", "2", "--scale", "1.5@300", "--refuse-resize", "--scale", "3@400"},
+            options, error))
+      << error;
+  EXPECT_EQ(options.scale, 2);
+  EXPECT_TRUE(options.refuseResize);
+  ASSERT_EQ(options.actions.size(), 2u);
+  EXPECT_EQ(options.actions[0].kind, Kind::scale);
+  EXPECT_EQ(options.actions[0].factor, 1.5);
+  EXPECT_EQ(options.actions[0].atMs, 300);
+  EXPECT_EQ(options.actions[0].text, "scale 1.5@300");
+  EXPECT_EQ(options.actions[1].factor, 3);
+}
+
 TEST(HostEditorArgs, TimedActionsRunByTimeThenAsWrittenAndEndShotsWait) {
   EditorOptions options;
   std::string error;
@@ -151,6 +168,11 @@ TEST(HostEditorArgs, RefusesMalformedValuesAndTimesPastTheEnd) {
       {{"q.dll", "--midi", "40,4A,40"}, "--midi needs S,D1,D2"},
       {{"q.dll", "--midi", "B0,4A"}, "--midi needs"},
       {{"q.dll", "--seconds", "1", "--midi", "90,3C,7F@1001"}, "midi at 1001 ms comes after"},
+      {{"q.dll", "--scale", "0.5"}, "--scale needs a factor from 1 to 3"},
+      {{"q.dll", "--scale", "3.01"}, "--scale needs a factor from 1 to 3"},
+      {{"q.dll", "--scale", "nan"}, "--scale needs"},
+      {{"q.dll", "--scale", "2@x"}, "--scale needs"},
+      {{"q.dll", "--seconds", "1", "--scale", "2@1001"}, "scale at 1001 ms comes after"},
       {{"q.dll", "--seconds", "0"}, "bad value '0' for --seconds"},
       {{"q.dll", "--seconds", "inf"}, "bad value"},
       {{"q.dll", "--answer-menu", "0"}, "bad value '0' for --answer-menu"},

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The editor in the host tool at a scale, as on a scaled display: told 2x before it opens, its
+# size, our window and the screenshot read back are all twice its 1x size, or all unchanged when
+# the plug-in does not take the scale (answers 0); told 2x while open, a plug-in that takes it asks
+# for the new size and our window follows, down to the screenshot; a host that refuses keeps its
+# window. Screenshots stay in WORK_DIR.
+#   check-scaled-editor.sh [--wine] STATE_DIR TOOL MODULE WORK_DIR
+set -euo pipefail
+runner=()
+if [ "$1" = --wine ]; then
+  runner=(wine)
+  shift
+fi
+state=$(realpath "$1") tool=$(realpath "$2") module=$(realpath "$3") work=$4
+mkdir -p "$work"
+cd "$work"
+rm -f ./*.png
+# shellcheck disable=SC1091
+. "$state/env.sh"
+export XDG_CONFIG_HOME="$PWD/settings"
+fail() { echo "FAILED: $*" >&2; exit 1; }
+fact() { awk -v key="$1" '$1 == key { $1 = ""; sub(/^ +/, ""); print; exit }' "$2"; }
+png_size() { identify -format '%wx%h' "$1"; }
+twice() { echo "$1" | awk -Fx '{ print $1 * 2 "x" $2 * 2 }'; }
+# run LOG ARG...: the editor for 1.5 s, its report in LOG.
+run() {
+  local log=$1
+  shift
+  "${runner[@]}" "$tool" editor "$module" --seconds 1.5 "$@" </dev/null >"$log" 2>&1 ||
+    { cat "$log"; fail "editor $* failed"; }
+  cat "$log"
+}
+# shot_agrees LOG FILE SIZE: the screenshot, effEditGetRect and our window all SIZE.
+shot_agrees() {
+  local line
+  line=$(fact screenshot "$1")
+  [ "$line" = "\"$2\" $3 (effEditGetRect $3, window $3)" ] ||
+    fail "$1: the screenshot says '$line', not all $3"
+  [ "$(png_size "$2")" = "$3" ] || fail "$2 is $(png_size "$2"), not $3"
+}
+# answer LOG: what the plug-in answered the first scale told to it.
+answer() { fact scale "$1" | sed -n 's/.*(answered \(.*\))$/\1/p'; }
+
+run one.log --scale 1 --screenshot one.png
+base=$(fact editor one.log)
+[ -n "$(answer one.log)" ] || fail "no answer to the scale in the report"
+shot_agrees one.log one.png "$base"
+
+run two.log --scale 2 --screenshot two.png
+taken=$(answer two.log)
+expected=$base
+[ "$taken" = 1 ] && expected=$(twice "$base")
+[ "$(fact editor two.log)" = "$expected" ] ||
+  fail "told 2x (answered $taken), the editor is $(fact editor two.log), not $expected"
+shot_agrees two.log two.png "$expected"
+echo "told 2x before the open (answered $taken): editor, window and screenshot $expected"
+
+run grown.log --scale 1 --scale 2@400 --screenshot grown.png
+run kept.log --refuse-resize --scale 1 --scale 2@400 --screenshot kept.png
+if [ "$taken" = 1 ]; then
+  asked=$(twice "$base" | sed 's/x/ x /')
+  [ "$(fact sizeWindow grown.log)" = "$asked (resized)" ] ||
+    fail "told 2x while open, the plug-in's request was '$(fact sizeWindow grown.log)'"
+  shot_agrees grown.log grown.png "$expected"
+  [ "$(fact sizeWindow kept.log)" = "$asked (refused)" ] ||
+    fail "a refusing host printed '$(fact sizeWindow kept.log)'"
+  grep -q "^screenshot .*, window $base)$" kept.log || fail "a refusing host's window changed size"
+  echo "told 2x while open: our window followed the plug-in to $expected; refused, it stayed $base"
+else
+  for log in grown.log kept.log; do
+    [ -z "$(fact sizeWindow "$log")" ] || fail "$log: a resize asked by a plug-in that keeps its size"
+  done
+  shot_agrees grown.log grown.png "$base"
+  shot_agrees kept.log kept.png "$base"
+  echo "told 2x while open (answered $taken): no resize asked, everything stayed $base"
+fi
