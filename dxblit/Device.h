@@ -17,8 +17,9 @@ class Device : public NonCopyable {
   virtual void release() = 0;
   // Never null; failures throw Exception. The contents are undefined until updated.
   virtual StaticTexture* createStaticTexture(unsigned width, unsigned height) = 0;
-  // Draws one frame of the scene and presents it.
-  virtual void render(Scene& scene) = 0;
+  // Draws one frame of the scene and presents it. The scene draws in units of `scale` pixels: at
+  // 2 a quad of 10 x 10 covers 20 x 20 pixels of the window.
+  virtual void render(Scene& scene, float scale) = 0;
 };
 
 // A static texture holding `pixels` (rows of `width` words). A fill that throws releases the new

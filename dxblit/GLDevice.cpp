@@ -175,14 +175,17 @@ void GLStaticTexture::update(const uint32_t* pixels, unsigned pitch, unsigned x,
 
 // --- drawing ---
 
-void GLDevice::render(Scene& scene) {
+void GLDevice::render(Scene& scene, float scale) {
   CurrentScope scope(*this);
   int width = 0, height = 0;
   binding->clientSize(width, height);
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  glOrtho(0, width, height, 0, 0, 1);
+  if (scale == 1.0f)
+    glOrtho(0, width, height, 0, 0, 1);
+  else
+    glOrtho(0, width / double{scale}, height / double{scale}, 0, 0, 1);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glClearColor(0.0f, 0.2f, 0.2f, 0.2f);
@@ -246,13 +249,18 @@ void GLDevice::applyState(BlendMode blend, CombineMode combine, Texture* texture
   if (!first) first = fallback;
   if (!second) second = fallback;
 
+  // Asked of the textures as given: a GL texture is a Texture twice over (as a static texture
+  // and as a GL one), and its creator set the density on the first.
+  const float density0 = texture0 && first != fallback ? texture0->texelDensity() : 1.0f;
+  const float density1 = texture1 && second != fallback ? texture1->texelDensity() : 1.0f;
   if (rectangleTextures) {
-    scale[0][0] = scale[0][1] = scale[1][0] = scale[1][1] = 1.0f;
+    scale[0][0] = scale[0][1] = density0;
+    scale[1][0] = scale[1][1] = density1;
   } else {
-    scale[0][0] = 1.0f / static_cast<float>(first->allocatedWidth());
-    scale[0][1] = 1.0f / static_cast<float>(first->allocatedHeight());
-    scale[1][0] = 1.0f / static_cast<float>(second->allocatedWidth());
-    scale[1][1] = 1.0f / static_cast<float>(second->allocatedHeight());
+    scale[0][0] = density0 / static_cast<float>(first->allocatedWidth());
+    scale[0][1] = density0 / static_cast<float>(first->allocatedHeight());
+    scale[1][0] = density1 / static_cast<float>(second->allocatedWidth());
+    scale[1][1] = density1 / static_cast<float>(second->allocatedHeight());
   }
 
   const unsigned texture = GL_TEXTURE, previous = QUORL_GL_PREVIOUS;

@@ -33,7 +33,7 @@ class GLDevice : public Device, public Context {
   // Device
   void release() override { delete this; }
   StaticTexture* createStaticTexture(unsigned width, unsigned height) override;
-  void render(Scene& scene) override;
+  void render(Scene& scene, float scale) override;
 
   // Context
   intptr_t query(void*) override { return 0; }

@@ -10,6 +10,13 @@ namespace DXBlit {
 class Texture : public NonCopyable {
  public:
   virtual void release() = 0;
+  // Texels per unit of the texel coordinates quads give: an image drawn at twice the resolution
+  // is sampled with the coordinates of its 1:1 original.
+  float texelDensity() const { return density; }
+  void setTexelDensity(float texelsPerUnit) { density = texelsPerUnit; }
+
+ private:
+  float density = 1.0f;
 };
 
 // A texture written by the CPU and then only sampled. Pixels are 32-bit words 0xAARRGGBB, rows

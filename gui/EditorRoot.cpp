@@ -1,5 +1,6 @@
 #include "gui/EditorRoot.h"
 
+#include <cmath>
 #include <exception>
 #include <utility>
 
@@ -62,15 +63,32 @@ int EditorRoot::showMenu(const std::vector<MenuEntry>& entries, Control* target,
   redraw();
   // A drag in progress gives the pointer up to the menu.
   dropCapture();
-  return window.showMenu(entries, x, y);
+  const float s = getScale();
+  return window.showMenu(entries, toPixels(x, s), toPixels(y, s), s);
+}
+
+namespace {
+
+// A pixel of the window to the unit of the layout it lies in (pixels left of or above the
+// window too), and back.
+int32_t toUnits(int32_t pixels, float scale) {
+  return scale == 1.0f ? pixels : static_cast<int32_t>(std::floor(pixels / double{scale}));
+}
+
+}  // namespace
+
+int32_t EditorRoot::toPixels(int32_t units, float scale) {
+  return scale == 1.0f ? units : static_cast<int32_t>(std::lround(units * double{scale}));
 }
 
 void EditorRoot::pointer(const PointerEvent& event) {
   if (event.kind == PointerEvent::kNone) return;
   // Held by a control, the pointer's events go to it in its own coordinates.
   Control* receiver = captureControl ? captureControl : this;
-  const int32_t x = captureControl ? event.x - captureControl->absoluteX() : event.x;
-  const int32_t y = captureControl ? event.y - captureControl->absoluteY() : event.y;
+  const float s = getScale();
+  const int32_t windowX = toUnits(event.x, s), windowY = toUnits(event.y, s);
+  const int32_t x = captureControl ? windowX - captureControl->absoluteX() : windowX;
+  const int32_t y = captureControl ? windowY - captureControl->absoluteY() : windowY;
   switch (event.kind) {
     case PointerEvent::kMove:
       receiver->mouseMove(x, y, event.modifiers);
@@ -120,7 +138,7 @@ void EditorRoot::tick() {
 
 void EditorRoot::paint() {
   try {
-    window.render(*this);
+    window.render(*this, getScale());
   } catch (const std::exception&) {
     // No GL, or a drawing failure: black, and the next paint tries again.
     window.paintBlack();
@@ -149,5 +167,9 @@ bool EditorRoot::windowEnded() {
 }
 
 void EditorRoot::releaseResources() { Container::releaseResources(); }
+
+void EditorRoot::desktopScaleChanged() {
+  if (owner) owner->desktopScaleChanged();
+}
 
 }  // namespace Mintwerk

@@ -5,6 +5,7 @@
 // live here once, for every system.
 #pragma once
 
+#include <atomic>
 #include <vector>
 
 #include "gui/Control.h"
@@ -16,7 +17,8 @@ namespace Mintwerk {
 
 class EditorRoot : public Container, public WindowClient {
  public:
-  // `owner` is told when the window ends and asked before a top-level window closes.
+  // `owner` is told when the window ends and asked before a top-level window closes. The tree
+  // is laid out at 1:1 in `width` x `height`; the window is that times the scale.
   EditorRoot(NativeWindow& window, IFrameController* owner, uint32_t width, uint32_t height);
   ~EditorRoot() override;
 
@@ -25,6 +27,11 @@ class EditorRoot : public Container, public WindowClient {
   NativeWindow& nativeWindow() const { return window; }
   Control* capturedControl() const { return captureControl; }
   Control* menuTargetControl() const { return menuTarget; }
+  // Pixels per unit of the tree's layout: the window's pointer positions are divided by it, and
+  // the tree is drawn and its menus shown at it. Any thread; the window's next event and paint
+  // see it.
+  void setScale(float pixelsPerUnit) { scale.store(pixelsPerUnit, std::memory_order_relaxed); }
+  float getScale() const { return scale.load(std::memory_order_relaxed); }
 
   // What the tree asks of its top.
   bool confirm(const char* caption, const char* text) override;
@@ -50,9 +57,11 @@ class EditorRoot : public Container, public WindowClient {
   bool canClose() override;
   bool windowEnded() override;
   void releaseResources() override;
+  void desktopScaleChanged() override;
 
  private:
   void dropCapture();
+  static int32_t toPixels(int32_t units, float scale);
 
   NativeWindow& window;
   IFrameController* owner;
@@ -60,6 +69,7 @@ class EditorRoot : public Container, public WindowClient {
   Control* captureControl = nullptr;
   Control* menuTarget = nullptr;
   bool menuOpen = false;
+  std::atomic<float> scale{1.0f};
 };
 
 }  // namespace Mintwerk

@@ -12,6 +12,8 @@ class IFrameController {
   // ends itself; false when it was no longer the owner's window (a close on another thread took
   // it first), and whoever took it ends it.
   virtual bool windowDestroyed() = 0;
+  // The desktop's scale under the window changed (it moved to another monitor, say).
+  virtual void desktopScaleChanged() {}
 };
 
 }  // namespace Mintwerk

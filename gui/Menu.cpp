@@ -4,8 +4,8 @@
 
 namespace Mintwerk {
 
-void Menu::addItem(const char* text, int id, bool enabled) {
-  items.push_back({text ? text : "", id, enabled, false});
+void Menu::addItem(const char* text, int id, bool enabled, bool checked) {
+  items.push_back({text ? text : "", id, enabled, false, checked});
 }
 
 void Menu::addSeparator() { items.push_back({"", 0, false, true}); }

@@ -16,7 +16,7 @@ class EditorRoot;
 class Menu : public DXBlit::NonCopyable {
  public:
   Menu(EditorRoot& root, Control* target) : root(root), target(target) {}
-  void addItem(const char* text, int id, bool enabled);
+  void addItem(const char* text, int id, bool enabled, bool checked = false);
   void addSeparator();
   // At (x, y) in the target control's coordinates. Where the system's menu runs its own loop
   // this returns when the menu has closed; elsewhere at once, the menu running on.

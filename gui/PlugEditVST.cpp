@@ -1,10 +1,14 @@
 #include "gui/PlugEditVST.h"
 
 #include "gui/EditorRoot.h"
+#include "gui/EditorScale.h"
+#include "gui/EditorSettings.h"
 #include "gui/PlugFrame.h"
 #include "gui/native/WheelForwarding.h"
+#include "platform/DesktopScale.h"
 #include "platform/Threads.h"
-#include "plugcore/AudioEffect.h"
+#include "plugcore/AudioEffectX.h"
+#include "plugcore/Plug.h"
 
 namespace Mintwerk {
 
@@ -41,38 +45,124 @@ bool PlugEditVST::tryLock() { return openLock.exchange(1, std::memory_order_acqu
 
 void PlugEditVST::freeLock() { openLock.store(0, std::memory_order_release); }
 
+std::string PlugEditVST::settingsPath(bool createFolders) const {
+  const auto* plug = dynamic_cast<const PlugCore::Plug*>(effect);
+  return plug ? plug->settingsFilePath(createFolders) : std::string();
+}
+
+float PlugEditVST::takeScale() {
+  const float chosen = chooseScale({userPercent.load(std::memory_order_relaxed),
+                                    hostFactor.load(std::memory_order_relaxed), desktopFactor});
+  scale.store(chosen, std::memory_order_relaxed);
+  rect.right = static_cast<int16_t>(scaledLength(description->width, chosen));
+  rect.bottom = static_cast<int16_t>(scaledLength(description->height, chosen));
+  return chosen;
+}
+
 bool PlugEditVST::getRect(ERect** out) {
+  takeLock();
+  if (!frame) {
+    // What the next open will find: the user may have picked a size in another editor since.
+    userPercent = readSizeChoice(settingsPath(false));
+    if (!desktopAsked) {
+      desktopFactor = Platform::desktopScale(nullptr);
+      desktopAsked = true;
+    }
+    takeScale();
+  }
+  freeLock();
   if (out) *out = &rect;
   return true;
 }
 
 bool PlugEditVST::open(void* parentWindow) {
   takeLock();
+  bool sizeChanged = false;
+  int32_t width = 0, height = 0;
   if (!frame) {
-    const uint32_t width = static_cast<uint32_t>(description->width);
-    const uint32_t height = static_cast<uint32_t>(description->height);
-    NativeWindow* made = windowFactory ? windowFactory(width, height, parentWindow) : nullptr;
+    userPercent = readSizeChoice(settingsPath(false));
+    // The host's window knows its monitor; before the first open only the desktop was asked.
+    desktopFactor = Platform::desktopScale(parentWindow);
+    desktopAsked = true;
+    const ERect answered = rect;
+    const float opening = takeScale();
+    width = rect.right;
+    height = rect.bottom;
+    NativeWindow* made = windowFactory ? windowFactory(static_cast<uint32_t>(width),
+                                                       static_cast<uint32_t>(height), parentWindow)
+                                       : nullptr;
     if (made) {
       systemWindow = parentWindow;
       window = made;
       // The window owns the root, the root the frame and the frame its controls: they go with
-      // the native window.
-      auto* root = new EditorRoot(*made, this, width, height);
+      // the native window. The tree is laid out at 1:1 and drawn at the scale.
+      root = new EditorRoot(*made, this, static_cast<uint32_t>(description->width),
+                            static_cast<uint32_t>(description->height));
+      root->setScale(opening);
       made->attach(root);
       frame = new PlugFrame(root, *this);
       if (builder) builder->build(*frame);
       root->setTimer(frame);
+      sizeChanged = answered.right != rect.right || answered.bottom != rect.bottom;
     }
   }
   const bool opened = frame != nullptr;
   freeLock();
+  // The host sized its window from an earlier answer: the desktop under its window says
+  // otherwise.
+  if (sizeChanged)
+    if (auto* host = dynamic_cast<AudioEffectX*>(effect)) host->sizeWindow(width, height);
   return opened;
+}
+
+void PlugEditVST::rescale() {
+  takeLock();
+  const float before = scale.load(std::memory_order_relaxed);
+  const float after = takeScale();
+  const int32_t width = rect.right, height = rect.bottom;
+  const bool resize = frame && after != before;
+  freeLock();
+  if (!resize) return;
+  // Outside the lock: the host may call back in. A host that refuses still finds the new size
+  // in the rectangle at its next open.
+  if (auto* host = dynamic_cast<AudioEffectX*>(effect)) host->sizeWindow(width, height);
+  takeLock();
+  if (frame && scale.load(std::memory_order_relaxed) == after) {
+    root->setScale(after);
+    window->resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    window->invalidate();
+  }
+  freeLock();
+}
+
+bool PlugEditVST::setScaleFactor(float factor) {
+  const float usable = usableScale(factor);
+  if (usable == 0.0f) return false;
+  hostFactor = usable;
+  rescale();
+  return true;
+}
+
+void PlugEditVST::chooseSize(int percent) {
+  if (!isSizeChoice(percent)) percent = 0;
+  userPercent = percent;
+  // The size applies now whether or not it can be remembered.
+  writeSizeChoice(settingsPath(true), percent);
+  rescale();
+}
+
+void PlugEditVST::desktopScaleChanged() {
+  takeLock();
+  if (systemWindow) desktopFactor = Platform::desktopScale(systemWindow);
+  freeLock();
+  rescale();
 }
 
 NativeWindow* PlugEditVST::detachWindow() {
   takeLock();
   NativeWindow* detached = frame ? window : nullptr;
   window = nullptr;
+  root = nullptr;
   frame = nullptr;
   systemWindow = nullptr;
   freeLock();

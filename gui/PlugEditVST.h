@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 
 #include "gui/EditorDescription.h"
 #include "gui/IEditBuilder.h"
@@ -16,6 +17,7 @@
 
 namespace Mintwerk {
 
+class EditorRoot;
 class PlugFrame;
 
 class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore::IParamNotify {
@@ -25,6 +27,7 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
               NativeWindowFactory windowFactory);
   ~PlugEditVST() override;
 
+  // The open editor's size; while closed, the size the next open will have.
   bool getRect(ERect** rect) override;
   // False when no window could be made; nothing is left open then.
   bool open(void* parentWindow) override;
@@ -37,8 +40,20 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   // in this editor, as the system would send it to whichever window is there.
   bool onWheel(float notches) override;
 
+  // The host's factor: taken from now on (an open editor resizes to it) unless the user chose a
+  // size. True for any factor it can use.
+  bool setScaleFactor(float factor) override;
+
   bool canClose() override { return true; }
   bool windowDestroyed() override;
+  void desktopScaleChanged() override;
+
+  // The user's size, in percent of the 1:1 layout, or 0 to follow the host; remembered for the
+  // user in the settings file, and taken by an open editor at once.
+  void chooseSize(int percent);
+  int sizeChoice() const { return userPercent.load(std::memory_order_relaxed); }
+  // Pixels per unit of the editor's 1:1 layout, now.
+  float currentScale() const { return scale.load(std::memory_order_relaxed); }
 
   // The window's timer only tries the lock and never waits for an open or close in progress; a
   // refused change is offered again on the next poll.
@@ -65,6 +80,11 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   // Lets go of the open editor's window after it has dropped its drawing resources; null when
   // the editor was not open.
   NativeWindow* detachWindow();
+  std::string settingsPath(bool createFolders) const;
+  // The scale the sources give now; the rectangle follows. Under the lock.
+  float takeScale();
+  // Brings an open editor to the scale the sources give now, asking the host for the new size.
+  void rescale();
 
   const EditorDescription* description;
   IEditBuilder* builder;
@@ -73,6 +93,12 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   NativeWindow* window = nullptr;  // the open editor's, which owns the frame
   std::atomic<int32_t> openLock{0};
   std::atomic<bool> mappingNotice{false};
+  EditorRoot* root = nullptr;  // the open editor's, which the window owns
+  std::atomic<float> scale{1.0f};
+  std::atomic<float> hostFactor{0.0f};
+  std::atomic<int> userPercent{0};
+  float desktopFactor = 0.0f;
+  bool desktopAsked = false;  // before the first open: the desktop as a whole, asked once
   ERect rect;
   std::unique_ptr<PlugCore::Relaxed<float>[]> values;
 };

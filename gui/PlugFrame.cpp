@@ -3,8 +3,10 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "dxblit/Shader.h"
+#include "gui/EditorScale.h"
 #include "gui/Image.h"
 #include "gui/Menu.h"
 #include "gui/PlugEditVST.h"
@@ -16,7 +18,11 @@ namespace Mintwerk {
 
 namespace {
 const char* const kSpriteSheet = "commonTextures";
-}
+// The defaults menu's size entries: the choices in order, then following the host.
+constexpr int kFirstSizeItem = 10;
+constexpr int kSizeItemCount = sizeof kSizeChoices / sizeof kSizeChoices[0];
+constexpr int kFollowHostItem = kFirstSizeItem + kSizeItemCount;
+}  // namespace
 
 PlugFrame::PlugFrame(Container* window, PlugEditVST& bridge)
     : Container(window, 0, 0, static_cast<uint32_t>(bridge.getDescription().width),
@@ -144,22 +150,40 @@ void PlugFrame::releaseResources() {
   Container::releaseResources();
 }
 
+DXBlit::StaticTexture* PlugFrame::textureFor(DXBlit::Device& device, const char* name,
+                                             float scale) {
+  const float density = artworkDensity(scale);
+  if (density != 1.0f) {
+    const std::string scaledName = std::string(name) + artworkSuffix(density);
+    if (const Image* image = cachedImageResource(scaledName.c_str())) {
+      DXBlit::StaticTexture* texture = image->createTexture(device);
+      texture->setTexelDensity(density);
+      return texture;
+    }
+  }
+  const Image* image = cachedImageResource(name);
+  return image ? image->createTexture(device) : nullptr;
+}
+
 void PlugFrame::draw(DXBlit::Context& context) {
   DXBlit::Device& device = context.getDevice();
+  // Made again for a new scale: sharper artwork, and glyphs rendered at the new size.
+  const float scale = editor.currentScale();
+  if (scale != resourceScale) {
+    releaseResources();
+    resourceScale = scale;
+  }
   const char* backgroundName = editor.getDescription().backgroundImage;
   // The module's own images always decode; should one not, the editor draws without it rather
   // than let the failure leave the window's paint handler.
   try {
     if (backgroundName && !backgroundTexture)
-      if (const Image* image = cachedImageResource(backgroundName))
-        backgroundTexture = image->createTexture(device);
-    if (!spriteTexture)
-      if (const Image* image = cachedImageResource(kSpriteSheet))
-        spriteTexture = image->createTexture(device);
+      backgroundTexture = textureFor(device, backgroundName, scale);
+    if (!spriteTexture) spriteTexture = textureFor(device, kSpriteSheet, scale);
   } catch (const Image::Exception&) {
   }
-  if (!smallFont) smallFont = createFont(context, "Vera", 8.0f);
-  if (!largeFont) largeFont = createFont(context, "Vera", 10.0f);
+  if (!smallFont) smallFont = createFont(context, "Vera", 8.0f, scale);
+  if (!largeFont) largeFont = createFont(context, "Vera", 10.0f, scale);
 
   const float w = static_cast<float>(width), h = static_cast<float>(height);
   if (backgroundTexture) {
@@ -208,6 +232,15 @@ bool PlugFrame::mouseDown(int32_t x, int32_t y, int button, int modifiers) {
   menu->addItem("Load &factory defaults...", 2, true);
   menu->addSeparator();
   menu->addItem(goTo, 3, true);
+  menu->addSeparator();
+  menu->addItem("Size", kFirstSizeItem - 1, false);
+  const int chosen = editor.sizeChoice();
+  for (int i = 0; i < kSizeItemCount; ++i) {
+    char size[16];
+    std::snprintf(size, sizeof size, "%d %%", kSizeChoices[i]);
+    menu->addItem(size, kFirstSizeItem + i, true, kSizeChoices[i] == chosen);
+  }
+  menu->addItem("Follow the host", kFollowHostItem, true, !isSizeChoice(chosen));
   menu->popup(w - 90, h);
   return true;
 }
@@ -237,6 +270,10 @@ void PlugFrame::menuCommand(int id) {
       Platform::openWebAddress(kWebAddress);
       break;
     default:
+      if (id >= kFirstSizeItem && id < kFollowHostItem)
+        editor.chooseSize(kSizeChoices[id - kFirstSizeItem]);
+      else if (id == kFollowHostItem)
+        editor.chooseSize(0);
       break;
   }
 }

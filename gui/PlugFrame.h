@@ -54,6 +54,9 @@ class PlugFrame : public Container, public IPlugData, public ITimerController {
   PlugCore::Plug* plug() const;
   float defaultOf(int32_t index) const;
   void showLiveValues();
+  // The image `name` drawn for the scale, as a texture sampled with 1:1 coordinates; the 1:1
+  // image where the module has none for it. Null while neither is there.
+  DXBlit::StaticTexture* textureFor(DXBlit::Device& device, const char* name, float scale);
 
   PlugEditVST& editor;
   DXBlit::StaticTexture* backgroundTexture = nullptr;
@@ -61,6 +64,7 @@ class PlugFrame : public Container, public IPlugData, public ITimerController {
   Font* smallFont = nullptr;
   Font* largeFont = nullptr;
   bool showLogo = true;
+  float resourceScale = 1.0f;  // the scale the textures and fonts were made for
   int32_t learningShown = -1;  // the learning parameter as the last poll saw it
 };
 

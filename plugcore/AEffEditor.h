@@ -34,6 +34,8 @@ class AEffEditor {
   virtual bool onKeyUp(VstKeyCode&) { return false; }
   virtual bool onWheel(float) { return false; }
   virtual bool setKnobMode(VstInt32) { return false; }
+  // The host's scale for the editor (its vendor-specific notification); true when taken.
+  virtual bool setScaleFactor(float) { return false; }
 
  protected:
   AudioEffect* effect;

@@ -36,4 +36,8 @@ class AudioEffectX : public AudioEffect {
   VstTimeInfo* getTimeInfo(VstInt32 filter);
   bool beginEdit(VstInt32 index) { return callHost(audioMasterBeginEdit, index) != 0; }
   bool endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
+  // Asks the host to make the editor's window this large; false when it will not.
+  bool sizeWindow(VstInt32 width, VstInt32 height) {
+    return callHost(audioMasterSizeWindow, width, height) != 0;
+  }
 };

@@ -55,7 +55,13 @@ class Plug : public AudioEffectX, public IParamCook {
   // False when the file could not be written completely; the old file then stays as it was.
   bool saveDefaults();
   // Where the defaults file lives; empty when the user has no settings folder.
-  std::string defaultsFilePath(bool createFolders) const;
+  std::string defaultsFilePath(bool createFolders) const {
+    return userFilePath(".defaults", createFolders);
+  }
+  // The editor's own settings, beside the defaults file.
+  std::string settingsFilePath(bool createFolders) const {
+    return userFilePath(".settings", createFolders);
+  }
 
   // Lifecycle.
   void setSampleRate(float rate) override;
@@ -158,6 +164,8 @@ class Plug : public AudioEffectX, public IParamCook {
   void learnController(int32_t key);
   void reportChunkError(const char* reason);
   void takeValuesAsDefaults();
+  // "<settings folder>/Harrowmint/<name><extension>"; empty when there is no settings folder.
+  std::string userFilePath(const char* extension, bool createFolders) const;
 
   // The work block holds the input channels, then the output channels, blockSize samples each.
   std::unique_ptr<double[]> workBlock;

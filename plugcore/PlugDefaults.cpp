@@ -22,13 +22,13 @@ uint32_t readBigEndian32(const uint8_t* p) {
 
 }  // namespace
 
-std::string Plug::defaultsFilePath(bool createFolders) const {
+std::string Plug::userFilePath(const char* extension, bool createFolders) const {
   std::string folder;
   if (!Platform::userSettingsFolder(folder)) return std::string();
   folder += Platform::kPathSeparator;
   folder += kVendor;
   if (createFolders) Platform::createFolder(folder);  // an existing folder is fine
-  return folder + Platform::kPathSeparator + (name ? name : "") + ".defaults";
+  return folder + Platform::kPathSeparator + (name ? name : "") + extension;
 }
 
 void Plug::takeValuesAsDefaults() {

@@ -25,10 +25,12 @@ bool drawable(char c) {
 
 }  // namespace
 
-Font* createFont(DXBlit::Context& context, const char* name, float pointSize) {
+Font* createFont(DXBlit::Context& context, const char* name, float pointSize, float scale) {
   try {
+    if (!(scale > 0.0f)) return nullptr;
     GlyphAtlas rendered;
-    if (!renderGlyphAtlas(name, pointSize, rendered)) return nullptr;
+    if (!renderGlyphAtlas(name, scale == 1.0f ? pointSize : pointSize * scale, rendered))
+      return nullptr;
     // Whatever fails from here on, the font goes with its atlas, if it has one yet.
     std::unique_ptr<Font, void (*)(Font*)> font(new Font(), destroyFont);
     font->device = &context.getDevice();
@@ -36,6 +38,7 @@ Font* createFont(DXBlit::Context& context, const char* name, float pointSize) {
     font->columns = rendered.columns;
     font->underlineOffset = rendered.underlineOffset;
     font->underlineThickness = rendered.underlineThickness;
+    font->scale = scale;
     font->atlas = DXBlit::createFilledTexture(*font->device, rendered.texels.data(), rendered.width,
                                               rendered.height);
     currentTextMode() = decideTextMode(Platform::queryTextSmoothing());
@@ -57,7 +60,7 @@ float measureText(const Font* font, const char* text, int length) {
   float advance = 0.0f;
   for (int i = 0; i < n; ++i)
     if (drawable(text[i])) advance += font->glyphs[text[i] - 32].advanceX / 3.0f;
-  return advance;
+  return advance / font->scale;
 }
 
 float drawText(Font* font, DXBlit::Context& context, const char* text, int length, float x, float y,
@@ -66,7 +69,11 @@ float drawText(Font* font, DXBlit::Context& context, const char* text, int lengt
   const int n = textLength(text, length);
   const TextMode mode = currentTextMode();
   const int copies = mode.subpixelText ? 3 : 1;
-  const float shift = mode.subpixelRGB ? 0.25f : -0.25f;
+  // Glyphs are placed in pixels, from the pen's position in pixels, and their quads then given
+  // in units: at scale 1 both are the same numbers.
+  const float s = font->scale;
+  const float px = x * s, py = y * s;
+  const float shift = (mode.subpixelRGB ? 0.25f : -0.25f) / s;
   std::vector<DXBlit::Quad> quads;
   quads.reserve(static_cast<std::size_t>(n) * copies);
   float penX = 0.0f, penY = 0.0f;
@@ -74,10 +81,10 @@ float drawText(Font* font, DXBlit::Context& context, const char* text, int lengt
     if (!drawable(text[i])) continue;
     const Glyph& g = font->glyphs[text[i] - 32];
     DXBlit::Quad q{};
-    q.x0 = x + penX + g.left / 3.0f - 1.0f;
-    q.x1 = q.x0 + g.width / 3.0f;
-    q.y0 = std::floor(y + penY - g.top - 1.0f);
-    q.y1 = q.y0 + g.height;
+    q.x0 = (px + penX + g.left / 3.0f - 1.0f) / s;
+    q.x1 = q.x0 + g.width / 3.0f / s;
+    q.y0 = std::floor(py + penY - g.top - 1.0f) / s;
+    q.y1 = q.y0 + g.height / s;
     q.s0 = g.cellX + 1.0f;
     q.s1 = q.s0 + g.width;
     q.t0 = g.cellY;
@@ -107,11 +114,11 @@ float drawText(Font* font, DXBlit::Context& context, const char* text, int lengt
   if (!quads.empty()) context.drawQuads(quads.data(), static_cast<unsigned>(quads.size()));
   if (underline) {
     DXBlit::Shader line(context, DXBlit::BlendPremultiplied, DXBlit::CombineColor);
-    const DXBlit::Quad q = DXBlit::makeBlitQuad(x, y + font->underlineOffset, penX,
-                                                font->underlineThickness, 0, 0, colour);
+    const DXBlit::Quad q = DXBlit::makeBlitQuad(x, (py + font->underlineOffset) / s, penX / s,
+                                                font->underlineThickness / s, 0, 0, colour);
     context.drawQuads(&q, 1);
   }
-  return penX;
+  return penX / s;
 }
 
 }  // namespace Mintwerk

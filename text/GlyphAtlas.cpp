@@ -41,6 +41,74 @@ void filterRow(const unsigned char* coverage, int width, uint32_t* out) {
   }
 }
 
+// Lays the glyphs out in cells of cellW x cellH and renders them into the atlas: 1 when all
+// ASCII glyphs fit, 0 when some did not (neededW and neededH say how large the cells must be),
+// -1 when the font cannot be drawn.
+int placeGlyphs(FT_Face face, const std::vector<char32_t>& codes, unsigned count, int cellW,
+                int cellH, GlyphAtlas& atlas, int& neededW, int& neededH) {
+  unsigned trial = 64, columns = 0, atlasHeight = 0;
+  for (;; trial *= 2) {
+    if (trial > kMaxAtlasSide) return -1;
+    columns = (trial - 2) / static_cast<unsigned>(cellW);
+    if (columns == 0) continue;
+    atlasHeight = ((columns + count - 1) / columns) * static_cast<unsigned>(cellH) + 2;
+    if (atlasHeight <= 2 * trial) break;
+  }
+  const unsigned atlasWidth = columns * static_cast<unsigned>(cellW);
+  atlas.columns = columns;
+  atlas.width = atlasWidth;
+  atlas.height = atlasHeight;
+  atlas.texels.assign(static_cast<std::size_t>(atlasWidth) * atlasHeight, 0);
+
+  for (unsigned i = 0; i < count; ++i) {
+    const bool ascii = i < kAsciiGlyphs;
+    Glyph extra{};
+    Glyph& g = ascii ? atlas.glyphs[i] : extra;
+    const unsigned cellX = (i % columns) * static_cast<unsigned>(cellW) + 1;
+    const unsigned cellY = (i / columns) * static_cast<unsigned>(cellH) + 1;
+    g.cellX = static_cast<float>(cellX);
+    g.cellY = static_cast<float>(cellY);
+    const FT_ULong code = ascii ? i + 32 : codes[i - kAsciiGlyphs];
+    const FT_UInt index = FT_Get_Char_Index(face, code);
+    // An ASCII glyph that fails fails the font; another character is only left out.
+    if (FT_Load_Glyph(face, index, FT_LOAD_FORCE_AUTOHINT) ||
+        FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL)) {
+      if (ascii) return -1;
+      continue;
+    }
+    const FT_GlyphSlot slot = face->glyph;
+    const FT_Bitmap& bitmap = slot->bitmap;
+    const int width = static_cast<int>(bitmap.width), rows = static_cast<int>(bitmap.rows);
+    // A glyph larger than its cell would spill into its neighbours: the cells must grow for
+    // an ASCII one, and another character is left out.
+    if (width > cellW - 6 || rows > cellH - 2) {
+      if (ascii) {
+        neededW = std::max(neededW, width + 6);
+        neededH = std::max(neededH, rows + 2);
+      }
+      continue;
+    }
+    g.width = static_cast<float>(width + 6);
+    g.height = static_cast<float>(rows + 2);
+    // The advance is 26.6 fixed point and is taken exactly, fraction and all: the hinter's
+    // whole-pixel advance in the 48-times-wide outline comes out of the 1/16 transform in
+    // sixteenths of a third, and dropping them would set every glyph up to a third of a pixel
+    // too close to the next.
+    g.advanceX = static_cast<float>(slot->advance.x) / 64.0f;
+    g.advanceY = static_cast<float>(slot->advance.y) / 64.0f;
+    g.left = static_cast<float>(slot->bitmap_left);
+    g.top = static_cast<float>(slot->bitmap_top);
+    for (int j = 0; j < rows && width > 0; ++j) {
+      const unsigned char* row = bitmap.pitch >= 0 ? bitmap.buffer + j * bitmap.pitch
+                                                   : bitmap.buffer + (rows - 1 - j) * -bitmap.pitch;
+      filterRow(row, width,
+                &atlas.texels[(cellY + 1 + static_cast<unsigned>(j)) * atlasWidth + cellX + 1]);
+    }
+    if (!ascii) atlas.more.emplace_back(static_cast<char32_t>(code), g);
+  }
+  return neededW == 0 && neededH == 0 ? 1 : 0;
+}
+
 }  // namespace
 
 const Glyph* GlyphAtlas::find(char32_t c) const {
@@ -89,67 +157,21 @@ bool renderGlyphAtlas(const char* name, float pointSize, GlyphAtlas& atlas,
   atlas.underlineOffset = offset;
   atlas.underlineThickness = thickness;
 
-  const int cellW = static_cast<int>((ft.face->bbox.xMax - ft.face->bbox.xMin) / 64 + 6);
-  const int cellH = static_cast<int>((ft.face->bbox.yMax - ft.face->bbox.yMin) / 64 + 2);
+  // Cells as large as the face's bounding box in font units over 64, which holds every glyph
+  // at the editor's small sizes; at larger ones the cells grow to the largest glyph drawn.
+  int cellW = static_cast<int>((ft.face->bbox.xMax - ft.face->bbox.xMin) / 64 + 6);
+  int cellH = static_cast<int>((ft.face->bbox.yMax - ft.face->bbox.yMin) / 64 + 2);
   if (cellW <= 6 || cellH <= 2) return false;
-
-  unsigned trial = 64, columns = 0, atlasHeight = 0;
-  for (;; trial *= 2) {
-    if (trial > kMaxAtlasSide) return false;
-    columns = (trial - 2) / static_cast<unsigned>(cellW);
-    if (columns == 0) continue;
-    atlasHeight = ((columns + count - 1) / columns) * static_cast<unsigned>(cellH) + 2;
-    if (atlasHeight <= 2 * trial) break;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int neededW = 0, neededH = 0;
+    const int placed = placeGlyphs(ft.face, codes, count, cellW, cellH, atlas, neededW, neededH);
+    if (placed < 0) return false;
+    if (placed > 0) return true;
+    atlas.more.clear();
+    cellW = std::max(cellW, neededW);
+    cellH = std::max(cellH, neededH);
   }
-  const unsigned atlasWidth = columns * static_cast<unsigned>(cellW);
-  atlas.columns = columns;
-  atlas.width = atlasWidth;
-  atlas.height = atlasHeight;
-  atlas.texels.assign(static_cast<std::size_t>(atlasWidth) * atlasHeight, 0);
-
-  for (unsigned i = 0; i < count; ++i) {
-    const bool ascii = i < kAsciiGlyphs;
-    Glyph extra{};
-    Glyph& g = ascii ? atlas.glyphs[i] : extra;
-    const unsigned cellX = (i % columns) * static_cast<unsigned>(cellW) + 1;
-    const unsigned cellY = (i / columns) * static_cast<unsigned>(cellH) + 1;
-    g.cellX = static_cast<float>(cellX);
-    g.cellY = static_cast<float>(cellY);
-    const FT_ULong code = ascii ? i + 32 : codes[i - kAsciiGlyphs];
-    const FT_UInt index = FT_Get_Char_Index(ft.face, code);
-    // An ASCII glyph that fails fails the font; another character is only left out.
-    if (FT_Load_Glyph(ft.face, index, FT_LOAD_FORCE_AUTOHINT) ||
-        FT_Render_Glyph(ft.face->glyph, FT_RENDER_MODE_NORMAL)) {
-      if (ascii) return false;
-      continue;
-    }
-    const FT_GlyphSlot slot = ft.face->glyph;
-    const FT_Bitmap& bitmap = slot->bitmap;
-    const int width = static_cast<int>(bitmap.width), rows = static_cast<int>(bitmap.rows);
-    // A glyph larger than its cell would spill into its neighbours: such a font is refused.
-    if (width > cellW - 6 || rows > cellH - 2) {
-      if (ascii) return false;
-      continue;
-    }
-    g.width = static_cast<float>(width + 6);
-    g.height = static_cast<float>(rows + 2);
-    // The advance is 26.6 fixed point and is taken exactly, fraction and all: the hinter's
-    // whole-pixel advance in the 48-times-wide outline comes out of the 1/16 transform in
-    // sixteenths of a third, and dropping them would set every glyph up to a third of a pixel
-    // too close to the next.
-    g.advanceX = static_cast<float>(slot->advance.x) / 64.0f;
-    g.advanceY = static_cast<float>(slot->advance.y) / 64.0f;
-    g.left = static_cast<float>(slot->bitmap_left);
-    g.top = static_cast<float>(slot->bitmap_top);
-    for (int j = 0; j < rows && width > 0; ++j) {
-      const unsigned char* row = bitmap.pitch >= 0 ? bitmap.buffer + j * bitmap.pitch
-                                                   : bitmap.buffer + (rows - 1 - j) * -bitmap.pitch;
-      filterRow(row, width,
-                &atlas.texels[(cellY + 1 + static_cast<unsigned>(j)) * atlasWidth + cellX + 1]);
-    }
-    if (!ascii) atlas.more.emplace_back(static_cast<char32_t>(code), g);
-  }
-  return true;
+  return false;
 }
 
 }  // namespace Mintwerk

@@ -11,6 +11,7 @@ struct MenuEntry {
   int id;
   bool enabled;
   bool separator;
+  bool checked = false;  // shown with a check mark
 };
 
 }  // namespace Mintwerk

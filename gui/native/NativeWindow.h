@@ -30,10 +30,13 @@ class NativeWindow : public DXBlit::NonCopyable {
   virtual bool holdsPointer() = 0;
   // False once there is nothing to show a menu on (the window is gone or ends).
   virtual bool canShowMenu() = 0;
-  // At window coordinates. The menu's end and its choice are reported, during the call where
-  // the system's menu runs its own loop, else from later idle calls. What the system's menu
-  // returned, or 0.
-  virtual int showMenu(const std::vector<MenuEntry>& entries, int x, int y) = 0;
+  // At window coordinates (pixels), drawn at `scale` where the menu is ours. The menu's end and
+  // its choice are reported, during the call where the system's menu runs its own loop, else
+  // from later idle calls. What the system's menu returned, or 0.
+  virtual int showMenu(const std::vector<MenuEntry>& entries, int x, int y, float scale) = 0;
+  // Makes the window this many pixels large. From any thread and never waiting for the window:
+  // where it is busy on another thread, the size is taken at its next idle call.
+  virtual void resize(uint32_t width, uint32_t height) = 0;
   // OK and Cancel, waited for.
   virtual bool confirm(const char* caption, const char* text) = 0;
   // Asked as confirm does; `onOk` runs only on OK, at once where the question waits for its
@@ -41,8 +44,9 @@ class NativeWindow : public DXBlit::NonCopyable {
   virtual void confirmThen(const char* caption, const char* text, std::function<void()> onOk) {
     if (confirm(caption, text) && onOk) onOk();
   }
-  // Draws the scene through the window's GL device, made on first use; throws when it cannot.
-  virtual void render(DXBlit::Scene& scene) = 0;
+  // Draws the scene, in units of `scale` pixels, through the window's GL device, made on first
+  // use; throws when it cannot.
+  virtual void render(DXBlit::Scene& scene, float scale) = 0;
   // After a render that threw: the window shows black, and the next paint tries again.
   virtual void paintBlack() = 0;
   // The client's resources, then the device's, while the native window still exists.

@@ -29,6 +29,8 @@ class WindowClient {
   virtual bool windowEnded() = 0;
   // Lets go of the textures and fonts made on the window's device, while it is current.
   virtual void releaseResources() = 0;
+  // The system's scale for the window changed (it moved to another monitor, say).
+  virtual void desktopScaleChanged() {}
 };
 
 }  // namespace Mintwerk

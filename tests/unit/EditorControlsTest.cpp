@@ -32,11 +32,12 @@ struct TestWindow : FakeNativeWindow {
   bool confirm(const char*, const char*) override { return answer; }
   void grabPointer() override { captured = root()->capturedControl(); }
   void releasePointer() override { captured = nullptr; }
-  int showMenu(const std::vector<MenuEntry>& entries, int x, int y) override {
+  int showMenu(const std::vector<MenuEntry>& entries, int x, int y, float) override {
     for (const MenuEntry& entry : entries)
-      menuLog.push_back(entry.separator ? "--"
-                                        : std::to_string(entry.id) +
-                                              (entry.enabled ? " " : " (grey) ") + entry.text);
+      menuLog.push_back(entry.separator
+                            ? "--"
+                            : std::to_string(entry.id) + (entry.enabled ? " " : " (grey) ") +
+                                  (entry.checked ? "(checked) " : "") + entry.text);
     const Control* target = root()->menuTargetControl();
     menuLog.push_back("popup " + std::to_string(x - (target ? target->absoluteX() : 0)) + "," +
                       std::to_string(y - (target ? target->absoluteY() : 0)));
@@ -278,9 +279,13 @@ TEST_F(EditorControls, CornerMenuAndItsConfirmations) {
   window->mouseDown(250, 160, 1, 0);  // (W - 90, H - 30) itself: no menu
   EXPECT_TRUE(window->menuLog.empty());
   window->mouseDown(251, 161, 2, 0);
-  ASSERT_EQ(window->menuLog.size(), 6u);
+  ASSERT_EQ(window->menuLog.size(), 15u);
   EXPECT_EQ(window->menuLog[0], "0 &Save defaults...");
-  EXPECT_EQ(window->menuLog[5], "popup 250,190");
+  EXPECT_EQ(window->menuLog[5], "--");
+  EXPECT_EQ(window->menuLog[6], "9 (grey) Size");
+  EXPECT_EQ(window->menuLog[7], "10 100 %");
+  EXPECT_EQ(window->menuLog[13], "16 (checked) Follow the host");
+  EXPECT_EQ(window->menuLog[14], "popup 250,190");
 
   effect.setParameter(QuorlParams::kBand, 0.4f);
   window->answer = false;

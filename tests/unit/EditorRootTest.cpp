@@ -38,12 +38,12 @@ struct Probe : Control {
 struct RecordingWindow : FakeNativeWindow {
   void grabPointer() override { events.push_back("grab"); }
   void releasePointer() override { events.push_back("release"); }
-  int showMenu(const std::vector<MenuEntry>& entries, int x, int y) override {
+  int showMenu(const std::vector<MenuEntry>& entries, int x, int y, float) override {
     events.push_back("menu of " + std::to_string(entries.size()) + " at " + std::to_string(x) +
                      "," + std::to_string(y));
     return 0;
   }
-  void render(DXBlit::Scene&) override {
+  void render(DXBlit::Scene&, float) override {
     if (failRender) throw std::runtime_error("no GL");
     events.push_back("rendered");
   }

@@ -16,15 +16,20 @@ struct FakeNativeWindow : NativeWindow {
   void releasePointer() override {}
   bool holdsPointer() override { return true; }
   bool canShowMenu() override { return true; }
-  int showMenu(const std::vector<MenuEntry>&, int, int) override { return 0; }
+  int showMenu(const std::vector<MenuEntry>&, int, int, float) override { return 0; }
+  void resize(uint32_t newWidth, uint32_t newHeight) override {
+    width = newWidth;
+    height = newHeight;
+  }
   bool confirm(const char*, const char*) override { return false; }
-  void render(DXBlit::Scene&) override {}
+  void render(DXBlit::Scene&, float) override {}
   void paintBlack() override {}
   void releaseResources() override {}
   void dispose() override { delete this; }
 
   EditorRoot* root() const { return static_cast<EditorRoot*>(client); }
   WindowClient* client = nullptr;
+  uint32_t width = 0, height = 0;  // what resize asked for
 };
 
 }  // namespace Mintwerk

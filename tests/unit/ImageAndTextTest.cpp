@@ -136,6 +136,31 @@ TEST(ModuleFontAdvance, KeepsTheFractionOfAThird) {
   Mintwerk::destroyFont(small);
 }
 
+// A font for a scene drawn at 2x renders its glyphs at twice the size, not a stretched 1x
+// bitmap, and keeps measuring and placing text in the scene's units: the 8-point text of a
+// 200 % editor is as wide as the 16-point text of a 1:1 one, halved.
+TEST(ModuleFontAtScale, RendersLargerGlyphsAndKeepsTheUnits) {
+  RecordingDevice device;
+  Mintwerk::currentTextMode() = Mintwerk::TextMode();
+  Font* large = Mintwerk::createFont(device, "Vera", 16.0f);
+  Font* scaled = Mintwerk::createFont(device, "Vera", 8.0f, 2.0f);
+  ASSERT_NE(large, nullptr);
+  ASSERT_NE(scaled, nullptr);
+  EXPECT_EQ(scaled->glyphs['Q' - 32].width, large->glyphs['Q' - 32].width);
+  EXPECT_EQ(Mintwerk::measureText(scaled, "cutoff", -1),
+            Mintwerk::measureText(large, "cutoff", -1) / 2.0f);
+  const float drawn = Mintwerk::drawText(scaled, device, "Q", 1, 10.0f, 20.0f, 0xFFFFFFFF, false);
+  EXPECT_EQ(drawn, Mintwerk::measureText(scaled, "Q", 1));
+  const DXBlit::Quad& q = device.batches.back().quads.at(0);
+  const Mintwerk::Glyph& g = scaled->glyphs['Q' - 32];
+  EXPECT_FLOAT_EQ(q.x1 - q.x0, g.width / 3.0f / 2.0f);  // a pixel of the glyph is half a unit
+  EXPECT_FLOAT_EQ(q.y1 - q.y0, g.height / 2.0f);
+  EXPECT_EQ(q.s1 - q.s0, g.width);                           // sampled 1:1 from its atlas
+  EXPECT_EQ(q.y0 * 2.0f, std::floor(40.0f - g.top - 1.0f));  // on a whole pixel row
+  Mintwerk::destroyFont(large);
+  Mintwerk::destroyFont(scaled);
+}
+
 TEST(TextMode, SystemSettingsAndTheChord) {
   Platform::TextSmoothingQuery query;
   EXPECT_FALSE(Mintwerk::decideTextMode(query).subpixelText);

@@ -53,7 +53,7 @@ class RecordingDevice : public DXBlit::Device, public DXBlit::Context {
   DXBlit::StaticTexture* createStaticTexture(unsigned width, unsigned height) override {
     return new RecordingTexture(width, height, liveTextures, failTextureUpdates);
   }
-  void render(DXBlit::Scene&) override {}
+  void render(DXBlit::Scene&, float) override {}
 
   intptr_t query(void*) override { return 0; }
   DXBlit::Shader* setShader(DXBlit::Shader* shader) override {

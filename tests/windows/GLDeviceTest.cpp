@@ -66,7 +66,7 @@ class GLDeviceOnWindow : public ::testing::Test {
   std::vector<uint32_t> frame(std::function<void(Context&)> body) {
     LambdaScene scene;
     scene.body = std::move(body);
-    device->render(scene);
+    device->render(scene, 1.0f);
     std::vector<uint32_t> bottomUp(kSize * kSize), topDown(kSize * kSize);
     device->readPixels(0, 0, kSize, kSize, bottomUp.data());
     for (int y = 0; y < kSize; ++y)

@@ -263,7 +263,7 @@ void Win32EditorWindow::releasePointer() { ReleaseCapture(); }
 
 bool Win32EditorWindow::holdsPointer() { return hwnd && GetCapture() == static_cast<HWND>(hwnd); }
 
-int Win32EditorWindow::showMenu(const std::vector<MenuEntry>& entries, int x, int y) {
+int Win32EditorWindow::showMenu(const std::vector<MenuEntry>& entries, int x, int y, float) {
   if (!hwnd) return 0;
   // The host may destroy the window while the menu's loop runs (from a timer, say): the object
   // then stays until the menu has returned.
@@ -273,8 +273,8 @@ int Win32EditorWindow::showMenu(const std::vector<MenuEntry>& entries, int x, in
     if (entry.separator)
       AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     else
-      AppendMenuA(menu, entry.enabled ? MF_STRING : MF_GRAYED, static_cast<UINT_PTR>(entry.id),
-                  entry.text.c_str());
+      AppendMenuA(menu, (entry.enabled ? MF_STRING : MF_GRAYED) | (entry.checked ? MF_CHECKED : 0),
+                  static_cast<UINT_PTR>(entry.id), entry.text.c_str());
   }
   RECT bounds = {};
   GetWindowRect(static_cast<HWND>(hwnd), &bounds);
@@ -294,9 +294,32 @@ void Win32EditorWindow::paint() {
   if (client) client->paint();
 }
 
-void Win32EditorWindow::render(DXBlit::Scene& scene) {
+void Win32EditorWindow::render(DXBlit::Scene& scene, float scale) {
   if (!device) device = DXBlit::createWindowDevice(hwnd);
-  device->render(scene);
+  device->render(scene, scale);
+}
+
+namespace {
+// A size asked for on another thread: wParam width, lParam height.
+constexpr UINT kResizeMessage = WM_APP + 0x51;
+// Sent to top-level windows that moved to a monitor of another scale, and to child windows
+// after their parent did.
+constexpr UINT kDpiChanged = 0x02E0;
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+}  // namespace
+
+void Win32EditorWindow::resize(uint32_t width, uint32_t height) {
+  HWND window = static_cast<HWND>(hwnd);
+  if (!window) return;
+  // Sending to a window of another thread would wait for it; the size is posted instead.
+  if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) {
+    PostMessageA(window, kResizeMessage, width, static_cast<LPARAM>(height));
+    return;
+  }
+  SetWindowPos(window, nullptr, 0, 0, static_cast<int>(width), static_cast<int>(height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A smaller window is not invalidated by the system, and the scene changes its scale.
+  InvalidateRect(window, nullptr, FALSE);
 }
 
 void Win32EditorWindow::paintBlack() {
@@ -400,6 +423,14 @@ intptr_t Win32EditorWindow::handleMessage(unsigned message, uintptr_t wParam, in
       return 0;
     case WM_TIMER:
       if (ticking && client) client->tick();
+      return 0;
+    case kResizeMessage:
+      resize(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+      return 0;
+    case kDpiChanged:
+    case kDpiChangedAfterParent:
+      // The editor asks the host for its new size; the suggested rectangle is the host's.
+      if (client && !ownerGone) client->desktopScaleChanged();
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);

@@ -27,9 +27,12 @@ class Win32EditorWindow : public NativeWindow {
   bool holdsPointer() override;
   bool canShowMenu() override { return hwnd != nullptr; }
   // Returns when the menu has closed; its choice comes afterwards as a command message.
-  int showMenu(const std::vector<MenuEntry>& entries, int x, int y) override;
+  // The system's menu, drawn at the system's own scale.
+  int showMenu(const std::vector<MenuEntry>& entries, int x, int y, float scale) override;
+  // On another thread the size is posted to the window's own.
+  void resize(uint32_t width, uint32_t height) override;
   bool confirm(const char* caption, const char* text) override;
-  void render(DXBlit::Scene& scene) override;
+  void render(DXBlit::Scene& scene, float scale) override;
   void paintBlack() override;
   void releaseResources() override;
 

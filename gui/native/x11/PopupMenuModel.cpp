@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 #include "text/TextEncoding.h"
 
@@ -109,6 +110,16 @@ void placeMenu(int x, int y, int width, int height, const ScreenArea& monitor, i
   top = y;
   if (top + height > bottom) top = y - height >= monitor.y ? y - height : bottom - height;
   top = std::max(monitor.y, top);
+}
+
+MenuMetrics scaledMetrics(float scale) {
+  MenuMetrics metrics;
+  if (scale == 1.0f) return metrics;
+  auto scaled = [scale](int length) { return static_cast<int>(std::lround(length * scale)); };
+  for (int* length : {&metrics.itemHeight, &metrics.separatorHeight, &metrics.border,
+                      &metrics.textLeft, &metrics.textRight, &metrics.minWidth})
+    *length = scaled(*length);
+  return metrics;
 }
 
 }  // namespace Mintwerk

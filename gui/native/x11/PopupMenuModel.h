@@ -32,6 +32,8 @@ struct MenuMetrics {
   int textRight = 28;  // after the widest text
   int minWidth = 120;
 };
+// The metrics for a menu drawn at `scale` pixels per unit.
+MenuMetrics scaledMetrics(float scale);
 
 class PopupMenuModel {
  public:

@@ -160,7 +160,26 @@ void X11EditorWindow::idle(void (*unlockEditor)(void*), void* editor) {
   if (finished) delete this;
 }
 
+void X11EditorWindow::resize(uint32_t newWidth, uint32_t newHeight) {
+  pendingSize.store(uint64_t{newWidth} << 32 | newHeight);
+  // Never waits: a window busy on another thread takes the size at its next idle call.
+  std::unique_lock<std::recursive_mutex> guard(busy, std::try_to_lock);
+  if (guard.owns_lock()) takePendingSize();
+}
+
+void X11EditorWindow::takePendingSize() {
+  const uint64_t size = pendingSize.exchange(0);
+  if (!size || disposed || drawable.gone) return;
+  width = static_cast<uint32_t>(size >> 32);
+  height = static_cast<uint32_t>(size & 0xFFFFFFFFu);
+  XResizeWindow(drawable.display, drawable.window, width, height);
+  // A smaller window is not exposed again, and the scene changes its scale with its size.
+  needsPaint = true;
+  XFlush(drawable.display);
+}
+
 void X11EditorWindow::handlePending() {
+  takePendingSize();
   Display* display = drawable.display;
   while (!disposed && !drawable.gone && XPending(display)) {
     XEvent event;
@@ -342,9 +361,9 @@ void X11EditorWindow::paint() {
   if (client) client->paint();
 }
 
-void X11EditorWindow::render(DXBlit::Scene& scene) {
+void X11EditorWindow::render(DXBlit::Scene& scene, float scale) {
   if (!device) device = DXBlit::createWindowDevice(&drawable);
-  device->render(scene);
+  device->render(scene, scale);
 }
 
 void X11EditorWindow::paintBlack() {
@@ -413,7 +432,7 @@ bool X11EditorWindow::canShowMenu() {
   return !drawable.gone && !disposed;
 }
 
-int X11EditorWindow::showMenu(const std::vector<MenuEntry>& entries, int x, int y) {
+int X11EditorWindow::showMenu(const std::vector<MenuEntry>& entries, int x, int y, float scale) {
   std::lock_guard<std::recursive_mutex> guard(busy);
   if (drawable.gone || disposed) return 0;
   // One menu at a time: one still up goes without a choice.
@@ -425,7 +444,7 @@ int X11EditorWindow::showMenu(const std::vector<MenuEntry>& entries, int x, int 
                         RootWindow(drawable.display, screenNumber), x, y, &rootX, &rootY, &child);
   // The root has taken a drag in progress from its control: the pointer is the menu's.
   releaseGrab();
-  menu.reset(new X11PopupMenu(drawable.display, screenNumber, rootX, rootY, entries));
+  menu.reset(new X11PopupMenu(drawable.display, screenNumber, rootX, rootY, entries, scale));
   // The pointer and the keyboard are the menu's at once, where no other client holds them: a
   // key pressed right after the click already reaches it. Its end comes at a later idle call.
   menu->tick();

@@ -6,6 +6,7 @@
 
 #include <X11/Xlib.h>
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -49,12 +50,13 @@ class X11EditorWindow : public NativeWindow,
   bool canShowMenu() override;
   // Returns at once: the menu runs from the following idle calls, and its end and choice are
   // reported when it closes. Returns 0.
-  int showMenu(const std::vector<MenuEntry>& entries, int x, int y) override;
+  int showMenu(const std::vector<MenuEntry>& entries, int x, int y, float scale) override;
+  void resize(uint32_t width, uint32_t height) override;
   bool confirm(const char* caption, const char* text) override;
   // The question is shown at once and answered from later idle calls; a press on the editor
   // meanwhile brings it to the front, as the system's owned boxes keep their owner waiting.
   void confirmThen(const char* caption, const char* text, std::function<void()> onOk) override;
-  void render(DXBlit::Scene& scene) override;
+  void render(DXBlit::Scene& scene, float scale) override;
   void paintBlack() override;
   void releaseResources() override;
 
@@ -65,6 +67,7 @@ class X11EditorWindow : public NativeWindow,
   X11EditorWindow(uint32_t width, uint32_t height);
   bool build(Window parent);
   void handlePending();
+  void takePendingSize();
   void handleEvent(XEvent& event);
   void endMenu();
   void runBoxes();
@@ -87,6 +90,8 @@ class X11EditorWindow : public NativeWindow,
   int cursorShape = -1;      // shown: -1 the inherited arrow, else a CursorShape
   bool cursorAsked = false;  // a control asked for a cursor during the current event
   uint32_t width, height;
+  // A size asked for from another thread while the window was busy there: width << 32 | height.
+  std::atomic<uint64_t> pendingSize{0};
   WindowClient* client = nullptr;  // owned: the editor's root, with its tree
   bool ownerGone = false;          // its end is told, or the owner let go of the window
   bool ticking = false;

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <time.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "gui/native/x11/PopupMenuModel.h"
@@ -31,13 +32,15 @@ constexpr long long kGrabPatienceNs = 250LL * 1000 * 1000;
 constexpr int kDragThreshold = 4;
 
 // What hosts and tests read to see the menu, in UTF-8: one line per entry, "--" for a
-// separator, the text as given (with its "&"), and a tab and "grey" after a disabled item.
+// separator, the text as given (with its "&"), and a tab and "grey" after a disabled item, a tab
+// and "checked" after a checked one.
 std::string describeEntries(const std::vector<MenuEntry>& entries) {
   std::string out;
   for (const MenuEntry& e : entries) {
     if (!out.empty()) out += '\n';
     out += e.separator ? std::string("--")
-                       : encodeUtf8(decodeText(e.text)) + (e.enabled ? "" : "\tgrey");
+                       : encodeUtf8(decodeText(e.text)) + (e.enabled ? "" : "\tgrey") +
+                             (e.checked ? "\tchecked" : "");
   }
   return out;
 }
@@ -53,12 +56,19 @@ std::vector<std::u32string> itemTexts(const std::vector<MenuEntry>& entries) {
 }  // namespace
 
 struct X11PopupMenu::Shown {
-  Shown(Display* display, int screen, int x, int y, const std::vector<MenuEntry>& entries)
+  Shown(Display* display, int screen, int x, int y, const std::vector<MenuEntry>& entries,
+        float scale)
       : display(display),
-        haveFont(renderGlyphAtlas("Vera", kMenuPointSize, font, itemTexts(entries))),
-        model(entries, [this](const std::u32string& s) {
-          return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
-        }) {
+        metrics(scaledMetrics(scale)),
+        haveFont(renderGlyphAtlas("Vera", scale == 1.0f ? kMenuPointSize : kMenuPointSize * scale,
+                                  font, itemTexts(entries))),
+        model(
+            entries,
+            [this](const std::u32string& s) {
+              return haveFont ? X11Canvas::measureText(font, s) : 0.0f;
+            },
+            metrics),
+        scale(scale) {
     visual = DefaultVisual(display, screen);
     depth = DefaultDepth(display, screen);
     int left, top;
@@ -264,7 +274,6 @@ struct X11PopupMenu::Shown {
   void paint() {
     X11Canvas canvas(model.width(), model.height(), kMenuBackground);
     canvas.outline(0, 0, model.width(), model.height(), kMenuFrame);
-    const MenuMetrics metrics;
     for (int i = 0; i < model.count(); ++i) {
       const int top = model.itemTop(i), height = model.itemHeight(i);
       if (model.entry(i).separator) {
@@ -275,20 +284,27 @@ struct X11PopupMenu::Shown {
       if (i == model.selected())
         canvas.fill(metrics.border, top, model.width() - 2 * metrics.border, height,
                     kMenuHighlight);
+      const uint32_t ink = model.entry(i).enabled ? kMenuText : kMenuGreyText;
+      // The one size in force: a dot in the margin, as a choice among several is marked.
+      if (model.entry(i).checked)
+        canvas.fillCircle(metrics.border + metrics.textLeft * 0.5f, top + height * 0.5f,
+                          3.0f * scale, ink);
       if (haveFont) {
         const MnemonicText& text = model.text(i);
         canvas.drawText(font, text.shown, static_cast<float>(metrics.border + metrics.textLeft),
-                        static_cast<float>(top + height / 2 + 4),
-                        model.entry(i).enabled ? kMenuText : kMenuGreyText, text.underline);
+                        static_cast<float>(top + height / 2 + std::lround(4 * scale)), ink,
+                        text.underline);
       }
     }
     canvas.put(display, window, visual, depth);
   }
 
   Display* display;
+  MenuMetrics metrics;
   GlyphAtlas font;
   bool haveFont;
   PopupMenuModel model;
+  float scale;
   Visual* visual = nullptr;
   int depth = 0;
   bool pointerGrabbed = false, keyboardGrabbed = false;
@@ -298,8 +314,8 @@ struct X11PopupMenu::Shown {
 };
 
 X11PopupMenu::X11PopupMenu(Display* display, int screen, int x, int y,
-                           const std::vector<MenuEntry>& entries)
-    : shown(new Shown(display, screen, x, y, entries)) {}
+                           const std::vector<MenuEntry>& entries, float scale)
+    : shown(new Shown(display, screen, x, y, entries, scale)) {}
 
 X11PopupMenu::~X11PopupMenu() { delete shown; }
 

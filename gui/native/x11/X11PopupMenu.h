@@ -20,7 +20,9 @@ namespace Mintwerk {
 // window goes with the object.
 class X11PopupMenu {
  public:
-  X11PopupMenu(Display* display, int screen, int x, int y, const std::vector<MenuEntry>& entries);
+  // Drawn at `scale` pixels per unit: an editor at 200 % gets a menu at 200 %.
+  X11PopupMenu(Display* display, int screen, int x, int y, const std::vector<MenuEntry>& entries,
+               float scale = 1.0f);
   ~X11PopupMenu();
   X11PopupMenu(const X11PopupMenu&) = delete;
   X11PopupMenu& operator=(const X11PopupMenu&) = delete;
