@@ -1,9 +1,10 @@
-// artwork: generates the editor's images.
-//   artwork OUT_DIR                      writes OUT_DIR/background.png and OUT_DIR/sheet.png
-//   artwork --preview OUT.png            writes the whole editor composed from them, each pixel
-//                                        shown 2 x 2
-//   artwork --preview-density D OUT.png  writes the editor composed from images drawn at density D
-//   artwork --check DIR                  checks DIR's two files; exit 1 listing the problems
+// artwork: generates the editor's images, at each density the editor can be shown at.
+//   artwork OUT_DIR                      writes background.png and sheet.png, then -150, -200 and
+//                                        -300 of each (1.5x, 2x, 3x), into OUT_DIR
+//   artwork --preview OUT.png            writes the whole editor composed from the 1x images, each
+//                                        pixel shown 2 x 2
+//   artwork --preview-density D OUT.png  writes the editor composed from the images of density D
+//   artwork --check DIR                  checks DIR's 1x files; exit 1 listing the problems
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +18,16 @@
 
 namespace {
 
-void write(const std::string& path, const Artwork::Canvas& canvas) {
+// The module carries these files: the larger densities are packed as small as libpng can, while
+// 1x keeps libpng's default packing, which its committed bytes were made with.
+void writeImage(const std::string& path, const Artwork::Canvas& canvas) {
+  if (canvas.density() == 1.0)
+    Artwork::writePng(path, canvas.width(), canvas.height(), canvas.toRgba8());
+  else
+    Artwork::writeSmallestPng(path, canvas.width(), canvas.height(), canvas.toRgba8());
+}
+
+void writePreview(const std::string& path, const Artwork::Canvas& canvas) {
   Artwork::writePng(path, canvas.width(), canvas.height(), canvas.toRgba8());
 }
 
@@ -47,18 +57,21 @@ int main(int argc, char** argv) {
   try {
     if (argc == 2 && argv[1][0] != '-') {
       const std::string folder = argv[1];
-      write(folder + "/background.png", Artwork::makeBackground(1.0));
-      write(folder + "/sheet.png", Artwork::makeSheet(1.0));
+      for (double density : Artwork::kDensities) {
+        const std::string suffix = Artwork::densitySuffix(density);
+        writeImage(folder + "/background" + suffix + ".png", Artwork::makeBackground(density));
+        writeImage(folder + "/sheet" + suffix + ".png", Artwork::makeSheet(density));
+      }
       return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "--preview") == 0) {
-      write(argv[2], preview(1.0).scaledUp(2));
+      writePreview(argv[2], preview(1).scaledUp(2));
       return 0;
     }
     if (argc == 4 && std::strcmp(argv[1], "--preview-density") == 0) {
       const double density = parseDensity(argv[2]);
       if (density == 0) return usage();
-      write(argv[3], preview(density));
+      writePreview(argv[3], preview(density));
       return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "--check") == 0) {
