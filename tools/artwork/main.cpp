@@ -4,7 +4,7 @@
 //   artwork --preview OUT.png            writes the whole editor composed from the 1x images, each
 //                                        pixel shown 2 x 2
 //   artwork --preview-density D OUT.png  writes the editor composed from the images of density D
-//   artwork --check DIR                  checks DIR's 1x files; exit 1 listing the problems
+//   artwork --check DIR                  checks DIR's eight files; exit 1 listing the problems
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
