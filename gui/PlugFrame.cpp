@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dxblit/Shader.h"
+#include "gui/EditorRoot.h"
 #include "gui/EditorScale.h"
 #include "gui/Image.h"
 #include "gui/Menu.h"
@@ -167,8 +168,10 @@ DXBlit::StaticTexture* PlugFrame::textureFor(DXBlit::Device& device, const char*
 
 void PlugFrame::draw(DXBlit::Context& context) {
   DXBlit::Device& device = context.getDevice();
-  // Made again for a new scale: sharper artwork, and glyphs rendered at the new size.
-  const float scale = editor.currentScale();
+  // Made again for a new scale: sharper artwork, and glyphs rendered at the new size. The scale
+  // is the one the window's top draws at.
+  const auto* root = dynamic_cast<const EditorRoot*>(parent);
+  const float scale = root ? root->getScale() : editor.currentScale();
   if (scale != resourceScale) {
     releaseResources();
     resourceScale = scale;

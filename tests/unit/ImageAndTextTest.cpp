@@ -15,22 +15,40 @@ namespace {
 using Mintwerk::Font;
 using Mintwerk::Image;
 
+// The editor picks the images of its pixel density by name, each the 1x layout times the density;
+// names are asked for in mixed case, as the lookup ignores case.
 TEST(ModuleImages, BothImagesDecodeWithTheirSizesAndAlpha) {
-  std::unique_ptr<Image> sheet(Mintwerk::loadImageResource("commonTextures"));
-  ASSERT_TRUE(sheet);
-  EXPECT_EQ(sheet->getWidth(), 600u);
-  EXPECT_EQ(sheet->getHeight(), 480u);
-  for (unsigned i = 0; i < 600u * 480u; ++i) {
-    const uint32_t p = sheet->getPixels()[i];
-    const uint32_t a = p >> 24;
-    ASSERT_TRUE(((p >> 16) & 0xFF) <= a && ((p >> 8) & 0xFF) <= a && (p & 0xFF) <= a) << i;
+  struct Density {
+    const char* sheet;
+    const char* background;
+    unsigned percent;
+  };
+  const Density densities[] = {{"commonTextures", "Texture", 100},
+                               {"commonTextures150", "Texture150", 150},
+                               {"CommonTextures200", "Texture200", 200},
+                               {"COMMONTEXTURES300", "texture300", 300}};
+  for (const Density& density : densities) {
+    SCOPED_TRACE(density.percent);
+    std::unique_ptr<Image> sheet(Mintwerk::loadImageResource(density.sheet));
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->getWidth(), 600u * density.percent / 100);
+    EXPECT_EQ(sheet->getHeight(), 480u * density.percent / 100);
+    const unsigned sheetPixels = sheet->getWidth() * sheet->getHeight();
+    for (unsigned i = 0; i < sheetPixels; ++i) {
+      const uint32_t p = sheet->getPixels()[i];
+      const uint32_t a = p >> 24;
+      ASSERT_TRUE(((p >> 16) & 0xFF) <= a && ((p >> 8) & 0xFF) <= a && (p & 0xFF) <= a) << i;
+    }
+    std::unique_ptr<Image> background(Mintwerk::loadImageResource(density.background));
+    ASSERT_TRUE(background);
+    EXPECT_EQ(background->getWidth(), 340u * density.percent / 100);
+    EXPECT_EQ(background->getHeight(), 190u * density.percent / 100);
+    const unsigned backgroundPixels = background->getWidth() * background->getHeight();
+    for (unsigned i = 0; i < backgroundPixels; ++i)
+      ASSERT_EQ(background->getPixels()[i] >> 24, 0xFFu) << i;
   }
-  std::unique_ptr<Image> background(Mintwerk::loadImageResource("Texture"));
-  ASSERT_TRUE(background);
-  EXPECT_EQ(background->getWidth(), 340u);
-  EXPECT_EQ(background->getHeight(), 190u);
-  for (unsigned i = 0; i < 340u * 190u; ++i) ASSERT_EQ(background->getPixels()[i] >> 24, 0xFFu);
 
+  std::unique_ptr<Image> background(Mintwerk::loadImageResource("Texture"));
   RecordingDevice device;
   DXBlit::StaticTexture* texture = background->createTexture(device);
   EXPECT_EQ(static_cast<RecordingTexture*>(texture)->pixels[339], background->getPixels()[339]);

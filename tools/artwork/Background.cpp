@@ -11,9 +11,6 @@ namespace Artwork {
 
 namespace {
 
-constexpr Rect kFilterGroup{5, 4, 246, 87};
-constexpr Rect kBlendGroup{5, 96, 246, 187};
-constexpr Rect kOutputGroup{252, 4, 335, 150};
 constexpr Rect kPlate{255, 28, 325, 57};
 constexpr Rect kReadout{263, 43, 317, 55};
 
@@ -38,13 +35,14 @@ void drawPanel(Canvas& canvas) {
 
 // A shallow tray: darker inside, its top and left inner edges in shadow, its lower rim lit.
 void drawRecess(Canvas& canvas, const Rect& r, double radius) {
+  const double density = canvas.density();
   canvas.paint(r.x0 - 2, r.y0 - 2, r.x1 + 2, r.y1 + 2, [&](double x, double y) {
     const double inside = roundRectDistance(x, y, r.x0, r.y0, r.x1, r.y1, radius);
     const double shifted =
         roundRectDistance(x, y, r.x0 + 1.2, r.y0 + 1.8, r.x1 + 1.2, r.y1 + 1.8, radius);
     const double lowered = roundRectDistance(x, y, r.x0, r.y0 + 1, r.x1, r.y1 + 1, radius);
-    const double shade = fill(inside) * (0.14 + 0.22 * smoothstep(-2.5, 0.5, shifted));
-    const Rgba rim = grey(255, 0.07 * fill(lowered) * (1 - fill(inside)));
+    const double shade = fill(inside, density) * (0.14 + 0.22 * smoothstep(-2.5, 0.5, shifted));
+    const Rgba rim = grey(255, 0.07 * fill(lowered, density) * (1 - fill(inside, density)));
     return over(grey(0, shade), rim);
   });
 }
@@ -53,20 +51,23 @@ void drawRecess(Canvas& canvas, const Rect& r, double radius) {
 // right.
 void drawWell(Canvas& canvas, double cx, double cy) {
   constexpr double kRadius = 19.5;
-  canvas.paint(static_cast<int>(cx - 24), static_cast<int>(cy - 24), static_cast<int>(cx + 25),
-               static_cast<int>(cy + 25), [&](double x, double y) {
-                 const double inside = circleDistance(x, y, cx, cy, kRadius);
-                 const double shifted = circleDistance(x, y, cx + 1.0, cy + 1.5, kRadius);
-                 const double lowered = circleDistance(x, y, cx, cy + 1.0, kRadius);
-                 const double shade = fill(inside) * (0.2 + 0.3 * smoothstep(-3, 0.5, shifted));
-                 const Rgba rim = grey(255, 0.08 * fill(lowered) * (1 - fill(inside)));
-                 return over(grey(0, shade), rim);
-               });
+  const double density = canvas.density();
+  canvas.paint(
+      static_cast<int>(cx - 24), static_cast<int>(cy - 24), static_cast<int>(cx + 25),
+      static_cast<int>(cy + 25), [&](double x, double y) {
+        const double inside = circleDistance(x, y, cx, cy, kRadius);
+        const double shifted = circleDistance(x, y, cx + 1.0, cy + 1.5, kRadius);
+        const double lowered = circleDistance(x, y, cx, cy + 1.0, kRadius);
+        const double shade = fill(inside, density) * (0.2 + 0.3 * smoothstep(-3, 0.5, shifted));
+        const Rgba rim = grey(255, 0.08 * fill(lowered, density) * (1 - fill(inside, density)));
+        return over(grey(0, shade), rim);
+      });
 }
 
 // A raised plate for the Q range switch, with a darker window for its value.
 void drawSwitchPlate(Canvas& canvas) {
   const Rect& p = kPlate;
+  const double density = canvas.density();
   canvas.paint(p.x0 - 3, p.y0 - 3, p.x1 + 4, p.y1 + 5, [&](double x, double y) {
     const double shadow =
         roundRectDistance(x, y, p.x0 + 0.5, p.y0 + 1.5, p.x1 + 0.5, p.y1 + 1.5, 4);
@@ -78,25 +79,30 @@ void drawSwitchPlate(Canvas& canvas) {
     double level = 64 - 14 * t;
     level += 16 * (1 - smoothstep(0.0, 1.2, y - p.y0));  // the top edge catches the light
     level -= 14 * smoothstep(-1.0, 0.0, d);              // a dark outline all round
-    return Rgba{(level - 2) / 255, level / 255, (level + 4) / 255, fill(d)};
+    return Rgba{(level - 2) / 255, level / 255, (level + 4) / 255, fill(d, density)};
   });
   const Rect& w = kReadout;
   canvas.paint(w.x0 - 1, w.y0 - 1, w.x1 + 1, w.y1 + 2, [&](double x, double y) {
     const double inside = roundRectDistance(x, y, w.x0, w.y0, w.x1, w.y1, 2.5);
     const double lowered = roundRectDistance(x, y, w.x0, w.y0 + 1, w.x1, w.y1 + 1, 2.5);
-    const double shade = fill(inside) * (0.42 + 0.2 * (1 - smoothstep(0, 2, y - w.y0)));
-    return over(grey(0, shade), grey(255, 0.09 * fill(lowered) * (1 - fill(inside))));
+    const double shade = fill(inside, density) * (0.42 + 0.2 * (1 - smoothstep(0, 2, y - w.y0)));
+    return over(grey(0, shade),
+                grey(255, 0.09 * fill(lowered, density) * (1 - fill(inside, density))));
   });
 }
 
-// The group's name runs up its left margin, quiet, in spaced capitals.
+// The group's name runs up its left margin, quiet, in spaced capitals. Text is set in pixels, at
+// the density's own size, so that it is hinted for the pixels it lands on.
 void drawGroupLabel(Canvas& canvas, const Rect& group, const char* name) {
-  const Font font(kBoldFontPath, 7, 1);
-  Canvas label(font.width(name) + 2, 9);
-  font.draw(label, 1, 7, name, grey(112));
+  const double density = canvas.density();
+  const Font font(kBoldFontPath, 7 * density, 1 * density);
+  const int margin = scaled(1, density);
+  Canvas label(font.width(name) + 2 * margin, scaled(kGroupLabelWidth, density));
+  font.draw(label, margin, scaled(7, density), name, grey(112));
   const Canvas turned = label.turnedLeft();
-  canvas.draw(turned, 0, 0, turned.width(), turned.height(), group.x0 + 4,
-              (group.y0 + group.y1 - turned.height()) / 2);
+  canvas.draw(turned, 0, 0, turned.width(), turned.height(),
+              scaled(group.x0 + kGroupLabelInset, density),
+              (scaled(group.y0 + group.y1, density) - turned.height()) / 2);
 }
 
 void drawCornerMark(Canvas& canvas) {
@@ -104,14 +110,15 @@ void drawCornerMark(Canvas& canvas) {
   const Rgba accent = colour(kAccent, 0.92);
   const double centre = (c.x0 + c.x1) / 2.0;
   drawWordmark(canvas, centre, c.y0, 22, withOpacity(accent, 0.85), accent);
-  const Font small(kBoldFontPath, 7, 1);
-  small.drawCentred(canvas, centre, c.y1 - 4, "HARROWMINT", grey(135));
+  const double density = canvas.density();
+  const Font small(kBoldFontPath, 7 * density, 1 * density);
+  small.drawCentred(canvas, centre * density, scaled(c.y1 - 4, density), "HARROWMINT", grey(135));
 }
 
 }  // namespace
 
-Canvas makeBackground() {
-  Canvas canvas(kBackgroundWidth, kBackgroundHeight);
+Canvas makeBackground(double density) {
+  Canvas canvas(scaled(kBackgroundWidth, density), scaled(kBackgroundHeight, density), density);
   drawPanel(canvas);
   drawRecess(canvas, kFilterGroup, 6);
   drawRecess(canvas, kBlendGroup, 6);

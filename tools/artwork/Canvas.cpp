@@ -31,8 +31,11 @@ Rgba lerp(Rgba a, Rgba b, double t) {
           a.a + (b.a - a.a) * t};
 }
 
-Canvas::Canvas(int width, int height)
-    : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height) {}
+Canvas::Canvas(int width, int height, double density)
+    : width_(width),
+      height_(height),
+      density_(density),
+      pixels_(static_cast<size_t>(width) * height) {}
 
 void Canvas::blend(int x, int y, Rgba src) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
@@ -55,14 +58,14 @@ void Canvas::copy(const Canvas& source, int sx, int sy, int w, int h, int dx, in
 }
 
 Canvas Canvas::scaledUp(int factor) const {
-  Canvas big(width_ * factor, height_ * factor);
+  Canvas big(width_ * factor, height_ * factor, density_ * factor);
   for (int y = 0; y < big.height_; ++y)
     for (int x = 0; x < big.width_; ++x) big.pixels_[big.index(x, y)] = at(x / factor, y / factor);
   return big;
 }
 
 Canvas Canvas::turnedLeft() const {
-  Canvas turned(height_, width_);
+  Canvas turned(height_, width_, density_);
   for (int y = 0; y < height_; ++y)
     for (int x = 0; x < width_; ++x) turned.pixels_[turned.index(y, width_ - 1 - x)] = at(x, y);
   return turned;

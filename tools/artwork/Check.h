@@ -1,4 +1,4 @@
-// Checks a folder's background.png and sheet.png for what the editor relies on.
+// Checks a folder's backgrounds and sheets, at every density, for what the editor relies on.
 #pragma once
 
 #include <string>
@@ -6,7 +6,7 @@
 
 namespace Artwork {
 
-// One message per problem found; empty when both files are fine.
+// One message per problem found; empty when all the files are fine.
 std::vector<std::string> checkArtwork(const std::string& folder);
 
 }  // namespace Artwork

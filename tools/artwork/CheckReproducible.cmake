@@ -14,7 +14,10 @@ foreach(folder ${OUT} ${RESOURCES})
   endif()
 endforeach()
 
-foreach(name background.png sheet.png)
+foreach(density "" -150 -200 -300)
+  list(APPEND names background${density}.png sheet${density}.png)
+endforeach()
+foreach(name ${names})
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${name} ${RESOURCES}/${name}
                   RESULT_VARIABLE result)
   if(NOT result EQUAL 0)

@@ -2,7 +2,25 @@
 // preview and the checker all follow these places.
 #pragma once
 
+#include <cmath>
+#include <string>
+
 namespace Artwork {
+
+// The editor's images come at these pixel densities; all places below are in units of the first,
+// so a density's image is the 1x layout with every place multiplied by it.
+constexpr double kDensities[] = {1.0, 1.5, 2.0, 3.0};
+
+// A length or place of the layout in pixels at `density`: whole for every region we keep.
+inline int scaled(double units, double density) {
+  return static_cast<int>(std::lround(units * density));
+}
+
+// What a density's file names carry before ".png": nothing at 1x, "-150" at 1.5x.
+inline std::string densitySuffix(double density) {
+  const long percent = std::lround(density * 100);
+  return percent == 100 ? std::string() : "-" + std::to_string(percent);
+}
 
 struct Rect {
   int x0, y0, x1, y1;  // x1, y1 exclusive
@@ -29,6 +47,12 @@ constexpr KnobPlace kKnobs[] = {
 };
 
 constexpr int kBackgroundWidth = 340, kBackgroundHeight = 190;
+// The panel's groups of controls. Each has its name running up its left margin, in a column this
+// far in and this wide.
+constexpr Rect kFilterGroup{5, 4, 246, 87};
+constexpr Rect kBlendGroup{5, 96, 246, 187};
+constexpr Rect kOutputGroup{252, 4, 335, 150};
+constexpr int kGroupLabelInset = 4, kGroupLabelWidth = 9;
 constexpr Rect kSwitch{250, 30, 330, 54};
 constexpr int kSwitchCaptionBaseline = 39, kSwitchValueBaseline = 52;
 constexpr Rect kMenuCorner{251, 161, kBackgroundWidth, kBackgroundHeight};

@@ -11,6 +11,11 @@ namespace Artwork {
 // time or text chunks, so the same pixels always give the same bytes. Throws on failure.
 void writePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba);
 
+// The same, but tries each row filter and deflate strategy libpng offers at its highest level and
+// keeps the smallest file: as reproducible, and smaller for the large images the module carries.
+void writeSmallestPng(const std::string& path, int width, int height,
+                      const std::vector<uint8_t>& rgba);
+
 struct PngFile {
   uint32_t width = 0, height = 0;
   int bitDepth = 0, colourType = 0, interlace = 0;

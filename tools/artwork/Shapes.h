@@ -1,5 +1,5 @@
-// Signed distances (negative inside, in pixels) of the shapes we draw, and coverage from them.
-// Angles are in degrees, clockwise from 12 o'clock, with y growing downwards as on screen.
+// Signed distances (negative inside, in layout units) of the shapes we draw, and coverage from
+// them. Angles are in degrees, clockwise from 12 o'clock, with y growing downwards as on screen.
 #pragma once
 
 #include <algorithm>
@@ -52,8 +52,11 @@ inline double arcDistance(double x, double y, double cx, double cy, double radiu
 }
 
 // Coverage of a sample by a hard edge: a ramp one sample wide (Canvas::paint samples every quarter
-// pixel), so that edges come out as area coverage rather than in 17 steps.
-inline double fill(double distance) { return std::clamp(0.5 - 4.0 * distance, 0.0, 1.0); }
+// pixel, and a pixel is 1 / density units), so that edges come out as area coverage rather than in
+// 17 steps, as sharp at every density.
+inline double fill(double distance, double density) {
+  return std::clamp(0.5 - 4.0 * density * distance, 0.0, 1.0);
+}
 
 inline double smoothstep(double e0, double e1, double v) {
   const double t = std::clamp((v - e0) / (e1 - e0), 0.0, 1.0);

@@ -21,6 +21,7 @@ Rgba slate(double level, double alpha = 1.0) {
 
 // Everything of the cap that does not turn: shadow, skirt, face.
 void drawCapBody(Canvas& canvas, int cellX, int cellY) {
+  const double density = canvas.density();
   const double cx = cellX + kFrameSize / 2.0, cy = cellY + kFrameSize / 2.0;
   const int x1 = cellX + kFrameSize, y1 = cellY + kFrameSize;
   canvas.paint(cellX, cellY, x1, y1, [&](double x, double y) {
@@ -29,7 +30,7 @@ void drawCapBody(Canvas& canvas, int cellX, int cellY) {
   });
   canvas.paint(cellX, cellY, x1, y1, [&](double x, double y) {
     const double dx = x - cx, dy = y - cy, r = std::hypot(dx, dy);
-    const double coverage = fill(r - kCapRadius);
+    const double coverage = fill(r - kCapRadius, density);
     if (coverage <= 0) return Rgba{};
     const double facing = r > 0 ? (dx * kLightX + dy * kLightY) / r : 0.0;
     double level;
@@ -54,6 +55,7 @@ void drawCapBody(Canvas& canvas, int cellX, int cellY) {
 }
 
 void drawIndicator(Canvas& canvas, int cellX, int cellY, double angle) {
+  const double density = canvas.density();
   const double cx = cellX + kFrameSize / 2.0, cy = cellY + kFrameSize / 2.0;
   double ax, ay, bx, by;
   polar(cx, cy, kIndicatorInner, angle, ax, ay);
@@ -67,15 +69,16 @@ void drawIndicator(Canvas& canvas, int cellX, int cellY, double angle) {
   });
   canvas.paint(cellX, cellY, x1, y1, [&](double x, double y) {
     const double d = segmentDistance(x, y, ax, ay, bx, by, kWidth);
-    return colour(kAccent, fill(d));
+    return colour(kAccent, fill(d, density));
   });
 }
 
 void drawRing(Canvas& canvas) {
+  const double density = canvas.density();
   const double cx = kRing.x0 + kRing.width() / 2.0, cy = kRing.y0 + kRing.height() / 2.0;
   canvas.paint(kRing.x0, kRing.y0, kRing.x1, kRing.y1, [&](double x, double y) {
     double d = arcDistance(x, y, cx, cy, kScaleRadius, -135, 135, 1.1);
-    const double arc = 0.42 * fill(d);
+    const double arc = 0.42 * fill(d, density);
     double ticks = 0;
     for (int i = 0; i < kTickCount; ++i) {
       const double angle = -135.0 + 270.0 * i / (kTickCount - 1);
@@ -86,7 +89,7 @@ void drawRing(Canvas& canvas) {
       polar(cx, cy, kScaleRadius + 0.8, angle, ax, ay);
       polar(cx, cy, outer, angle, bx, by);
       d = segmentDistance(x, y, ax, ay, bx, by, major ? 1.25 : 1.0);
-      ticks = std::fmax(ticks, (major ? 0.72 : 0.55) * fill(d));
+      ticks = std::fmax(ticks, (major ? 0.72 : 0.55) * fill(d, density));
     }
     return colour(0xC4CAD3, std::fmax(arc, ticks));
   });
@@ -96,34 +99,37 @@ void drawRing(Canvas& canvas) {
 
 void drawWordmark(Canvas& canvas, double centreX, double top, double height, Rgba markColour,
                   Rgba wordColour) {
-  const Font word(kBoldFontPath, height * 0.56);
+  // Mark and word go where the word's 1x width puts them at every density, so that all densities
+  // share one layout; only the letters are set at the density's own size.
   const double wordLeft = height * 0.86;
-  const double left = std::round(centreX - (wordLeft + word.width("Quorl")) / 2);
+  const double left =
+      std::round(centreX - (wordLeft + Font(kBoldFontPath, height * 0.56).width("Quorl")) / 2);
+  const double density = canvas.density();
+  const Font word(kBoldFontPath, height * 0.56 * density);
   const double scale = height * 0.34, cx = left + scale + height * 0.04, cy = top + height * 0.45;
   const double cap = scale * 0.58, stroke = height * 0.07;
   double ax, ay, bx, by;
   polar(cx, cy, cap * 0.1, 45, ax, ay);
   polar(cx, cy, cap * 1.2, 45, bx, by);
-  const int x0 = static_cast<int>(left), y0 = static_cast<int>(top);
-  const int x1 = static_cast<int>(std::ceil(left + wordLeft));
-  const int y1 = static_cast<int>(std::ceil(top + height));
-  canvas.paint(x0, y0, x1, y1, [&](double x, double y) {
+  canvas.paint(left, top, left + wordLeft, top + height, [&](double x, double y) {
     const double arc = arcDistance(x, y, cx, cy, scale, -135, 135, stroke);
     const double notch = segmentDistance(x, y, ax, ay, bx, by, stroke * 1.2);
     const double disc = std::fmax(circleDistance(x, y, cx, cy, cap), -notch);
-    return withOpacity(markColour, fill(std::fmin(arc, disc)));
+    return withOpacity(markColour, fill(std::fmin(arc, disc), density));
   });
-  word.draw(canvas, static_cast<int>(left + wordLeft),
-            static_cast<int>(std::lround(top + height * 0.66)), "Quorl", wordColour);
+  word.draw(canvas, static_cast<int>((left + wordLeft) * density),
+            static_cast<int>(std::lround((top + height * 0.66) * density)), "Quorl", wordColour);
 }
 
-Canvas makeSheet() {
-  Canvas sheet(kSheetWidth, kSheetHeight);
+Canvas makeSheet(double density) {
+  Canvas sheet(scaled(kSheetWidth, density), scaled(kSheetHeight, density), density);
   // The body is drawn once and copied, so that frames differ only where the indicator turns.
-  Canvas body(kFrameSize, kFrameSize);
+  const int size = scaled(kFrameSize, density);
+  Canvas body(size, size, density);
   drawCapBody(body, 0, 0);
   for (int frame = 0; frame < kFrameCount; ++frame) {
-    sheet.copy(body, 0, 0, kFrameSize, kFrameSize, frameX(frame), frameY(frame));
+    sheet.copy(body, 0, 0, size, size, scaled(frameX(frame), density),
+               scaled(frameY(frame), density));
     drawIndicator(sheet, frameX(frame), frameY(frame), frameAngle(frame));
   }
   drawRing(sheet);
