@@ -34,9 +34,9 @@ const char* const kIdleCheck = "editor.idleOnAnotherThread";
 const char* const kSwapCheck = "editor.hostSwapsErrorHandler";
 constexpr int kFrameWaitMs = 3000;
 // The 2x picture shrunk by two against the 1x one, in mean levels per channel. Quorl's editor
-// (340 x 190, drawn again at 2x from finer artwork) measures 1.97 on Linux and under Wine; the
-// same 2x picture one of its pixels off measures 4.6, two pixels off 7.2, and the 1x picture
-// drawn unscaled into the 2x window's corner 35.
+// (340 x 190, drawn at 2x from its 2x artwork) measures 1.57 on Linux and under Wine; the same 2x
+// picture one of its pixels off measures 4.9, two pixels off 7.5, and the 1x picture drawn
+// unscaled into the 2x window's corner 35.
 constexpr double kMaxScaledDifference = 4;
 
 const char* gStep = "";
