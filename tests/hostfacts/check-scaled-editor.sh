@@ -3,7 +3,7 @@
 # size, our window and the screenshot read back are all twice its 1x size; told 2x while open, it
 # asks for the new size and our window follows, down to the screenshot; a host that refuses keeps
 # its window. Screenshots stay in WORK_DIR.
-#   check-scaled-editor.sh [--wine] STATE_DIR TOOL MODULE WORK_DIR
+#   [REFERENCE=1x.png] check-scaled-editor.sh [--wine] STATE_DIR TOOL MODULE WORK_DIR
 set -euo pipefail
 runner=()
 if [ "$1" = --wine ]; then
@@ -65,3 +65,36 @@ grep -q "^screenshot .*, window $base)$" kept.log || fail "a refusing host's win
 grep -q "^callback .*opcode=15 index=${expected%x*} value=${expected#*x} " kept.log ||
   fail "no audioMasterSizeWindow in the calls"
 echo "told 2x while open: our window followed the plug-in to $expected; refused, it stayed $base"
+
+# The 1:1 editor is today's, bit for bit.
+if [ -n "${REFERENCE:-}" ]; then
+  differing=$(compare -metric AE one.png "$REFERENCE" null: 2>&1) || true
+  [ "$differing" = 0 ] || fail "at 1x the editor differs from $REFERENCE in '$differing' pixels"
+  echo "at 1x the editor is $REFERENCE pixel for pixel"
+fi
+
+# The user's size from the defaults menu ("200 %") wins over the host's factor, is asked of the
+# host at once, and is remembered for the next editor. Our X11 menu's keys pass over the greyed
+# "Size" heading and the system's menu stops on it: "200 %" is the eighth on X11, the ninth
+# under Wine. Under
+# Wine the settings file is the prefix's own, and it goes again whatever happens here.
+item=8
+if [ ${#runner[@]} -gt 0 ]; then
+  item=9
+  settings=$(wine winepath -u 'C:\users\root\AppData\Roaming\Harrowmint\Quorl.settings' 2>/dev/null |
+    tr -d '\r')
+else
+  settings="$XDG_CONFIG_HOME/Harrowmint/Quorl.settings"
+fi
+rm -f "$settings"
+trap 'rm -f "$settings"' EXIT
+corner="$(echo "$base" | awk -Fx '{ print $1 - 20 "," $2 - 10 }')"
+run chosen.log --scale 1.5 --right-click "$(echo "$corner" | awk -F, '{ print $1 * 1.5 "," $2 * 1.5 }'):$item@300" \
+  --screenshot chosen.png
+[ "$(tr -d '\r' <"$settings")" = "size=200" ] || fail "the settings file holds '$(cat "$settings")'"
+[ "$(fact sizeWindow chosen.log)" = "$asked (resized)" ] ||
+  fail "after the user's 200 %, the request was '$(fact sizeWindow chosen.log)'"
+shot_agrees chosen.log chosen.png "$expected"
+run remembered.log --scale 3 --screenshot remembered.png
+shot_agrees remembered.log remembered.png "$expected"
+echo "the user's 200 % from the menu: asked of the host, taken, and kept over the host's 3x"
