@@ -76,8 +76,8 @@ fi
 # The user's size from the defaults menu ("200 %") wins over the host's factor, is asked of the
 # host at once, and is remembered for the next editor. Our X11 menu's keys pass over the greyed
 # "Size" heading and the system's menu stops on it: "200 %" is the eighth on X11, the ninth
-# under Wine. Under
-# Wine the settings file is the prefix's own, and it goes again whatever happens here.
+# under Wine. Under Wine the settings file is the prefix's own, and it goes again whatever
+# happens here.
 item=8
 if [ ${#runner[@]} -gt 0 ]; then
   item=9
