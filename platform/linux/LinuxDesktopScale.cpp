@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/linux/XResourceLines.h"
+
 namespace Platform {
 
 namespace {
@@ -22,23 +24,10 @@ double positiveNumber(const char* text) {
 }
 
 double xftDpi(const char* resources) {
-  if (!resources) return 0.0;
-  const std::string text(resources);
   double dpi = 0.0;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 1;
-    const std::size_t colon = line.find(':');
-    if (colon == std::string::npos) continue;
-    std::string name = line.substr(0, colon);
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
-    std::size_t first = colon + 1;
-    while (first < line.size() && (line[first] == ' ' || line[first] == '\t')) ++first;
-    if (name == "Xft.dpi") dpi = positiveNumber(line.c_str() + first);  // the last one counts
-  }
+  forEachXResource(resources, [&](const std::string& name, const std::string& value) {
+    if (name == "Xft.dpi") dpi = positiveNumber(value.c_str());  // the last one counts
+  });
   return dpi;
 }
 

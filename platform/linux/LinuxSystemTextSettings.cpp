@@ -7,16 +7,11 @@
 #include <cstring>
 #include <string>
 
+#include "platform/linux/XResourceLines.h"
+
 namespace Platform {
 
 namespace {
-
-std::string trimmed(const std::string& text) {
-  const char* blanks = " \t\r";
-  const std::size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 bool isOneOf(const std::string& value, std::initializer_list<const char*> words) {
   for (const char* word : words)
@@ -28,18 +23,7 @@ bool isOneOf(const std::string& value, std::initializer_list<const char*> words)
 
 TextSmoothingQuery textSmoothingFromResources(const char* resources) {
   TextSmoothingQuery query;
-  if (!resources) return query;
-  const std::string text(resources);
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 1;
-    const std::size_t colon = line.find(':');
-    if (colon == std::string::npos) continue;
-    const std::string name = trimmed(line.substr(0, colon));
-    const std::string value = trimmed(line.substr(colon + 1));
+  forEachXResource(resources, [&](const std::string& name, const std::string& value) {
     if (name == "Xft.antialias") {
       if (isOneOf(value, {"1", "true", "yes", "on"})) {
         query.smoothingKnown = query.smoothingOn = true;
@@ -56,7 +40,7 @@ TextSmoothingQuery textSmoothingFromResources(const char* resources) {
         query.orientation = isOneOf(value, {"rgb"}) ? 1 : 0;
       }
     }
-  }
+  });
   // Sub-pixel order without a word on smoothing: the desktop smooths, as Xft does by default.
   if (query.typeKnown && query.type == 2 && !query.smoothingKnown)
     query.smoothingKnown = query.smoothingOn = true;

@@ -64,36 +64,30 @@ grep -q '^FAIL editor.reopenSameParent: 2 windows under the host' stays.log ||
   fail "editorStays: reopening did not count two windows"
 grep -q '^FAIL editor.unloadBeforeWindow: 1 windows of the module left behind, 1 display connections' \
   stays.log || fail "editorStays: the window and connection left behind were not counted"
-status=0
-VALIDATE_FAULT=editorDangles "$tool" validate "$plugin" --only editor.effCloseWhileOpen \
-  </dev/null >dangles.log 2>&1 || status=$?
-cat dangles.log
-[ "$status" = 8 ] || fail "editorDangles: exit status $status"
-grep -q '^FAIL editor.effCloseWhileOpen: 1 display connections of the module left open' \
-  dangles.log || fail "editorDangles: the connection effClose left open was not counted"
+# caught FAULT CHECK LOG LINE WHAT: the validator run on CHECK with the fault exits 8 and
+# prints LINE (a pattern).
+caught() {
+  local fault=$1 check=$2 log=$3 line=$4 what=$5 status=0
+  VALIDATE_FAULT=$fault "$tool" validate "$plugin" --only "$check" </dev/null >"$log" 2>&1 ||
+    status=$?
+  cat "$log"
+  [ "$status" = 8 ] || fail "$fault: exit status $status"
+  grep -q "$line" "$log" || fail "$fault: $what"
+}
+caught editorDangles editor.effCloseWhileOpen dangles.log \
+  '^FAIL editor.effCloseWhileOpen: 1 display connections of the module left open' \
+  "the connection effClose left open was not counted"
 # Linux hosts' patterns: a close on the GUI thread while a menu runs in an idle call on another,
 # and X errors of the plug-in's connection left to the host's handler.
-status=0
-VALIDATE_FAULT=menuDeadlock "$tool" validate "$plugin" --only editor.idleOnAnotherThread \
-  </dev/null >deadlock.log 2>&1 || status=$?
-cat deadlock.log
-[ "$status" = 8 ] || fail "menuDeadlock: exit status $status"
-grep -q '^FAIL editor.idleOnAnotherThread: deadlock: .*effEditClose on the GUI thread and effEditIdle on the idle thread not returned (the menu dismissed by Escape)' \
-  deadlock.log || fail "menuDeadlock: the deadlock was not reported"
-status=0
-VALIDATE_FAULT=hostsHandler "$tool" validate "$plugin" --only editor.hostSwapsErrorHandler \
-  </dev/null >handler.log 2>&1 || status=$?
-cat handler.log
-[ "$status" = 8 ] || fail "hostsHandler: exit status $status"
-grep -q "^FAIL editor.hostSwapsErrorHandler: 1 X errors of a connection other than the host's" \
-  handler.log || fail "hostsHandler: the plug-in's error in the host's handler was not seen"
-status=0
-VALIDATE_FAULT=scaleIgnored "$tool" validate "$plugin" --only editor.scaledOpens \
-  </dev/null >scale.log 2>&1 || status=$?
-cat scale.log
-[ "$status" = 8 ] || fail "scaleIgnored: exit status $status"
-grep -q '^FAIL editor.scaledOpens: at 2x (answered 1) the editor is 200x120, not 400x240' \
-  scale.log || fail "scaleIgnored: a scale taken without a new size was not caught"
+caught menuDeadlock editor.idleOnAnotherThread deadlock.log \
+  '^FAIL editor.idleOnAnotherThread: deadlock: .*effEditClose on the GUI thread and effEditIdle on the idle thread not returned (the menu dismissed by Escape)' \
+  "the deadlock was not reported"
+caught hostsHandler editor.hostSwapsErrorHandler handler.log \
+  "^FAIL editor.hostSwapsErrorHandler: 1 X errors of a connection other than the host's" \
+  "the plug-in's error in the host's handler was not seen"
+caught scaleIgnored editor.scaledOpens scale.log \
+  '^FAIL editor.scaledOpens: at 2x (answered 1) the editor is 200x120, not 400x240' \
+  "a scale taken without a new size was not caught"
 echo "validator: editor checks pass, and a window or connection left behind, a close that" \
   "deadlocks with a menu up, errors left to the host's handler and a scale taken but not shown" \
   "are caught"
