@@ -69,8 +69,7 @@ Quorl::Quorl(audioMasterCallback host)
   if (Mintwerk::NativeWindowFactory factory = Mintwerk::platformWindowFactory())
     new Mintwerk::PlugEditVST(this, this, &editorDescription, factory);  // registers itself
   hasEditor(editor != nullptr);
-  loadFactoryBank();
-  loadDefaults();
+  loadStartState();
 }
 
 void Quorl::setSampleRate(float rate) {

@@ -93,6 +93,7 @@ VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
 
 void AudioEffect::setParameterAutomated(VstInt32 index, float value) {
   setParameter(index, value);
+  if (hostUnaware) return;
   // The host records what the parameter now holds, not what was asked for (which may lie
   // outside 0..1).
   callHost(audioMasterAutomate, index, 0, nullptr, getParameter(index));

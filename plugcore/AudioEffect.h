@@ -90,6 +90,9 @@ class AudioEffect {
   }
 
   audioMasterCallback audioMaster;
+  // While the instance is being made the host has no record of it yet: values set then are not
+  // reported as automation.
+  bool hostUnaware = false;
   AEffEditor* editor = nullptr;
   float sampleRate = 44100.0f;
   VstInt32 blockSize = 1024;

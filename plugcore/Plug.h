@@ -52,6 +52,10 @@ class Plug : public AudioEffectX, public IParamCook {
   // Defaults: the factory bank in the module and the user's defaults file.
   void loadFactoryBank();
   void loadDefaults();
+  // What a new instance starts from, for the effect's constructor: the factory bank, then the
+  // user's defaults over it. The host has no record of the instance yet, so none of the values
+  // reaches it as automation.
+  void loadStartState();
   // False when the file could not be written completely; the old file then stays as it was.
   bool saveDefaults();
   // Where the defaults file lives; empty when the user has no settings folder.

@@ -63,6 +63,13 @@ void Plug::loadFactoryBank() {
            false);
 }
 
+void Plug::loadStartState() {
+  hostUnaware = true;
+  loadFactoryBank();
+  loadDefaults();
+  hostUnaware = false;
+}
+
 void Plug::loadDefaults() {
   const std::string path = defaultsFilePath(false);
   if (path.empty()) return;

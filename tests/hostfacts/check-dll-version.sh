@@ -26,13 +26,14 @@ expect '    VALUE "Translation", 0x409, 1200'
 grep -q '^      VALUE "FileDescription", "..*"$' <<<"$rc" || { echo "no file description" >&2; fail=1; }
 
 # The data the editor loads keeps its names and language (US English), each image at 1x and at
-# the larger pixel densities; the manifest stays neutral.
+# the larger pixel densities, beside the factory presets; the manifest stays neutral.
 summary=$(awk '/Type: |Name: |^LANGUAGE/' <<<"$rc" | tr -s ' \n' ' ')
 echo "resources: $summary"
-images='Type: "PNG" Name: "COMMONTEXTURES". */ LANGUAGE 9, 1 /* Name: "COMMONTEXTURES150". */'
+bank='/* Type: "FXB" Name: "FACTORYBANK". */ LANGUAGE 9, 1'
+images='Type: "PNG" Name: "COMMONTEXTURES". */ /* Name: "COMMONTEXTURES150". */'
 images+=' /* Name: "COMMONTEXTURES200". */ /* Name: "COMMONTEXTURES300". */ /* Name: "TEXTURE". */'
 images+=' /* Name: "TEXTURE150". */ /* Name: "TEXTURE200". */ /* Name: "TEXTURE300". */ '
-for wanted in "$images" '/* Type: "TTF" Name: "VERA". */' 'Type: 24 Name: 2. */ LANGUAGE 0, 0'; do
+for wanted in "$bank" "$images" '/* Type: "TTF" Name: "VERA". */' 'Type: 24 Name: 2. */ LANGUAGE 0, 0'; do
   grep -qF -- "$wanted" <<<"$summary" || { echo "resources changed: no '$wanted'" >&2; fail=1; }
 done
 [ "$fail" = 0 ] && echo "version resource: $version"

@@ -34,7 +34,7 @@ wine "$windowsHost" preset show "$dll" saved.fxb --save wine.fxb </dev/null |
 diff -u wine-show.txt native-show.txt
 cmp wine.fxb native.fxb
 cmp saved.fxb wine.fxb
-grep -q '^program *3 "Init 4"' native-show.txt
+grep -q '^program *3 "Dark Pad"' native-show.txt
 grep -q 'name "wet mix" label "%" display "65"' native-show.txt
 # 160 bytes of file header, the 1002-byte bank chunk, and the two mappings of 4 bytes each.
 [ "$(wc -c <saved.fxb)" = 1170 ] || { echo "the mappings did not travel" >&2; exit 1; }

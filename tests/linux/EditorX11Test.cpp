@@ -88,6 +88,8 @@ class X11Editor : public ::testing::Test {
     ASSERT_NE(entry, nullptr);
     effect = entry(hostCallback);
     ASSERT_NE(effect, nullptr);
+    // The first factory preset turns the output down; the knob tests start at its default.
+    effect->setParameter(effect, kOutputParameter, 0.5f);
     host = makeHost();
   }
   void TearDown() override {

@@ -2,6 +2,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include "FactoryBankCheck.h"
 #include "FakeHost.h"
 
 namespace {
@@ -22,6 +23,16 @@ TEST(LinuxModule, EntryNamesAreOneFunctionThatMakesTheEffect) {
   ASSERT_NE(effect, nullptr);
   EXPECT_EQ(effect->numParams, 8);
   EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
+  dlclose(module);
+}
+
+TEST(LinuxModule, AFreshInstanceHoldsTheFactoryPresetsAndNoneClips) {
+  void* module = dlopen(QUORL_LINUX_MODULE, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(module, nullptr) << dlerror();
+  auto* pluginMain = reinterpret_cast<VstPluginMainProc>(dlsym(module, "VSTPluginMain"));
+  FakeHost host;
+  checkFactoryBank([&] { return pluginMain(host.callback()); }, QUORL_FACTORY_PRESETS,
+                   QUORL_FACTORY_BANK);
   dlclose(module);
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "FactoryBankCheck.h"
 #include "FakeHost.h"
 
 namespace {
@@ -50,6 +51,17 @@ TEST(WindowsModule, CarriesItsImagesAndFontAsResources) {
   HRSRC vera = FindResourceExA(module, "TTF", "VERA", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
   ASSERT_NE(vera, nullptr);
   EXPECT_EQ(SizeofResource(module, vera), 65932u);
+  EXPECT_TRUE(FreeLibrary(module));
+}
+
+TEST(WindowsModule, AFreshInstanceHoldsTheFactoryPresetsAndNoneClips) {
+  HMODULE module = LoadLibraryA(QUORL_WINDOWS_MODULE);
+  ASSERT_NE(module, nullptr);
+  auto pluginMain = reinterpret_cast<VstPluginMainProc>(
+      reinterpret_cast<void*>(GetProcAddress(module, "VSTPluginMain")));
+  FakeHost host;
+  checkFactoryBank([&] { return pluginMain(host.callback()); }, QUORL_FACTORY_PRESETS,
+                   QUORL_FACTORY_BANK);
   EXPECT_TRUE(FreeLibrary(module));
 }
 

@@ -37,6 +37,8 @@ class EditorInHost : public ::testing::Test {
     for (int i = 0; i < 2; ++i) {
       effects[i] = entry(hostCallback);
       ASSERT_NE(effects[i], nullptr);
+      // The first factory preset turns the output down; the knob tests start at its default.
+      effects[i]->setParameter(effects[i], 6, 0.5f);
       hosts[i] =
           CreateWindowExA(0, "QuorlEditorHost", "host", WS_OVERLAPPED | WS_VISIBLE, 50 + 400 * i,
                           50, 380, 260, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);

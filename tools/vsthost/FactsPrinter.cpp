@@ -94,6 +94,12 @@ void printEffectFacts(const Effect& effect) {
   printFact("numProgramCategories", std::to_string(effect.dispatch(effGetNumProgramCategories)));
   const VstIntPtr program = effect.dispatch(effGetProgram);
   printFact("program", std::to_string(program) + " " + quoted(effect.text(effGetProgramName)));
+  // Every program's name, as a host's program list shows them.
+  for (VstInt32 i = 0; i < e.numPrograms; ++i) {
+    VstIntPtr answered = 0;
+    const std::string name = effect.text(effGetProgramNameIndexed, i, &answered);
+    printFact("programName", std::to_string(i) + " " + (answered ? quoted(name) : "not answered"));
+  }
 
   for (const char* capability : kCapabilities)
     printFact("canDo", std::string(capability) + " " + std::to_string(effect.canDo(capability)));
