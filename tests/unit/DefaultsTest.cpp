@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeHost.h"
 #include "MessageBoxRecorder.h"
 #include "SettingsFolder.h"
 #include "effect/Quorl.h"
@@ -393,6 +394,47 @@ TEST_F(FactoryBank, ABankInTheModuleIsLoadedIntoEveryNewInstance) {
   char text[32];
   effect.getProgramName(text);
   EXPECT_STREQ(text, "Factory One");
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// The bank the module ships: a new instance starts from its first preset, the user's defaults
+// go over it, and "Load factory defaults..." brings every preset back; none of it reaches the
+// host as automation while the instance is being made.
+TEST_F(FactoryBank, TheShippedPresetsStartEveryInstanceAndComeBack) {
+  std::ifstream shipped(QUORL_FACTORY_BANK, std::ios::binary);
+  install(Bytes(std::istreambuf_iterator<char>(shipped), {}));
+  FakeHost host;
+  Quorl effect(host.callback());
+  EXPECT_TRUE(host.callsWith(audioMasterAutomate).empty());
+  char name[32];
+  effect.getProgramName(name);
+  EXPECT_STREQ(name, "Open Filter");
+  EXPECT_FLOAT_EQ(effect.getParameter(QuorlParams::kOutput), 0.04f);
+  EXPECT_EQ(effect.parameters()[QuorlParams::kOutput].defaultValue, 0.5f);  // the table's
+
+  effect.setProgram(7);
+  effect.getProgramName(name);
+  EXPECT_STREQ(name, "Acid Sweep Start");
+  EXPECT_FLOAT_EQ(effect.getParameter(QuorlParams::kResonance), 0.85f);
+  char mine[] = "Mine";
+  effect.setProgramName(mine);
+  effect.setParameter(QuorlParams::kResonance, 0.1f);
+  effect.setProgram(0);
+  effect.loadFactoryBank();
+  effect.setProgram(7);
+  effect.getProgramName(name);
+  EXPECT_STREQ(name, "Acid Sweep Start");
+  EXPECT_FLOAT_EQ(effect.getParameter(QuorlParams::kResonance), 0.85f);
+
+  // Saved defaults go over the bank in the next instance.
+  effect.setParameter(QuorlParams::kBand, 0.25f);
+  ASSERT_TRUE(effect.saveDefaults());
+  host.calls.clear();  // the load above was the user's, reported as automation
+  Quorl next(host.callback());
+  next.getProgramName(name);
+  EXPECT_STREQ(name, "Acid Sweep Start");
+  EXPECT_FLOAT_EQ(next.getParameter(QuorlParams::kBand), 0.25f);
+  EXPECT_TRUE(host.callsWith(audioMasterAutomate).empty());
   EXPECT_TRUE(boxes.shown.empty());
 }
 
