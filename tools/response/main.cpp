@@ -88,17 +88,17 @@ int magnitude(const Args& a) {
   table.names.push_back("hz");
   table.columns.push_back(logFrequencies(kLowest, kHighest, 100));
   for (std::size_t s = 1; s < a.positional.size(); ++s) {
-    const std::string& spec = a.positional[s];
-    const std::size_t eq = spec.find('='), colon = spec.find(':', eq);
+    const std::string& entry = a.positional[s];
+    const std::size_t eq = entry.find('='), colon = entry.find(':', eq);
     std::vector<double> with, without;
     if (eq == std::string::npos || colon == std::string::npos ||
-        !excerpt(spec.substr(eq + 1, colon - eq - 1), start, length, with) ||
-        !excerpt(spec.substr(colon + 1), start, length, without))
+        !excerpt(entry.substr(eq + 1, colon - eq - 1), start, length, with) ||
+        !excerpt(entry.substr(colon + 1), start, length, without))
       return 2;
     for (std::size_t n = 0; n < length; ++n) with[n] = (with[n] - without[n]) / amplitude;
     std::vector<double> levels;
     for (double hz : table.columns[0]) levels.push_back(decibels(dftMagnitude(with, hz, rate)));
-    table.names.push_back(spec.substr(0, eq));
+    table.names.push_back(entry.substr(0, eq));
     table.columns.push_back(levels);
     std::printf("%-24s -3 dB at %.1f Hz\n", table.names.back().c_str(),
                 dropFrequency(table.columns[0], levels, 3.0));
@@ -116,10 +116,10 @@ int harmonics(const Args& a) {
   table.columns.emplace_back();
   for (double hz = fundamental; hz <= kHighest; hz += fundamental) table.columns[0].push_back(hz);
   for (std::size_t s = 1; s < a.positional.size(); ++s) {
-    const std::string& spec = a.positional[s];
-    const std::size_t eq = spec.find('=');
+    const std::string& entry = a.positional[s];
+    const std::size_t eq = entry.find('=');
     std::vector<double> x;
-    if (eq == std::string::npos || !excerpt(spec.substr(eq + 1), start, length, x)) return 2;
+    if (eq == std::string::npos || !excerpt(entry.substr(eq + 1), start, length, x)) return 2;
     std::vector<double> levels;
     double first = 0.0, rest = 0.0;
     for (double hz : table.columns[0]) {
@@ -127,7 +127,7 @@ int harmonics(const Args& a) {
       levels.push_back(decibels(amplitude));
       (hz == fundamental ? first : rest) += amplitude * amplitude;
     }
-    table.names.push_back(spec.substr(0, eq));
+    table.names.push_back(entry.substr(0, eq));
     table.columns.push_back(levels);
     std::printf("%-24s fundamental %.2f dBFS, distortion %.3f %%\n", table.names.back().c_str(),
                 levels[0], 100.0 * std::sqrt(rest / first));
