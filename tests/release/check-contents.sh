@@ -47,7 +47,8 @@ tar -xzf "$dir/$lin.tar.gz" -C "$work"
 
 # The read-mes tell a musician the version, where things go and how to take them out again.
 for readme in "$work/$win/README.txt" "$work/$lin/README.txt"; do
-  for text in "Quorl $version" "Install" "Quorl.defaults" "Uninstall" "Bitstream" "manual.html"; do
+  for text in "Quorl $version" "Install" "Quorl.defaults" "Uninstall" "Bitstream" \
+    "manual.html"; do
     grep -q "$text" "$readme" || fail "$readme does not mention $text"
   done
 done
@@ -98,8 +99,8 @@ done
 pictures=$(grep -o '<img src="[^"]*"' "$page" | sed 's/^<img src="//; s/"$//' | sort)
 [ -n "$pictures" ] || fail "the manual shows no pictures"
 for picture in $pictures; do
-  for dir in "$work/$win" "$work/$lin" "$work/deb/usr/share/doc/quorl"; do
-    [ -f "$dir/$picture" ] || fail "the manual shows $picture, which $dir lacks"
+  for folder in "$work/$win" "$work/$lin" "$work/deb/usr/share/doc/quorl"; do
+    [ -f "$folder/$picture" ] || fail "the manual shows $picture, which $folder lacks"
   done
 done
 
