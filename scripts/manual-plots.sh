@@ -11,10 +11,11 @@ build=$(cd "${1:-$root/build/native}" && pwd)
 vsthost=$build/tools/vsthost/vsthost
 module=$build/Quorl.so
 response=$build/tools/response/response
+fail() { echo "manual-plots: $*" >&2; exit 1; }
 for f in "$vsthost" "$module" "$response"; do
-  [ -x "$f" ] || [ -f "$f" ] || { echo "manual-plots: no $f (build $build first)" >&2; exit 1; }
+  [ -f "$f" ] || fail "no $f (build $build first)"
 done
-command -v gnuplot >/dev/null || { echo "manual-plots: gnuplot is missing (scripts/setup.sh)" >&2; exit 1; }
+command -v gnuplot >/dev/null || fail "gnuplot is missing (scripts/setup.sh installs it)"
 out=$root/docs/manual
 mkdir -p "$out"
 work=$(mktemp -d)
@@ -27,15 +28,16 @@ mkdir -p "$XDG_CONFIG_HOME"
 # response follows. Its 0.1 keeps the saturating filter linear (drive at its lowest, -20 dB).
 rate=48000 lead=0.5 length=1.5 amplitude=0.1
 start=$((rate / 2)) frames=$rate
-"$response" impulse "$work/impulse.f64" --rate $rate --lead $lead --length $length --amplitude $amplitude
-"$response" impulse "$work/silence.f64" --rate $rate --lead $lead --length $length --amplitude 0
+for a in $amplitude 0; do
+  "$response" impulse "$work/impulse$a.f64" --rate $rate --lead $lead --length $length --amplitude $a
+done
 
 # Every parameter is set, so neither defaults nor the programs the plug-in starts with reach in.
 # By index: drive, cutoff, reson., morph, band, wet mix (100 %), output (0 dB), q.range (safe).
 #   setting DRIVE CUTOFF RESON MORPH BAND  (into the array "p")
 setting() {
-  p=(--param 0="$1" --param 1="$2" --param 2="$3" --param 3="$4" --param 4="$5" --param 5=1
-    --param 6=0.5 --param 7=0)
+  p=(--param "0=$1" --param "1=$2" --param "2=$3" --param "3=$4" --param "4=$5" --param "5=1"
+    --param "6=0.5" --param "7=0")
 }
 render() { # render NAME INPUT: through the current setting
   "$vsthost" render "$module" --in "$2" --rate $rate --path double --out-raw "$work/$1.f64" \
@@ -47,8 +49,8 @@ curve() {
   local name=$1
   shift
   setting "$@"
-  render "$name" "$work/impulse.f64"
-  render "$name-silence" "$work/silence.f64"
+  render "$name" "$work/impulse$amplitude.f64"
+  render "$name-silence" "$work/impulse0.f64"
   series+=("$name=$work/$name.f64:$work/$name-silence.f64")
 }
 # display INDEX VALUE: the plug-in's own text for a parameter value.
@@ -66,7 +68,7 @@ magnitude() { # magnitude CSV SERIES...
 
 # The filter at a cutoff of 1000 Hz, at no, half and full resonance of the safe range.
 cutoff=0.5456
-[ "$(display 1 $cutoff)" = 1000 ] || { echo "manual-plots: cutoff $cutoff no longer reads 1000" >&2; exit 1; }
+[ "$(display 1 $cutoff)" = 1000 ] || fail "cutoff $cutoff no longer reads 1000"
 resonances=(0 0.5 1)
 steps=(0 0.25 0.5 0.75 1)
 echo "== morph (band 0)"
@@ -110,8 +112,9 @@ setting 0 1 0.5 0 0
 "$root/scripts/with-xvfb.sh" "$vsthost" editor "$module" --seconds 1 --scale 2 \
   --screenshot "$work/editor.png" "${p[@]}" >"$work/editor.log" 2>&1 ||
   { cat "$work/editor.log" >&2; exit 1; }
-if [ "$(compare -metric AE "$work/editor.png" "$root/docs/editor-linux-200.png" null: 2>&1)" = 0 ]; then
-  cp "$root/docs/editor-linux-200.png" "$out/editor.png"
+reference=$root/docs/editor-linux-200.png
+if [ "$(compare -metric AE "$work/editor.png" "$reference" null: 2>&1)" = 0 ]; then
+  cp "$reference" "$out/editor.png"
 else
   echo "manual-plots: the editor differs from docs/editor-linux-200.png; took the new screenshot"
   cp "$work/editor.png" "$out/editor.png"

@@ -12,8 +12,8 @@ mkdir -p "$work/settings"
 export XDG_CONFIG_HOME=$work/settings
 
 rate=48000
-setting=(--param 0=0 --param 1="$cutoff" --param 2=0.5 --param 3=0 --param 4=0 --param 5=1
-  --param 6=0.5 --param 7=0)
+setting=(--param "0=0" --param "1=$cutoff" --param "2=0.5" --param "3=0" --param "4=0"
+  --param "5=1" --param "6=0.5" --param "7=0")
 "$response" impulse "$work/impulse.f64" --rate $rate --lead 0.5 --length 1.5 --amplitude 0.1
 "$response" impulse "$work/silence.f64" --rate $rate --lead 0.5 --length 1.5 --amplitude 0
 for input in impulse silence; do
@@ -25,7 +25,7 @@ done
 
 fresh=$("$response" drop "$work/fresh.csv" "$column")
 committed=$("$response" drop "$csv" "$column")
-"$vsthost" preset save "$module" "$work/cutoff.fxp" --param 1="$cutoff" >/dev/null
+"$vsthost" preset save "$module" "$work/cutoff.fxp" --param "1=$cutoff" >/dev/null
 text=$("$vsthost" info "$module" --preset "$work/cutoff.fxp" |
   sed -n 's/^param  *1 name "cutoff" .* display "\([^"]*\)".*/\1/p')
 echo "cutoff reads $text Hz; -3 dB at $fresh Hz rendered now, $committed Hz in $(basename "$csv")"
