@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the release files of the committed tree (HEAD, exported afresh, so that nothing built or
 # edited by hand comes along) and writes them, with their SHA256SUMS, into build/release/:
-#   Quorl-VERSION-windows-x64.zip     Quorl-x64.dll, vsthost.exe, README.txt
-#   Quorl-VERSION-linux-x86_64.tar.gz Quorl.so, vsthost, README.txt
-#   quorl_VERSION_amd64.deb           /usr/lib/vst/Quorl.so, /usr/bin/vsthost, copyright, changelog
+#   Quorl-VERSION-windows-x64.zip     Quorl-x64.dll, vsthost.exe, README.txt, the manual
+#   Quorl-VERSION-linux-x86_64.tar.gz Quorl.so, vsthost, README.txt, the manual
+#   quorl_VERSION_amd64.deb           /usr/lib/vst/Quorl.so, /usr/bin/vsthost, copyright, changelog,
+#                                     the manual
+# The manual is docs/manual.md as HTML (manual.html) with its pictures beside it (manual/*.png).
 # The same commit gives the same bytes: every time stamp is the commit's, entries are sorted,
 # owners and modes are fixed, and no build folder reaches the binaries.
 #   release.sh [--out DIR] [--work DIR] [--no-setup]
@@ -96,6 +98,8 @@ fill() {
   while IFS= read -r line || [ -n "$line" ]; do
     if [ "$line" = "@VERA_LICENCE@" ]; then
       sed -e 's/^ \.$//' -e 's/^ /  /' <<<"$veraLicence"
+    elif [ "$line" = "@MANUAL@" ]; then
+      cmark-gfm --extension table --unsafe --to html "$src/docs/manual.md"
     else
       line=${line//@VERSION@/$version}
       line=${line//@YEAR@/$year}
@@ -112,6 +116,19 @@ settle() {
 }
 
 rm -f "$out"/Quorl-*.zip "$out"/Quorl-*.tar.gz "$out"/quorl_*.deb "$out/SHA256SUMS"
+
+# The manual for every archive and the package: one page, its pictures in manual/ beside it.
+manual=$work/manual
+mkdir -p "$manual/manual"
+fill "$src/packaging/manual.html.in" >"$manual/manual.html"
+install -m 0644 "$src"/docs/manual/*.png "$manual/manual/"
+chmod 0644 "$manual/manual.html"
+# addManual DIR: the manual's files into DIR.
+addManual() {
+  mkdir -p "$1/manual"
+  install -m 0644 "$manual/manual.html" "$1/manual.html"
+  install -m 0644 "$manual"/manual/*.png "$1/manual/"
+}
 base=Quorl-$version
 
 step "packing $base-windows-x64.zip"
@@ -122,6 +139,7 @@ x86_64-w64-mingw32-strip -o "$winDir/vsthost.exe" "$work/windows/tools/vsthost/v
 chmod 0755 "$winDir/vsthost.exe"
 fill "$src/packaging/README-windows.txt.in" | sed 's/$/\r/' >"$winDir/README.txt"
 chmod 0644 "$winDir/README.txt"
+addManual "$winDir"
 settle "$winDir"
 # zip stores local times: with TZ=UTC they are the commit's. -X drops owners and extra times.
 (cd "$work/pkg" && find "$base-windows-x64" -type f | sort |
@@ -134,6 +152,7 @@ install -m 0644 "$so" "$linDir/Quorl.so"
 install -m 0755 "$host" "$linDir/vsthost"
 fill "$src/packaging/README-linux.txt.in" >"$linDir/README.txt"
 chmod 0644 "$linDir/README.txt"
+addManual "$linDir"
 settle "$linDir"
 tar --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner --format=gnu \
   -C "$work/pkg" -cf - "$base-linux-x86_64" | gzip -9n >"$out/$base-linux-x86_64.tar.gz"
@@ -152,6 +171,7 @@ install -m 0755 "$host" "$deb/usr/bin/vsthost"
 DATE=$(date -u -R -d "@$SOURCE_DATE_EPOCH")
 fill "$src/packaging/debian/changelog.in" | sed "s/@DATE@/$DATE/" | gzip -9n >"$doc/changelog.gz"
 chmod 0644 "$doc/copyright" "$doc/changelog.gz"
+addManual "$doc"
 
 # The dependencies are those of the binaries as built, so they follow whatever the plug-in links.
 mkdir -p "$work/shlibdeps/debian"

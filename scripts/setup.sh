@@ -15,6 +15,7 @@ packages=(
   libxrandr-dev libxinerama-dev libxdamage-dev
   clang libclang-rt-14-dev llvm
   dpkg-dev zip unzip lintian
+  gnuplot-nox cmark-gfm
   locales
 )
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The release folder holds the three files and SHA256SUMS; each archive holds exactly its files,
 # with fixed owners and modes; the zip's DLL is the DLL the Windows tests ran; the archive and the
-# package carry the same Linux binaries; the package depends on whatever those binaries load.
+# package carry the same Linux binaries; the package depends on whatever those binaries load; all
+# three carry the manual with every picture it shows.
 #   check-contents.sh RELEASE_DIR VERSION TESTED_DLL WORK_DIR
 set -euo pipefail
 dir=$1 version=$2 testedDll=$3 work=$4
@@ -17,6 +18,12 @@ files=$(cd "$dir" && ls -A | tr '\n' ' ')
 zipList=$(zipinfo "$dir/$win.zip" | awk '/^[-d]r/ { print $1, $NF }')
 [ "$zipList" = "-rw-r--r-- $win/Quorl-x64.dll
 -rw-r--r-- $win/README.txt
+-rw-r--r-- $win/manual.html
+-rw-r--r-- $win/manual/drive.png
+-rw-r--r-- $win/manual/editor.png
+-rw-r--r-- $win/manual/filter-band.png
+-rw-r--r-- $win/manual/filter-cutoff.png
+-rw-r--r-- $win/manual/filter-morph.png
 -rwxr-xr-x $win/vsthost.exe" ] || fail "zip holds: $zipList"
 [ "$(zipinfo -T "$dir/$win.zip" | awk '/^[-d]r/ { print $7 }' | sort -u | wc -l)" = 1 ] ||
   fail "zip entries carry different times"
@@ -28,12 +35,20 @@ tarList=$(tar tvzf "$dir/$lin.tar.gz" | awk '{ print $1, $2, $NF }')
 [ "$tarList" = "drwxr-xr-x 0/0 $lin/
 -rw-r--r-- 0/0 $lin/Quorl.so
 -rw-r--r-- 0/0 $lin/README.txt
+drwxr-xr-x 0/0 $lin/manual/
+-rw-r--r-- 0/0 $lin/manual/drive.png
+-rw-r--r-- 0/0 $lin/manual/editor.png
+-rw-r--r-- 0/0 $lin/manual/filter-band.png
+-rw-r--r-- 0/0 $lin/manual/filter-cutoff.png
+-rw-r--r-- 0/0 $lin/manual/filter-morph.png
+-rw-r--r-- 0/0 $lin/manual.html
 -rwxr-xr-x 0/0 $lin/vsthost" ] || fail "tar.gz holds: $tarList"
 tar -xzf "$dir/$lin.tar.gz" -C "$work"
 
 # The read-mes tell a musician the version, where things go and how to take them out again.
 for readme in "$work/$win/README.txt" "$work/$lin/README.txt"; do
-  for text in "Quorl $version" "Install" "Quorl.defaults" "Uninstall" "Bitstream"; do
+  for text in "Quorl $version" "Install" "Quorl.defaults" "Uninstall" "Bitstream" \
+    "manual.html"; do
     grep -q "$text" "$readme" || fail "$readme does not mention $text"
   done
 done
@@ -55,7 +70,14 @@ drwxr-xr-x root/root ./usr/share/
 drwxr-xr-x root/root ./usr/share/doc/
 drwxr-xr-x root/root ./usr/share/doc/quorl/
 -rw-r--r-- root/root ./usr/share/doc/quorl/changelog.gz
--rw-r--r-- root/root ./usr/share/doc/quorl/copyright" ] || fail ".deb holds: $debList"
+-rw-r--r-- root/root ./usr/share/doc/quorl/copyright
+drwxr-xr-x root/root ./usr/share/doc/quorl/manual/
+-rw-r--r-- root/root ./usr/share/doc/quorl/manual/drive.png
+-rw-r--r-- root/root ./usr/share/doc/quorl/manual/editor.png
+-rw-r--r-- root/root ./usr/share/doc/quorl/manual/filter-band.png
+-rw-r--r-- root/root ./usr/share/doc/quorl/manual/filter-cutoff.png
+-rw-r--r-- root/root ./usr/share/doc/quorl/manual/filter-morph.png
+-rw-r--r-- root/root ./usr/share/doc/quorl/manual.html" ] || fail ".deb holds: $debList"
 [ "$(dpkg-deb -f "$dir/$deb" Package Version Architecture)" = "Package: quorl
 Version: $version
 Architecture: amd64" ] || fail "package fields: $(dpkg-deb -f "$dir/$deb")"
@@ -63,6 +85,24 @@ dpkg-deb -x "$dir/$deb" "$work/deb"
 cmp "$work/deb/usr/lib/vst/Quorl.so" "$work/$lin/Quorl.so"
 cmp "$work/deb/usr/bin/vsthost" "$work/$lin/vsthost"
 grep -q '^License: Bitstream$' "$work/deb/usr/share/doc/quorl/copyright" || fail "no font licence"
+
+# The manual is the same page in all three, rendered from its source, and every picture it shows
+# is there beside it.
+for page in "$work/$win/manual.html" "$work/$lin/manual.html"; do
+  cmp "$page" "$work/deb/usr/share/doc/quorl/manual.html" || fail "$page differs from the package's"
+done
+page=$work/$lin/manual.html
+for text in "<title>Quorl $version manual</title>" '<h2>The controls</h2>' '<table>' \
+  '<h2>Factory presets</h2>'; do
+  grep -qF "$text" "$page" || fail "the manual has no $text"
+done
+pictures=$(grep -o '<img src="[^"]*"' "$page" | sed 's/^<img src="//; s/"$//' | sort)
+[ -n "$pictures" ] || fail "the manual shows no pictures"
+for picture in $pictures; do
+  for folder in "$work/$win" "$work/$lin" "$work/deb/usr/share/doc/quorl"; do
+    [ -f "$folder/$picture" ] || fail "the manual shows $picture, which $folder lacks"
+  done
+done
 
 # Every library the binaries load comes from a package the .deb depends on.
 depends=$(dpkg-deb -f "$dir/$deb" Depends)

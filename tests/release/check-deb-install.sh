@@ -24,7 +24,14 @@ wanted="/usr
 /usr/share/doc
 /usr/share/doc/quorl
 /usr/share/doc/quorl/changelog.gz
-/usr/share/doc/quorl/copyright"
+/usr/share/doc/quorl/copyright
+/usr/share/doc/quorl/manual
+/usr/share/doc/quorl/manual.html
+/usr/share/doc/quorl/manual/drive.png
+/usr/share/doc/quorl/manual/editor.png
+/usr/share/doc/quorl/manual/filter-band.png
+/usr/share/doc/quorl/manual/filter-cutoff.png
+/usr/share/doc/quorl/manual/filter-morph.png"
 [ "$listed" = "$wanted" ] || { printf 'dpkg lists:\n%s\n' "$listed" >&2; exit 1; }
 [ "$present" = "$wanted" ] || { printf 'installed:\n%s\n' "$present" >&2; exit 1; }
 

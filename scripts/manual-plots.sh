@@ -1,0 +1,201 @@
+#!/usr/bin/env bash
+# Measures the manual's pictures from the built Linux plug-in and draws them into docs/manual/:
+# the editor's screenshot, the filter's magnitude responses and the drive's harmonics, each with
+# the CSV it was plotted from. Builds nothing: it takes vsthost, Quorl.so and response from the
+# build folder (default build/native), gnuplot and Xvfb from the system.
+#   manual-plots.sh [BUILD_DIR]
+set -euo pipefail
+shopt -s inherit_errexit
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build/native}" && pwd)
+vsthost=$build/tools/vsthost/vsthost
+module=$build/Quorl.so
+response=$build/tools/response/response
+fail() { echo "manual-plots: $*" >&2; exit 1; }
+for f in "$vsthost" "$module" "$response"; do
+  [ -f "$f" ] || fail "no $f (build $build first)"
+done
+command -v gnuplot >/dev/null || fail "gnuplot is missing (scripts/setup.sh installs it)"
+out=$root/docs/manual
+mkdir -p "$out"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# A fresh settings folder: the user's own defaults must not colour the pictures.
+export XDG_CONFIG_HOME=$work/settings LC_ALL=C
+mkdir -p "$XDG_CONFIG_HOME"
+
+# The impulse comes after half a second, when every parameter's glide is long over; a second of
+# response follows. Its 0.1 keeps the saturating filter linear (drive at its lowest, -20 dB).
+rate=48000 lead=0.5 length=1.5 amplitude=0.1
+start=$((rate / 2)) frames=$rate
+for a in $amplitude 0; do
+  "$response" impulse "$work/impulse$a.f64" --rate $rate --lead $lead --length $length --amplitude $a
+done
+
+# Every parameter is set, so neither defaults nor the programs the plug-in starts with reach in.
+# By index: drive, cutoff, reson., morph, band, wet mix (100 %), output (0 dB), q.range (safe).
+#   setting DRIVE CUTOFF RESON MORPH BAND  (into the array "p")
+setting() {
+  p=(--param "0=$1" --param "1=$2" --param "2=$3" --param "3=$4" --param "4=$5" --param "5=1"
+    --param "6=0.5" --param "7=0")
+}
+render() { # render NAME INPUT: through the current setting
+  "$vsthost" render "$module" --in "$2" --rate $rate --path double --out-raw "$work/$1.f64" \
+    "${p[@]}" >/dev/null
+}
+# curve NAME DRIVE CUTOFF RESON MORPH BAND: renders the impulse and the silence, and adds the
+# pair to "series" for magnitude.
+curve() {
+  local name=$1
+  shift
+  setting "$@"
+  render "$name" "$work/impulse$amplitude.f64"
+  render "$name-silence" "$work/impulse0.f64"
+  series+=("$name=$work/$name.f64:$work/$name-silence.f64")
+}
+# display INDEX VALUE: the plug-in's own text for a parameter value.
+display() {
+  "$vsthost" preset save "$module" "$work/display.fxp" --param "$1=$2" >/dev/null
+  "$vsthost" info "$module" --preset "$work/display.fxp" |
+    sed -n "s/^param  *$1 name .* display \"\([^\"]*\)\".*/\1/p"
+}
+magnitude() { # magnitude CSV SERIES...
+  local csv=$1
+  shift
+  "$response" magnitude "$csv" --rate $rate --start $start --length $frames \
+    --amplitude $amplitude "$@"
+}
+
+# The filter at a cutoff of 1000 Hz, at no, half and full resonance of the safe range.
+cutoff=0.5456
+[ "$(display 1 $cutoff)" = 1000 ] || fail "cutoff $cutoff no longer reads 1000"
+resonances=(0 0.5 1)
+steps=(0 0.25 0.5 0.75 1)
+echo "== morph (band 0)"
+series=()
+for r in "${resonances[@]}"; do
+  for m in "${steps[@]}"; do curve "reson$r-morph$m" 0 $cutoff "$r" "$m" 0; done
+done
+magnitude "$out/filter-morph.csv" "${series[@]}"
+echo "== band (morph 0)"
+series=()
+for r in "${resonances[@]}"; do
+  for b in "${steps[@]}"; do curve "reson$r-band$b" 0 $cutoff "$r" 0 "$b"; done
+done
+magnitude "$out/filter-band.csv" "${series[@]}"
+echo "== cutoff (low-pass, resonance 50 %)"
+series=() cutoffTexts=()
+for c in "${steps[@]}"; do
+  curve "cutoff$c" 0 "$c" 0.5 0 0
+  cutoffTexts+=("$(display 1 "$c")")
+done
+magnitude "$out/filter-cutoff.csv" "${series[@]}"
+
+# The drive: a 220 Hz sine at -6 dBFS through the low-pass at 1000 Hz, resonance 50 %, measured
+# over a second (220 whole cycles) after the glides.
+echo "== drive (220 Hz sine, -6 dBFS)"
+drives=(0 0.5 0.75 1) series=() driveTexts=()
+for d in "${drives[@]}"; do
+  setting "$d" $cutoff 0.5 0 0
+  "$vsthost" render "$module" --signal sine:220:0.5 --length $length --rate $rate --path double \
+    --out-raw "$work/drive$d.f64" "${p[@]}" >/dev/null
+  series+=("drive$d=$work/drive$d.f64")
+  driveTexts+=("$(display 0 "$d")")
+done
+"$response" harmonics "$out/drive.csv" --rate $rate --fundamental 220 --start $start \
+  --length $frames "${series[@]}"
+
+# The editor at 200 %, as a fresh screenshot; when it is the picture docs/ already has, pixel for
+# pixel, that one's smaller file is kept.
+echo "== editor"
+setting 0 1 0.5 0 0
+"$root/scripts/with-xvfb.sh" "$vsthost" editor "$module" --seconds 1 --scale 2 \
+  --screenshot "$work/editor.png" "${p[@]}" >"$work/editor.log" 2>&1 ||
+  { cat "$work/editor.log" >&2; exit 1; }
+reference=$root/docs/editor-linux-200.png
+if [ "$(compare -metric AE "$work/editor.png" "$reference" null: 2>&1)" = 0 ]; then
+  cp "$reference" "$out/editor.png"
+else
+  echo "manual-plots: the editor differs from docs/editor-linux-200.png; took the new screenshot"
+  cp "$work/editor.png" "$out/editor.png"
+fi
+
+echo "== plotting"
+# The axes every response shares: Hz on a log scale, dB.
+axes='
+set logscale x
+set xrange [20:20000]
+set xtics ("20" 20, "50" 50, "100" 100, "200" 200, "500" 500, "1k" 1000, "2k" 2000, "5k" 5000, "10k" 10000, "20k" 20000)
+set mxtics 10
+set ytics 10
+set grid xtics mxtics ytics lt 1 lc rgb "#cccccc" lw 1, lt 1 lc rgb "#ececec" lw 1
+set xlabel "frequency (Hz)"
+set ylabel "level (dB)"
+set datafile separator ","
+set key top left box opaque samplen 2
+set style line 1 lc rgb "#1f5fbf" lw 2.5
+set style line 2 lc rgb "#2aa198" lw 2.5
+set style line 3 lc rgb "#8a8a00" lw 2.5
+set style line 4 lc rgb "#d9730d" lw 2.5
+set style line 5 lc rgb "#c0304a" lw 2.5
+'
+titles=(0 25 50 75 100)
+{
+  echo 'set terminal pngcairo size 1500,560 font "Bitstream Vera Sans,12" noenhanced'
+  echo "set output '$out/filter-morph.png'"
+  echo "$axes"
+  echo 'set yrange [-60:40]'
+  echo 'set multiplot layout 1,3 title "Quorl: morph from low-pass to high-pass (cutoff 1000 Hz, band 0 %)" font ",14"'
+  col=2
+  for r in 0 50 100; do
+    echo "set title 'resonance $r %'"
+    plot="plot"
+    for i in 0 1 2 3 4; do
+      plot+=" '$out/filter-morph.csv' using 1:$((col + i)) with lines ls $((i + 1)) title 'morph ${titles[$i]} %',"
+    done
+    echo "${plot%,}"
+    col=$((col + 5))
+  done
+  echo 'unset multiplot'
+  echo "set output '$out/filter-band.png'"
+  echo 'set multiplot layout 1,3 title "Quorl: band from low-pass to band-pass (cutoff 1000 Hz, morph 0 %)" font ",14"'
+  col=2
+  for r in 0 50 100; do
+    echo "set title 'resonance $r %'"
+    plot="plot"
+    for i in 0 1 2 3 4; do
+      plot+=" '$out/filter-band.csv' using 1:$((col + i)) with lines ls $((i + 1)) title 'band ${titles[$i]} %',"
+    done
+    echo "${plot%,}"
+    col=$((col + 5))
+  done
+  echo 'unset multiplot'
+  echo 'set terminal pngcairo size 900,560 font "Bitstream Vera Sans,12" noenhanced'
+  echo "set output '$out/filter-cutoff.png'"
+  echo 'set title "Quorl: the low-pass across the cutoff knob (resonance 50 %)" font ",14"'
+  echo 'set key bottom left'
+  plot="plot"
+  for i in 0 1 2 3 4; do
+    plot+=" '$out/filter-cutoff.csv' using 1:$((i + 2)) with lines ls $((i + 1)) title 'knob ${titles[$i]} %: ${cutoffTexts[$i]} Hz',"
+  done
+  echo "${plot%,}"
+  echo "set output '$out/drive.png'"
+  echo 'set title "Quorl: a 220 Hz sine at -6 dBFS, harmonics by drive (cutoff 1000 Hz, resonance 50 %)" font ",14"'
+  echo 'set ylabel "level (dBFS)"'
+  echo 'set yrange [-140:0]'
+  echo 'set ytics 20'
+  echo 'set xrange [150:20000]'
+  echo 'set key top right'
+  echo 'set logscale x2'
+  echo 'set x2range [150:20000]'
+  echo 'set x2tics ("1" 220, "3" 660, "5" 1100, "7" 1540, "9" 1980, "11" 2420, "15" 3300, "21" 4620, "31" 6820, "45" 9900, "63" 13860, "90" 19800)'
+  echo 'set x2label "harmonic"'
+  plot="plot"
+  # Each drive's bars stand a little to the right of the one before, so all four stay visible.
+  for i in 0 1 2 3; do
+    plot+=" '$out/drive.csv' using (\$1*(1+0.035*($i-1.5))):(-140):(0):(\$$((i + 2))+140) with vectors nohead ls $((i + 1)) lw 3 title 'drive ${driveTexts[$i]} dB',"
+  done
+  echo "${plot%,}"
+} >"$work/plots.gp"
+gnuplot "$work/plots.gp"
+ls -l "$out"
