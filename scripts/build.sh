@@ -23,11 +23,12 @@ echo "== Quorl-x64.dll under Wine, as a host sees it =="
 (cd build/windows && wine tools/vsthost/vsthost.exe info Quorl-x64.dll)
 echo
 echo "== A demo rendered through Quorl-x64.dll under Wine =="
-# A rising saw under a resonant cutoff sweep with some drive; halfway
-# through the Q range switches to "full" and the filter starts to sing on its own.
+# A rising saw under a resonant cutoff sweep with some drive, at unity output (the first factory
+# preset turns it down); halfway through the Q range switches to "full" and the filter starts to
+# sing on its own.
 mkdir -p build/demo
 (cd build/demo && wine ../windows/tools/vsthost/vsthost.exe render ../windows/Quorl-x64.dll \
-  --signal saw-sweep:55:220:0.35 --length 8 --param reson.=0.82 --param drive=0.62 \
+  --signal saw-sweep:55:220:0.35 --length 8 --param reson.=0.82 --param drive=0.62 --param output=0.5 \
   --sweep cutoff=0.2:0.95 --at 176400:q.range=1 --out quorl-demo.wav)
 echo
 echo "== The editor, opened by the host tool under Wine =="
