@@ -182,10 +182,7 @@ void GLDevice::render(Scene& scene, float scale) {
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  if (scale == 1.0f)
-    glOrtho(0, width, height, 0, 0, 1);
-  else
-    glOrtho(0, width / double{scale}, height / double{scale}, 0, 0, 1);
+  glOrtho(0, width / double{scale}, height / double{scale}, 0, 0, 1);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glClearColor(0.0f, 0.2f, 0.2f, 0.2f);

@@ -72,13 +72,13 @@ namespace {
 // A pixel of the window to the unit of the layout it lies in (pixels left of or above the
 // window too), and back.
 int32_t toUnits(int32_t pixels, float scale) {
-  return scale == 1.0f ? pixels : static_cast<int32_t>(std::floor(pixels / double{scale}));
+  return static_cast<int32_t>(std::floor(pixels / double{scale}));
 }
 
 }  // namespace
 
 int32_t EditorRoot::toPixels(int32_t units, float scale) {
-  return scale == 1.0f ? units : static_cast<int32_t>(std::lround(units * double{scale}));
+  return static_cast<int32_t>(std::lround(units * double{scale}));
 }
 
 void EditorRoot::pointer(const PointerEvent& event) {

@@ -25,7 +25,7 @@ float chooseScale(const ScaleSources& sources) {
 }
 
 int32_t scaledLength(int32_t length, float scale) {
-  return scale == 1.0f ? length : static_cast<int32_t>(std::lround(length * double{scale}));
+  return static_cast<int32_t>(std::lround(length * double{scale}));
 }
 
 float artworkDensity(float scale) {

@@ -29,8 +29,7 @@ Font* createFont(DXBlit::Context& context, const char* name, float pointSize, fl
   try {
     if (!(scale > 0.0f)) return nullptr;
     GlyphAtlas rendered;
-    if (!renderGlyphAtlas(name, scale == 1.0f ? pointSize : pointSize * scale, rendered))
-      return nullptr;
+    if (!renderGlyphAtlas(name, pointSize * scale, rendered)) return nullptr;
     // Whatever fails from here on, the font goes with its atlas, if it has one yet.
     std::unique_ptr<Font, void (*)(Font*)> font(new Font(), destroyFont);
     font->device = &context.getDevice();

@@ -1,20 +1,11 @@
 #include "PresetSource.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <sstream>
 
+#include "tools/vsthost/TextParse.h"
+
 namespace {
-
-std::string trimmed(const std::string& text) {
-  const char* blanks = " \t\r";
-  const std::size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 constexpr std::size_t kMaxNameLength = 23;  // a program name's 24 bytes hold its terminator
-
 }  // namespace
 
 bool parsePresetSource(const std::string& text, const std::vector<std::string>& parameterNames,
@@ -62,9 +53,8 @@ bool parsePresetSource(const std::string& text, const std::vector<std::string>& 
     while (index < parameterNames.size() && parameterNames[index] != name) ++index;
     if (index == parameterNames.size()) return fail(number, "no parameter is named " + name);
     if (given[index]) return fail(number, name + " is given twice");
-    char* end = nullptr;
-    const double position = std::strtod(value.c_str(), &end);
-    if (value.empty() || *end != 0 || !(position >= 0.0 && position <= 1.0))
+    double position = 0.0;
+    if (!parseFiniteNumber(value, position) || !(position >= 0.0 && position <= 1.0))
       return fail(number, name + " needs a position from 0 to 1, not \"" + value + "\"");
     presets.back().values[index] = static_cast<float>(position);
     given[index] = true;

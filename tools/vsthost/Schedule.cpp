@@ -26,13 +26,6 @@ bool parsePosition(const std::string& text, int64_t& pos, std::string& error) {
   return true;
 }
 
-std::string trimmed(const std::string& text) {
-  size_t first = 0, last = text.size();
-  while (first < last && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
-  while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
-  return text.substr(first, last - first);
-}
-
 // The line up to a '#' that starts a word, so a name such as "no#" survives.
 std::string withoutComment(const std::string& line) {
   for (size_t i = 0; i < line.size(); ++i) {

@@ -40,6 +40,13 @@ bool parseHexByte(const std::string& text, uint8_t& value) {
   return true;
 }
 
+std::string trimmed(const std::string& text) {
+  size_t first = 0, last = text.size();
+  while (first < last && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
+  while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
+  return text.substr(first, last - first);
+}
+
 std::vector<std::string> split(const std::string& text, char separator) {
   std::vector<std::string> parts(1);
   for (char c : text) {

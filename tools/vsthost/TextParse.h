@@ -18,5 +18,8 @@ bool parseCount(const std::string& text, int64_t& value);
 // One to two hex digits.
 bool parseHexByte(const std::string& text, uint8_t& value);
 
+// Without the white space at either end.
+std::string trimmed(const std::string& text);
+
 // "a:b::c" on ':' gives {"a", "b", "", "c"}.
 std::vector<std::string> split(const std::string& text, char separator);

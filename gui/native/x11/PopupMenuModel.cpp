@@ -114,7 +114,6 @@ void placeMenu(int x, int y, int width, int height, const ScreenArea& monitor, i
 
 MenuMetrics scaledMetrics(float scale) {
   MenuMetrics metrics;
-  if (scale == 1.0f) return metrics;
   auto scaled = [scale](int length) { return static_cast<int>(std::lround(length * scale)); };
   for (int* length : {&metrics.itemHeight, &metrics.separatorHeight, &metrics.border,
                       &metrics.textLeft, &metrics.textRight, &metrics.minWidth})

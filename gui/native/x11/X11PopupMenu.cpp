@@ -60,8 +60,7 @@ struct X11PopupMenu::Shown {
         float scale)
       : display(display),
         metrics(scaledMetrics(scale)),
-        haveFont(renderGlyphAtlas("Vera", scale == 1.0f ? kMenuPointSize : kMenuPointSize * scale,
-                                  font, itemTexts(entries))),
+        haveFont(renderGlyphAtlas("Vera", kMenuPointSize * scale, font, itemTexts(entries))),
         model(
             entries,
             [this](const std::u32string& s) {
