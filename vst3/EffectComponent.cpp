@@ -141,12 +141,14 @@ VstIntPtr EffectComponent::hostCallback(AEffect* effect, VstInt32 opcode, VstInt
 
 VstIntPtr EffectComponent::answerEffect(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                         float opt) {
+  // From the audio thread the host hears of changes through the call's output changes; of a state
+  // or a program the glue loads, through one restart afterwards.
   const bool audio = onAudioThread();
+  const bool quiet = audio || quietDepth.load() > 0;
   const bool validParam = effect && index >= 0 && index < effectParams();
   switch (opcode) {
     case audioMasterAutomate:
-      // From the audio thread the host hears of it through the call's output changes.
-      if (audio || !validParam || !handler) return 0;
+      if (quiet || !validParam || !handler) return 0;
       reported[index] = opt;
       if (editing[index]) {
         handler->performEdit(static_cast<ParamID>(index), opt);
@@ -158,11 +160,11 @@ VstIntPtr EffectComponent::answerEffect(VstInt32 opcode, VstInt32 index, VstIntP
       }
       return 0;
     case audioMasterBeginEdit:
-      if (audio || !validParam || !handler) return 0;
+      if (quiet || !validParam || !handler) return 0;
       editing[index] = true;
       return handler->beginEdit(static_cast<ParamID>(index)) == kResultOk ? 1 : 0;
     case audioMasterEndEdit:
-      if (audio || !validParam || !handler) return 0;
+      if (quiet || !validParam || !handler) return 0;
       editing[index] = false;
       return handler->endEdit(static_cast<ParamID>(index)) == kResultOk ? 1 : 0;
     case audioMasterGetTime:
@@ -211,8 +213,9 @@ tresult EffectComponent::initialize(FUnknown*) {
   reported.reset(new std::atomic<float>[count]);
   editing.reset(new std::atomic<bool>[count]);
   switches.assign(count, false);
+  startValues.assign(count, 0.0f);
   for (int32_t i = 0; i < count; ++i) {
-    reported[i] = effectValue(i);
+    reported[i] = startValues[i] = effectValue(i);
     editing[i] = false;
     // A switch shows one of two words over its whole range, where the others show numbers.
     char low[256] = {}, high[256] = {};
@@ -295,9 +298,15 @@ tresult EffectComponent::loadState(IBStream* state) {
   }
   // An empty state is no state: the reader would only tell the user that it is damaged.
   if (bytes.empty()) return kResultFalse;
-  dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
+  {
+    // The values of a state arrive as one change: the host reads them afterwards, and hears of
+    // no edit (it would echo every program's values back, or record them).
+    Quiet quiet(*this);
+    dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
+  }
   for (int32_t i = 0; i < effectParams(); ++i) reported[i] = effectValue(i);
   reportedProgram = static_cast<int32_t>(dispatch(effGetProgram));
+  notifyHost(kParamValuesChanged);
   return kResultOk;
 }
 
@@ -604,7 +613,9 @@ tresult EffectComponent::getParameterInfo(int32_t position, ParameterInfo& info)
       std::memset(text, 0, sizeof text);
       dispatch(effGetParamLabel, target.index, 0, text);
       copyText(info.units, text);
-      info.defaultNormalizedValue = plug().parameters()[target.index].defaultValue;
+      // What a new instance starts from (the factory preset, or the user's defaults): hosts show
+      // this before they ask for any value, and reset to it.
+      info.defaultNormalizedValue = startValues[target.index];
       info.flags = ParameterInfo::kCanAutomate;
       break;
     case ParamTarget::kBypass:
@@ -781,7 +792,10 @@ tresult EffectComponent::setParamNormalized(ParamID id, ParamValue value) {
     case ParamTarget::kProgram: {
       const int32_t program = static_cast<int32_t>(std::lround(value * (programCount() - 1)));
       if (program != dispatch(effGetProgram)) {
-        dispatch(effSetProgram, 0, program);
+        {
+          Quiet quiet(*this);
+          dispatch(effSetProgram, 0, program);
+        }
         for (int32_t i = 0; i < effectParams(); ++i) reported[i] = effectValue(i);
         reportedProgram = program;
         notifyHost(kParamValuesChanged);

@@ -182,7 +182,16 @@ class EffectComponent final : public ComponentStateFacet,
   std::unique_ptr<std::atomic<float>[]> reported;
   std::unique_ptr<std::atomic<bool>[]> editing;
   std::atomic<int32_t> reportedProgram{0};
-  std::vector<bool> switches;  // the effect's parameters that are two-step switches
+  std::vector<bool> switches;      // the effect's parameters that are two-step switches
+  std::vector<float> startValues;  // the effect's values when it was made
+
+  // Keeps the effect's edits from the host while the glue itself changes all values.
+  std::atomic<int32_t> quietDepth{0};
+  struct Quiet {
+    explicit Quiet(EffectComponent& c) : c(c) { ++c.quietDepth; }
+    ~Quiet() { --c.quietDepth; }
+    EffectComponent& c;
+  };
   VstTimeInfo timeInfo{};
   bool timeInfoValid = false;
   static constexpr int32_t kMaxEvents = 256;

@@ -117,6 +117,30 @@ class Changes : public IParameterChanges {
   }
 };
 
+// What the host's side of the controller hears.
+class Handler : public IComponentHandler {
+ public:
+  int edits = 0;
+  std::vector<int32_t> restarts;
+
+  tresult queryInterface(const TUID, void** object) override {
+    *object = nullptr;
+    return kNoInterface;
+  }
+  uint32_t addRef() override { return 1; }
+  uint32_t release() override { return 1; }
+  tresult beginEdit(ParamID) override { return kResultOk; }
+  tresult performEdit(ParamID, ParamValue) override {
+    ++edits;
+    return kResultOk;
+  }
+  tresult endEdit(ParamID) override { return kResultOk; }
+  tresult restartComponent(int32_t flags) override {
+    restarts.push_back(flags);
+    return kResultOk;
+  }
+};
+
 // The component as a host holds it: its three faces, initialised and set up.
 struct Instance {
   IComponent* component = nullptr;
@@ -219,8 +243,13 @@ TEST(Vst3Glue, StateIsTheVst24BankChunkInBothDirections) {
   const std::vector<uint8_t> fromVst2 = vst2.chunk();
 
   Instance vst3;
+  Handler handler;
+  vst3.controller->setComponentHandler(&handler);
   ASSERT_EQ(vst3.setState(fromVst2), kResultOk);
   EXPECT_EQ(vst3.state(), fromVst2);
+  // The host hears of a loaded state once, not as an edit of every program's every value.
+  EXPECT_EQ(handler.edits, 0);
+  EXPECT_EQ(handler.restarts, std::vector<int32_t>{kParamValuesChanged});
   EXPECT_FLOAT_EQ(vst3.controller->getParamNormalized(2), 0.77f);
   EXPECT_DOUBLE_EQ(vst3.controller->getParamNormalized(Vst3Glue::kProgramId), 5.0 / 15.0);
   // An empty stream is refused rather than read as a damaged chunk.
@@ -230,6 +259,7 @@ TEST(Vst3Glue, StateIsTheVst24BankChunkInBothDirections) {
   vst3.controller->setParamNormalized(4, 0.25);
   vst3.controller->setParamNormalized(7, 1.0);
   const std::vector<uint8_t> fromVst3 = vst3.state();
+  vst3.controller->setComponentHandler(nullptr);
   Record other;
   other.effect->dispatcher(other.effect, effSetChunk, 0, static_cast<VstIntPtr>(fromVst3.size()),
                            const_cast<uint8_t*>(fromVst3.data()), 0.0f);
@@ -253,6 +283,9 @@ TEST(Vst3Glue, ParametersAreTheEffectsWithTheirTextsAndSteps) {
     EXPECT_EQ(std::u16string(info.title), std::u16string(name, name + std::strlen(name)));
     EXPECT_EQ(std::u16string(info.units), std::u16string(label, label + std::strlen(label)));
     EXPECT_EQ(info.stepCount, info.id == 7 ? 1 : 0) << name;
+    // Hosts show the default before they ask for a value: it is where a new instance starts.
+    EXPECT_DOUBLE_EQ(info.defaultNormalizedValue, vst2.effect->getParameter(vst2.effect, info.id))
+        << name;
   }
   EXPECT_EQ(visible, 10);  // the eight, bypass and the program
 
