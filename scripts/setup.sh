@@ -17,6 +17,8 @@ packages=(
   dpkg-dev zip unzip lintian
   gnuplot-nox cmark-gfm
   locales
+  # A real VST 3 host for the bundle, run headless: its scanner, ardour7-lua and the dummy backend.
+  ardour
 )
 
 missing=()
