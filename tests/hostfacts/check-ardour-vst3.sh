@@ -117,6 +117,12 @@ check "the saved session opens again" test "$reopenOk" = 0
 names=$(sed -n 's/^param [0-9]* "\([^"]*\)".*/\1/p' "$work/render.txt" | paste -sd,)
 check "Ardour shows the eight parameters and its bypass" \
   test "$names" = "drive,cutoff,reson.,morph,band,wet mix,output,q.range,Bypass"
+# A new instance shows the values it starts from (the first factory preset), as in VST 2.4.
+fresh=$(sed -n 's/^param [0-7] "\([^"]*\)".* value=\(.*\)$/\1=\2/p' "$work/render.txt" | paste -sd' ')
+freshVst2=$("$vsthost" info "$module" |
+  sed -n 's/^param *[0-9]* name "\([^"]*\)" .* value \(.*\)$/\1=\2/p' | paste -sd' ')
+echo "new instance: $fresh"
+check "a new instance shows the values the VST 2.4 module starts from" test "$fresh" = "$freshVst2"
 
 # What the saved session gives back is what the VST 2.4 bank chunk gives back.
 vstParams=()
