@@ -51,6 +51,7 @@ constexpr tresult kOutOfMemory = 6;
 // all four numbers are stored big-endian.
 struct Uid {
   uint8_t bytes[16];
+  const char* tuid() const { return reinterpret_cast<const char*>(bytes); }
 };
 
 constexpr Uid makeUid(uint32_t l1, uint32_t l2, uint32_t l3, uint32_t l4) {

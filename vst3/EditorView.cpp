@@ -1,0 +1,164 @@
+#include "vst3/EditorView.h"
+
+#include <cstring>
+
+#include "vst3/EffectComponent.h"
+
+namespace Vst3Glue {
+
+using namespace Vst3;
+
+namespace {
+
+constexpr VstInt32 kScaleVendor = 0x50726553;  // 'PreS'
+constexpr VstIntPtr kScaleValue = 0x41654373;  // 'AeCs'
+constexpr VstInt32 kWheelVendor = 0x73744341;  // 'stCA'
+constexpr VstIntPtr kWheelValue = 0x57686565;  // 'Whee'
+constexpr uint64_t kIdleMilliseconds = 10;
+
+#if defined(_WIN32)
+constexpr const char* kPlatformType = kPlatformTypeHWND;
+#else
+constexpr const char* kPlatformType = kPlatformTypeX11EmbedWindowID;
+#endif
+
+}  // namespace
+
+EditorView::EditorView(EffectComponent* owner) : owner(owner) { owner->addRef(); }
+
+EditorView::~EditorView() {
+  if (isAttached) removed();
+  owner->release();
+}
+
+tresult EditorView::queryInterface(const TUID iid, void** object) {
+  if (!object) return kInvalidArgument;
+  if (sameUid(iid, kFUnknownIid) || sameUid(iid, kIPlugViewIid))
+    *object = static_cast<IPlugView*>(this);
+  else if (sameUid(iid, kIPlugViewContentScaleSupportIid))
+    *object = static_cast<IPlugViewContentScaleSupport*>(this);
+  else if (sameUid(iid, kITimerHandlerIid))
+    *object = static_cast<ITimerHandler*>(this);
+  else {
+    *object = nullptr;
+    return kNoInterface;
+  }
+  addRef();
+  return kResultOk;
+}
+
+uint32_t EditorView::addRef() { return ++references; }
+
+uint32_t EditorView::release() {
+  const uint32_t left = --references;
+  if (left == 0) delete this;
+  return left;
+}
+
+tresult EditorView::isPlatformTypeSupported(FIDString type) {
+  return type && std::strcmp(type, kPlatformType) == 0 ? kResultTrue : kResultFalse;
+}
+
+tresult EditorView::attached(void* parent, FIDString type) {
+  if (!parent || isPlatformTypeSupported(type) != kResultTrue) return kResultFalse;
+  // The effect has one editor: a second view stays empty while the first is open.
+  if (isAttached || owner->viewIsAttached()) return kResultFalse;
+  owner->viewAttached(this);
+  if (!owner->dispatch(effEditOpen, 0, 0, parent)) {
+    owner->viewRemoved(this);
+    return kResultFalse;
+  }
+  isAttached = true;
+  startIdleTimer();
+  return kResultOk;
+}
+
+tresult EditorView::removed() {
+  if (!isAttached) return kResultFalse;
+  stopIdleTimer();
+  owner->dispatch(effEditClose);
+  owner->viewRemoved(this);
+  isAttached = false;
+  return kResultOk;
+}
+
+void EditorView::startIdleTimer() {
+#if !defined(_WIN32)
+  // Windows drives the editor's window by itself; X11 needs the host's loop.
+  if (!frame || runLoop) return;
+  void* found = nullptr;
+  if (frame->queryInterface(kIRunLoopIid.tuid(), &found) != kResultOk || !found) return;
+  runLoop = static_cast<IRunLoop*>(found);
+  if (runLoop->registerTimer(this, kIdleMilliseconds) != kResultOk) {
+    runLoop->release();
+    runLoop = nullptr;
+  }
+#endif
+}
+
+void EditorView::stopIdleTimer() {
+  if (!runLoop) return;
+  runLoop->unregisterTimer(this);
+  runLoop->release();
+  runLoop = nullptr;
+}
+
+void EditorView::onTimer() {
+  if (isAttached) owner->dispatch(effEditIdle);
+}
+
+tresult EditorView::onWheel(float distance) {
+  return owner->dispatch(effVendorSpecific, kWheelVendor, kWheelValue, nullptr, distance)
+             ? kResultTrue
+             : kResultFalse;
+}
+
+tresult EditorView::onKeyDown(TChar, int16_t, int16_t) { return kResultFalse; }
+tresult EditorView::onKeyUp(TChar, int16_t, int16_t) { return kResultFalse; }
+
+bool EditorView::editorSize(ViewRect& rect) {
+  ERect* r = nullptr;
+  if (!owner->dispatch(effEditGetRect, 0, 0, &r) || !r) return false;
+  rect = ViewRect{0, 0, r->right - r->left, r->bottom - r->top};
+  return true;
+}
+
+tresult EditorView::getSize(ViewRect* size) {
+  if (!size) return kInvalidArgument;
+  return editorSize(*size) ? kResultOk : kResultFalse;
+}
+
+// The editor sets its own window's size from its scale; the host's frame follows getSize.
+tresult EditorView::onSize(ViewRect* newSize) { return newSize ? kResultOk : kInvalidArgument; }
+
+tresult EditorView::onFocus(TBool) { return kResultOk; }
+
+tresult EditorView::setFrame(IPlugFrame* newFrame) {
+  frame = newFrame;
+  if (!frame) stopIdleTimer();
+  return kResultOk;
+}
+
+tresult EditorView::canResize() { return kResultFalse; }
+
+tresult EditorView::checkSizeConstraint(ViewRect* rect) {
+  if (!rect) return kInvalidArgument;
+  ViewRect size{};
+  if (!editorSize(size)) return kResultFalse;
+  *rect = ViewRect{rect->left, rect->top, rect->left + size.right, rect->top + size.bottom};
+  return kResultTrue;
+}
+
+tresult EditorView::setContentScaleFactor(float factor) {
+  return owner->dispatch(effVendorSpecific, kScaleVendor, kScaleValue, nullptr, factor)
+             ? kResultTrue
+             : kResultFalse;
+}
+
+bool EditorView::requestSize(int32_t width, int32_t height) {
+  if (!frame) return false;
+  ViewRect rect{0, 0, width, height};
+  return frame->resizeView(this, &rect) == kResultOk;
+}
+
+}  // namespace Vst3Glue
