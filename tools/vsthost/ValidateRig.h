@@ -40,6 +40,7 @@ class LoadedModule {
   bool loaded() const { return module_ != nullptr; }
   AEffect* create() const;
   const Module& module() const { return module_->module(); }
+  bool isVst3() const { return module_ && module_->isVst3(); }
 
  private:
   std::unique_ptr<PluginModule> module_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace vst3host {
@@ -168,6 +169,8 @@ void Effect::readClassInfo(IPluginFactory* factory, const TUID classId) {
     if (std::memcmp(info.cid, classId, sizeof info.cid) != 0) continue;
     name_.assign(info.name, strnlen(info.name, sizeof info.name));
     if (detailed) {
+      // The major number, as a VST 2.4 record carries it.
+      record_.version = std::atoi(info.version);
       subCategories_.assign(info.subCategories, strnlen(info.subCategories, 128));
       if (info.vendor[0]) vendor_.assign(info.vendor, strnlen(info.vendor, sizeof info.vendor));
     }
@@ -342,6 +345,14 @@ VstIntPtr Effect::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
         setActive(false);
       }
       return 0;
+    case effSetProcessPrecision: {
+      const int32_t size = value == 1 && canDouble_ ? kSample64 : kSample32;
+      if (size != sampleSize_) {
+        sampleSize_ = size;
+        setUpAgain();
+      }
+      return 1;
+    }
     case effStartProcess:
       setProcessing(active_);
       return 0;
@@ -396,9 +407,7 @@ VstIntPtr Effect::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
       return 0;
     case effCanDo: {
       if (!text) return 0;
-      const bool midi = std::strcmp(text, "receiveVstMidiEvent") == 0 ||
-                        std::strcmp(text, "receiveVstEvents") == 0;
-      return midi && takesEvents_ ? 1 : 0;
+      return takesEvents_ && std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : 0;
     }
     case effGetVstVersion:
       return 2400;
@@ -557,9 +566,14 @@ void Effect::setActive(bool active) {
   if (active) {
     ProcessSetup setup{kRealtime, sampleSize_, maxBlock_, sampleRate_};
     processor_->setupProcessing(setup);
-    scratch_.assign(outputChannels_, std::vector<float>(maxBlock_, 0.0f));
-    scratchPointers_.assign(std::max(outputChannels_, 1), nullptr);
-    for (int32_t c = 0; c < outputChannels_; ++c) scratchPointers_[c] = scratch_[c].data();
+    // Only a new block size makes new buffers: a switch of sample size, set up again inside a
+    // process call, allocates nothing here.
+    if (scratch_.size() != static_cast<size_t>(outputChannels_) ||
+        (outputChannels_ > 0 && scratch_[0].size() != static_cast<size_t>(maxBlock_))) {
+      scratch_.assign(outputChannels_, std::vector<float>(maxBlock_, 0.0f));
+      scratchPointers_.assign(std::max(outputChannels_, 1), nullptr);
+      for (int32_t c = 0; c < outputChannels_; ++c) scratchPointers_[c] = scratch_[c].data();
+    }
   }
   component_->setActive(active);
   active_ = active;
