@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the release files of the committed tree (HEAD, exported afresh, so that nothing built or
 # edited by hand comes along) and writes them, with their SHA256SUMS, into build/release/:
-#   Quorl-VERSION-windows-x64.zip     Quorl-x64.dll, vsthost.exe, README.txt, the manual
-#   Quorl-VERSION-linux-x86_64.tar.gz Quorl.so, vsthost, README.txt, the manual
-#   quorl_VERSION_amd64.deb           /usr/lib/vst/Quorl.so, /usr/bin/vsthost, copyright, changelog,
-#                                     the manual
+#   Quorl-VERSION-windows-x64.zip     Quorl-x64.dll, the Quorl.vst3 bundle, vsthost.exe,
+#                                     README.txt, the manual
+#   Quorl-VERSION-linux-x86_64.tar.gz Quorl.so, the Quorl.vst3 bundle, vsthost, README.txt, the manual
+#   quorl_VERSION_amd64.deb           /usr/lib/vst/Quorl.so, /usr/lib/vst3/Quorl.vst3,
+#                                     /usr/bin/vsthost, copyright, changelog, the manual
 # The manual is docs/manual.md as HTML (manual.html) with its pictures beside it (manual/*.png).
 # The same commit gives the same bytes: every time stamp is the commit's, entries are sorted,
 # owners and modes are fixed, and no build folder reaches the binaries.
@@ -72,19 +73,24 @@ fi
 step "building for Linux"
 quiet "$work/logs/linux-configure.log" cmake -S "$src" -B "$work/linux" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX=/usr
-quiet "$work/logs/linux-build.log" cmake --build "$work/linux" -j"$jobs" --target Quorl vsthost
+quiet "$work/logs/linux-build.log" cmake --build "$work/linux" -j"$jobs" --target Quorl Quorl_vst3 vsthost
 step "building for Windows"
 quiet "$work/logs/windows-configure.log" cmake -S "$src" -B "$work/windows" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$src/cmake/toolchain-mingw64.cmake"
-quiet "$work/logs/windows-build.log" cmake --build "$work/windows" -j"$jobs" --target Quorl vsthost
+quiet "$work/logs/windows-build.log" cmake --build "$work/windows" -j"$jobs" --target Quorl Quorl_vst3 \
+  vsthost
 
 # The plug-in's Linux files as the package installs them; the archive takes the same.
 stage=$work/stage
 quiet "$work/logs/linux-install.log" env DESTDIR="$stage" cmake --install "$work/linux"
 so=$stage/usr/lib/vst/Quorl.so
+bundle=$stage/usr/lib/vst3/Quorl.vst3
+so3=$bundle/Contents/x86_64-linux/Quorl.so
 host=$stage/usr/bin/vsthost
-[ -f "$so" ] && [ -f "$host" ] || { echo "release: the install left no $so or $host" >&2; exit 1; }
-strip --remove-section=.comment --remove-section=.note --strip-unneeded "$so"
+for file in "$so" "$so3" "$bundle/Contents/Resources/moduleinfo.json" "$host"; do
+  [ -f "$file" ] || { echo "release: the install left no $file" >&2; exit 1; }
+done
+strip --remove-section=.comment --remove-section=.note --strip-unneeded "$so" "$so3"
 strip --remove-section=.comment --remove-section=.note "$host"
 
 # The licence of the font the plug-in carries, from its package's copyright file.
@@ -135,6 +141,10 @@ step "packing $base-windows-x64.zip"
 winDir=$work/pkg/$base-windows-x64
 mkdir -p "$winDir"
 install -m 0644 "$work/windows/Quorl-x64.dll" "$winDir/Quorl-x64.dll"
+winBundle=$work/windows/Quorl.vst3/Contents
+install -D -m 0644 "$winBundle/x86_64-win/Quorl.vst3" "$winDir/Quorl.vst3/Contents/x86_64-win/Quorl.vst3"
+install -D -m 0644 "$winBundle/Resources/moduleinfo.json" \
+  "$winDir/Quorl.vst3/Contents/Resources/moduleinfo.json"
 x86_64-w64-mingw32-strip -o "$winDir/vsthost.exe" "$work/windows/tools/vsthost/vsthost.exe"
 chmod 0755 "$winDir/vsthost.exe"
 fill "$src/packaging/README-windows.txt.in" | sed 's/$/\r/' >"$winDir/README.txt"
@@ -149,6 +159,7 @@ step "packing $base-linux-x86_64.tar.gz"
 linDir=$work/pkg/$base-linux-x86_64
 mkdir -p "$linDir"
 install -m 0644 "$so" "$linDir/Quorl.so"
+cp -R "$bundle" "$linDir/Quorl.vst3"
 install -m 0755 "$host" "$linDir/vsthost"
 fill "$src/packaging/README-linux.txt.in" >"$linDir/README.txt"
 chmod 0644 "$linDir/README.txt"
@@ -160,8 +171,9 @@ tar --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owne
 step "packing quorl_${version}_amd64.deb"
 deb=$work/deb
 doc=$deb/usr/share/doc/quorl
-mkdir -p "$deb/DEBIAN" "$deb/usr/lib/vst" "$deb/usr/bin" "$doc"
+mkdir -p "$deb/DEBIAN" "$deb/usr/lib/vst" "$deb/usr/lib/vst3" "$deb/usr/bin" "$doc"
 install -m 0644 "$so" "$deb/usr/lib/vst/Quorl.so"
+cp -R "$bundle" "$deb/usr/lib/vst3/Quorl.vst3"
 install -m 0755 "$host" "$deb/usr/bin/vsthost"
 {
   fill "$src/packaging/debian/copyright.in"
@@ -178,7 +190,9 @@ mkdir -p "$work/shlibdeps/debian"
 printf 'Source: quorl\nMaintainer: %s\n\nPackage: quorl\nArchitecture: amd64\n' "$maintainer" \
   >"$work/shlibdeps/debian/control"
 depends=$(cd "$work/shlibdeps" &&
-  dpkg-shlibdeps -O -e"$deb/usr/lib/vst/Quorl.so" -e"$deb/usr/bin/vsthost" 2>"$work/logs/shlibdeps.log" |
+  dpkg-shlibdeps -O -e"$deb/usr/lib/vst/Quorl.so" \
+    -e"$deb/usr/lib/vst3/Quorl.vst3/Contents/x86_64-linux/Quorl.so" -e"$deb/usr/bin/vsthost" \
+    2>"$work/logs/shlibdeps.log" |
   sed -n 's/^shlibs:Depends=//p')
 [ -n "$depends" ] || { cat "$work/logs/shlibdeps.log" >&2; echo "release: no dependencies found" >&2; exit 1; }
 # As dpkg counts it: a KiB per started KiB of each file, one per folder.

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "platform/CpuFeatures.h"
+#include "platform/Threads.h"
 #include "plugcore/Plug.h"
 #include "plugcore/PluginEntry.h"
 #include "vst3/EditorView.h"
@@ -25,9 +26,6 @@ namespace {
 
 // The effect calls its host while it is being built, before its record can point back to us.
 thread_local EffectComponent* constructing = nullptr;
-// Set while this thread is inside process(): calls back from the effect are then audio-thread
-// calls.
-thread_local EffectComponent* processing = nullptr;
 
 constexpr VstInt32 kHostVersion = 2400;
 constexpr size_t kMaxStateBytes = 64u << 20;
@@ -125,8 +123,12 @@ float EffectComponent::effectValue(int32_t index) const {
   return effect->getParameter(effect, index);
 }
 
+bool EffectComponent::onAudioThread() const {
+  return processingThread.load(std::memory_order_relaxed) == Platform::currentThreadId();
+}
+
 void EffectComponent::notifyHost(int32_t restartFlags) {
-  if (handler && processing != this) handler->restartComponent(restartFlags);
+  if (handler && !onAudioThread()) handler->restartComponent(restartFlags);
 }
 
 VstIntPtr EffectComponent::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
@@ -139,12 +141,12 @@ VstIntPtr EffectComponent::hostCallback(AEffect* effect, VstInt32 opcode, VstInt
 
 VstIntPtr EffectComponent::answerEffect(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                         float opt) {
-  const bool onAudioThread = processing == this;
+  const bool audio = onAudioThread();
   const bool validParam = effect && index >= 0 && index < effectParams();
   switch (opcode) {
     case audioMasterAutomate:
       // From the audio thread the host hears of it through the call's output changes.
-      if (onAudioThread || !validParam || !handler) return 0;
+      if (audio || !validParam || !handler) return 0;
       reported[index] = opt;
       if (editing[index]) {
         handler->performEdit(static_cast<ParamID>(index), opt);
@@ -156,21 +158,21 @@ VstIntPtr EffectComponent::answerEffect(VstInt32 opcode, VstInt32 index, VstIntP
       }
       return 0;
     case audioMasterBeginEdit:
-      if (onAudioThread || !validParam || !handler) return 0;
+      if (audio || !validParam || !handler) return 0;
       editing[index] = true;
       return handler->beginEdit(static_cast<ParamID>(index)) == kResultOk ? 1 : 0;
     case audioMasterEndEdit:
-      if (onAudioThread || !validParam || !handler) return 0;
+      if (audio || !validParam || !handler) return 0;
       editing[index] = false;
       return handler->endEdit(static_cast<ParamID>(index)) == kResultOk ? 1 : 0;
     case audioMasterGetTime:
-      return onAudioThread && timeInfoValid ? reinterpret_cast<VstIntPtr>(&timeInfo) : 0;
+      return audio && timeInfoValid ? reinterpret_cast<VstIntPtr>(&timeInfo) : 0;
     case audioMasterGetSampleRate:
       return static_cast<VstIntPtr>(sampleRate);
     case audioMasterGetBlockSize:
       return maxBlock;
     case audioMasterGetCurrentProcessLevel:
-      return onAudioThread ? 2 : 1;
+      return audio ? 2 : 1;
     case audioMasterSizeWindow: {
       EditorView* view = attachedView.load();
       return view && view->requestSize(index, static_cast<int32_t>(value)) ? 1 : 0;
@@ -208,9 +210,16 @@ tresult EffectComponent::initialize(FUnknown*) {
   const int32_t count = effectParams();
   reported.reset(new std::atomic<float>[count]);
   editing.reset(new std::atomic<bool>[count]);
+  switches.assign(count, false);
   for (int32_t i = 0; i < count; ++i) {
     reported[i] = effectValue(i);
     editing[i] = false;
+    // A switch shows one of two words over its whole range, where the others show numbers.
+    char low[256] = {}, high[256] = {};
+    plug().formatParameter(i, low, 0.0f);
+    plug().formatParameter(i, high, 1.0f);
+    double number = 0.0;
+    switches[i] = !leadingNumber(low, number) && !leadingNumber(high, number);
   }
   reportedProgram = static_cast<int32_t>(dispatch(effGetProgram));
   ++initialisations;
@@ -369,13 +378,14 @@ uint32_t EffectComponent::getProcessContextRequirements() {
 tresult EffectComponent::process(ProcessData& data) {
   if (!effect || copy32.empty()) return kNotInitialized;
   if (data.numSamples < 0) return kInvalidArgument;
-  processing = this;
+  // Calls back from the effect on this thread are audio-thread calls until the call ends.
+  processingThread = Platform::currentThreadId();
   if (data.symbolicSampleSize == kSample64)
     processSamples<double>(data);
   else
     processSamples<float>(data);
   reportValueChanges(data.outputParameterChanges);
-  processing = nullptr;
+  processingThread = 0;
   return kResultOk;
 }
 
@@ -396,6 +406,12 @@ void EffectComponent::processSamples(ProcessData& data) {
     // Nothing to play: the parameters still move (hosts flush them with empty calls).
     eventList.numEvents = 0;
     while (next < changes.count()) applyChange(changes[next++], 0);
+    // An output the effect cannot fill (not stereo) is silent rather than left as it was.
+    if (data.numOutputs > 0 && data.outputs && data.outputs[0].channelBuffers32) {
+      Sample** buffers = reinterpret_cast<Sample**>(data.outputs[0].channelBuffers32);
+      for (int32_t c = 0; c < data.outputs[0].numChannels; ++c)
+        if (buffers[c]) std::fill(buffers[c], buffers[c] + frames, Sample(0));
+    }
     return;
   }
   data.outputs[0].silenceFlags = 0;
@@ -554,15 +570,9 @@ int32_t EffectComponent::getParameterCount() { return effect ? parameterCount(ef
 bool EffectComponent::isStepped(ParamID id, int32_t& steps) const {
   const ParamTarget target = targetOf(id, effectParams());
   switch (target.kind) {
-    case ParamTarget::kEffect: {
-      // A switch shows one of two texts over its whole range.
-      char low[256] = {}, high[256] = {};
-      plug().formatParameter(target.index, low, 0.0f);
-      plug().formatParameter(target.index, high, 1.0f);
-      double number = 0.0;
-      steps = !leadingNumber(low, number) && !leadingNumber(high, number) ? 1 : 0;
+    case ParamTarget::kEffect:
+      steps = switches[target.index] ? 1 : 0;
       return steps > 0;
-    }
     case ParamTarget::kBypass:
       steps = 1;
       return true;

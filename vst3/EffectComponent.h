@@ -147,6 +147,7 @@ class EffectComponent final : public ComponentStateFacet,
   int32_t programCount() const;
   bool isStepped(Vst3::ParamID id, int32_t& steps) const;
   float effectValue(int32_t index) const;
+  bool onAudioThread() const;
   void notifyHost(int32_t restartFlags);
 
   template <typename Sample>
@@ -162,6 +163,7 @@ class EffectComponent final : public ComponentStateFacet,
   AEffect* effect = nullptr;
   Vst3::IComponentHandler* handler = nullptr;
   std::atomic<EditorView*> attachedView{nullptr};
+  std::atomic<uintptr_t> processingThread{0};
 
   double sampleRate = 44100.0;
   int32_t maxBlock = 1024;
@@ -180,6 +182,7 @@ class EffectComponent final : public ComponentStateFacet,
   std::unique_ptr<std::atomic<float>[]> reported;
   std::unique_ptr<std::atomic<bool>[]> editing;
   std::atomic<int32_t> reportedProgram{0};
+  std::vector<bool> switches;  // the effect's parameters that are two-step switches
   VstTimeInfo timeInfo{};
   bool timeInfoValid = false;
   static constexpr int32_t kMaxEvents = 256;

@@ -1,3 +1,4 @@
+#include <pthread.h>
 #include <sched.h>
 
 #include "platform/Threads.h"
@@ -5,5 +6,7 @@
 namespace Platform {
 
 void yieldThread() { sched_yield(); }
+
+uintptr_t currentThreadId() { return static_cast<uintptr_t>(pthread_self()); }
 
 }  // namespace Platform

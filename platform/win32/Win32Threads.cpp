@@ -6,4 +6,6 @@ namespace Platform {
 
 void yieldThread() { Sleep(0); }
 
+uintptr_t currentThreadId() { return GetCurrentThreadId(); }
+
 }  // namespace Platform

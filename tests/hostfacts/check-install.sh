@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# `cmake --install` into a fresh prefix puts exactly the plug-in and the host tool where hosts and
+# `cmake --install` into a fresh prefix puts exactly the plug-ins and the host tool where hosts and
 # shells look, and the installed tool loads the installed module as the built one loads.
-#   check-install.sh CMAKE BUILD_DIR VST_DIR BIN_DIR BUILT_TOOL BUILT_MODULE WORK_DIR
-# VST_DIR and BIN_DIR are the install folders relative to the prefix.
+#   check-install.sh CMAKE BUILD_DIR VST_DIR VST3_DIR BIN_DIR BUILT_TOOL BUILT_MODULE BUILT_BUNDLE
+#                    WORK_DIR
+# VST_DIR, VST3_DIR and BIN_DIR are the install folders relative to the prefix.
 set -euo pipefail
-cmake=$1 build=$2 vstDir=$3 binDir=$4 builtTool=$5 builtModule=$6 work=$7
+cmake=$1 build=$2 vstDir=$3 vst3Dir=$4 binDir=$5 builtTool=$6 builtModule=$7 builtBundle=$8 work=$9
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -12,12 +13,15 @@ prefix=$work/prefix
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log"
 
 actual=$(cd "$prefix" && find . ! -type d -printf '%p %m\n' | LC_ALL=C sort)
-wanted=$(printf './%s/vsthost 755\n./%s/Quorl.so 644\n' "$binDir" "$vstDir" | LC_ALL=C sort)
+bundle=$vst3Dir/Quorl.vst3/Contents
+wanted=$(printf './%s/vsthost 755\n./%s/Quorl.so 644\n./%s 644\n./%s 644\n' "$binDir" "$vstDir" \
+  "$bundle/x86_64-linux/Quorl.so" "$bundle/Resources/moduleinfo.json" | LC_ALL=C sort)
 if [ "$actual" != "$wanted" ]; then
   printf 'installed files differ:\n%s\nwanted:\n%s\n' "$actual" "$wanted" >&2
   exit 1
 fi
 cmp "$builtModule" "$prefix/$vstDir/Quorl.so"
+diff -r "$builtBundle" "$prefix/$vst3Dir/Quorl.vst3"
 
 "$prefix/$binDir/vsthost" info "$prefix/$vstDir/Quorl.so" | grep -v '^module' >"$work/installed.txt"
 "$builtTool" info "$builtModule" | grep -v '^module' >"$work/built.txt"

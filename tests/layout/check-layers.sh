@@ -5,7 +5,8 @@
 #   image (PNG decoding), platform (OS services)
 #   dxblit (drawing, with the GL context bindings in native/), plugcore (the plug-in core)
 #   text, then gui (the toolkit, with its native windows, menus and dialogs in native/)
-#   effect, then module (the exports) over everything; resources are data the module links.
+#   effect, then module (the exports) over everything, and vst3 (the VST 3 glue and its module)
+#   over that; resources are data the modules link.
 #   check-layers.sh SOURCE_ROOT
 set -euo pipefail
 root=$(cd "$1" && pwd)
@@ -20,10 +21,13 @@ declare -A below=(
   [gui]="text dxblit plugcore image platform"
   [effect]="gui text dxblit plugcore image platform"
   [module]="effect gui text dxblit plugcore image platform resources"
+  [vst3]="module effect gui text dxblit plugcore image platform resources"
 )
 declare -A folderOfTarget=(
   [png_decoder]=image [platform]=platform [dxblit]=dxblit [plugcore]=plugcore [text]=text
-  [gui]=gui [quorl_effect]=effect [Quorl]=module [quorl_resources]=resources
+  [gui]=gui [quorl_effect]=effect [Quorl]=module [quorl_module_entry]=module
+  [quorl_resources]=resources [quorl_module_resources]=resources [quorl_vst3_glue]=vst3
+  [Quorl_vst3]=vst3
 )
 problems=0
 complain() {

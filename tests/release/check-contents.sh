@@ -17,6 +17,8 @@ files=$(cd "$dir" && ls -A | tr '\n' ' ')
 # zip: names, modes, one time stamp for all.
 zipList=$(zipinfo "$dir/$win.zip" | awk '/^[-d]r/ { print $1, $NF }')
 [ "$zipList" = "-rw-r--r-- $win/Quorl-x64.dll
+-rw-r--r-- $win/Quorl.vst3/Contents/Resources/moduleinfo.json
+-rw-r--r-- $win/Quorl.vst3/Contents/x86_64-win/Quorl.vst3
 -rw-r--r-- $win/README.txt
 -rw-r--r-- $win/manual.html
 -rw-r--r-- $win/manual/drive.png
@@ -30,10 +32,19 @@ zipList=$(zipinfo "$dir/$win.zip" | awk '/^[-d]r/ { print $1, $NF }')
 (cd "$work" && unzip -q "$dir/$win.zip")
 cmp "$work/$win/Quorl-x64.dll" "$testedDll" ||
   fail "the zip's DLL is not $testedDll (was that built from the released commit?)"
+testedVst3=$(dirname "$testedDll")/Quorl.vst3/Contents/x86_64-win/Quorl.vst3
+cmp "$work/$win/Quorl.vst3/Contents/x86_64-win/Quorl.vst3" "$testedVst3" ||
+  fail "the zip's VST 3 module is not $testedVst3"
 
 tarList=$(tar tvzf "$dir/$lin.tar.gz" | awk '{ print $1, $2, $NF }')
 [ "$tarList" = "drwxr-xr-x 0/0 $lin/
 -rw-r--r-- 0/0 $lin/Quorl.so
+drwxr-xr-x 0/0 $lin/Quorl.vst3/
+drwxr-xr-x 0/0 $lin/Quorl.vst3/Contents/
+drwxr-xr-x 0/0 $lin/Quorl.vst3/Contents/Resources/
+-rw-r--r-- 0/0 $lin/Quorl.vst3/Contents/Resources/moduleinfo.json
+drwxr-xr-x 0/0 $lin/Quorl.vst3/Contents/x86_64-linux/
+-rw-r--r-- 0/0 $lin/Quorl.vst3/Contents/x86_64-linux/Quorl.so
 -rw-r--r-- 0/0 $lin/README.txt
 drwxr-xr-x 0/0 $lin/manual/
 -rw-r--r-- 0/0 $lin/manual/drive.png
@@ -54,6 +65,8 @@ for readme in "$work/$win/README.txt" "$work/$lin/README.txt"; do
 done
 grep -q '%APPDATA%\\Harrowmint\\Quorl.defaults' "$work/$win/README.txt" || fail "no Windows defaults path"
 grep -q '~/.vst' "$work/$lin/README.txt" || fail "no ~/.vst in the Linux read-me"
+grep -q '~/.vst3' "$work/$lin/README.txt" || fail "no ~/.vst3 in the Linux read-me"
+grep -q 'Common Files\\VST3' "$work/$win/README.txt" || fail "no VST3 folder in the Windows read-me"
 [ "$(grep -c $'\r$' "$work/$win/README.txt")" = "$(wc -l <"$work/$win/README.txt")" ] ||
   fail "the Windows read-me has lines without CRLF"
 grep -q $'\r' "$work/$lin/README.txt" && fail "the Linux read-me has CRs"
@@ -66,6 +79,13 @@ drwxr-xr-x root/root ./usr/bin/
 drwxr-xr-x root/root ./usr/lib/
 drwxr-xr-x root/root ./usr/lib/vst/
 -rw-r--r-- root/root ./usr/lib/vst/Quorl.so
+drwxr-xr-x root/root ./usr/lib/vst3/
+drwxr-xr-x root/root ./usr/lib/vst3/Quorl.vst3/
+drwxr-xr-x root/root ./usr/lib/vst3/Quorl.vst3/Contents/
+drwxr-xr-x root/root ./usr/lib/vst3/Quorl.vst3/Contents/Resources/
+-rw-r--r-- root/root ./usr/lib/vst3/Quorl.vst3/Contents/Resources/moduleinfo.json
+drwxr-xr-x root/root ./usr/lib/vst3/Quorl.vst3/Contents/x86_64-linux/
+-rw-r--r-- root/root ./usr/lib/vst3/Quorl.vst3/Contents/x86_64-linux/Quorl.so
 drwxr-xr-x root/root ./usr/share/
 drwxr-xr-x root/root ./usr/share/doc/
 drwxr-xr-x root/root ./usr/share/doc/quorl/
@@ -83,6 +103,9 @@ Version: $version
 Architecture: amd64" ] || fail "package fields: $(dpkg-deb -f "$dir/$deb")"
 dpkg-deb -x "$dir/$deb" "$work/deb"
 cmp "$work/deb/usr/lib/vst/Quorl.so" "$work/$lin/Quorl.so"
+diff -r "$work/deb/usr/lib/vst3/Quorl.vst3" "$work/$lin/Quorl.vst3" || fail "the bundles differ"
+cmp "$work/$win/Quorl.vst3/Contents/Resources/moduleinfo.json" \
+  "$work/$lin/Quorl.vst3/Contents/Resources/moduleinfo.json" || fail "the bundles' module facts differ"
 cmp "$work/deb/usr/bin/vsthost" "$work/$lin/vsthost"
 grep -q '^License: Bitstream$' "$work/deb/usr/share/doc/quorl/copyright" || fail "no font licence"
 
@@ -108,7 +131,8 @@ done
 depends=$(dpkg-deb -f "$dir/$deb" Depends)
 libraries=$(ldconfig -p)
 echo "Depends: $depends"
-for binary in "$work/deb/usr/lib/vst/Quorl.so" "$work/deb/usr/bin/vsthost"; do
+for binary in "$work/deb/usr/lib/vst/Quorl.so" \
+  "$work/deb/usr/lib/vst3/Quorl.vst3/Contents/x86_64-linux/Quorl.so" "$work/deb/usr/bin/vsthost"; do
   for soname in $(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
     path=$(awk -v n="$soname" '$1 == n && /x86-64/ { print $NF }' <<<"$libraries" | head -n 1)
     [ -n "$path" ] || fail "$soname (needed by $binary) is not installed here"

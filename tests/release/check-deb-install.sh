@@ -20,6 +20,13 @@ wanted="/usr
 /usr/lib
 /usr/lib/vst
 /usr/lib/vst/Quorl.so
+/usr/lib/vst3
+/usr/lib/vst3/Quorl.vst3
+/usr/lib/vst3/Quorl.vst3/Contents
+/usr/lib/vst3/Quorl.vst3/Contents/Resources
+/usr/lib/vst3/Quorl.vst3/Contents/Resources/moduleinfo.json
+/usr/lib/vst3/Quorl.vst3/Contents/x86_64-linux
+/usr/lib/vst3/Quorl.vst3/Contents/x86_64-linux/Quorl.so
 /usr/share
 /usr/share/doc
 /usr/share/doc/quorl

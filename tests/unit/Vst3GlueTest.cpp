@@ -1,0 +1,393 @@
+// The VST 3 face of the effect, driven the way a VST 3 host drives it and compared with the VST 2.4
+// record it wraps: the same state bytes, the same samples, MIDI learn through the controller
+// parameters, and a bypass that does not click.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "FakeHost.h"
+#include "plugcore/Plug.h"
+#include "plugcore/PluginEntry.h"
+#include "vst3/Factory.h"
+#include "vst3/ParameterLayout.h"
+#include "vst3/Vst3Abi.h"
+
+using namespace Vst3;
+
+namespace {
+
+// A stream over bytes in memory.
+class MemoryStream : public IBStream {
+ public:
+  std::vector<uint8_t> bytes;
+  size_t position = 0;
+
+  tresult queryInterface(const TUID, void** object) override {
+    *object = nullptr;
+    return kNoInterface;
+  }
+  uint32_t addRef() override { return 1; }
+  uint32_t release() override { return 1; }
+  tresult read(void* buffer, int32_t count, int32_t* done) override {
+    const size_t n = std::min(static_cast<size_t>(count), bytes.size() - position);
+    std::memcpy(buffer, bytes.data() + position, n);
+    position += n;
+    if (done) *done = static_cast<int32_t>(n);
+    return kResultOk;
+  }
+  tresult write(void* buffer, int32_t count, int32_t* done) override {
+    const uint8_t* from = static_cast<const uint8_t*>(buffer);
+    bytes.insert(bytes.end(), from, from + count);
+    if (done) *done = count;
+    return kResultOk;
+  }
+  tresult seek(int64_t, int32_t, int64_t*) override { return kNotImplemented; }
+  tresult tell(int64_t* at) override {
+    *at = static_cast<int64_t>(position);
+    return kResultOk;
+  }
+};
+
+struct Point {
+  int32_t offset;
+  double value;
+};
+
+class Queue : public IParamValueQueue {
+ public:
+  explicit Queue(ParamID id) : id(id) {}
+  ParamID id;
+  std::vector<Point> points;
+
+  tresult queryInterface(const TUID, void** object) override {
+    *object = nullptr;
+    return kNoInterface;
+  }
+  uint32_t addRef() override { return 1; }
+  uint32_t release() override { return 1; }
+  ParamID getParameterId() override { return id; }
+  int32_t getPointCount() override { return static_cast<int32_t>(points.size()); }
+  tresult getPoint(int32_t index, int32_t& offset, ParamValue& value) override {
+    offset = points[index].offset;
+    value = points[index].value;
+    return kResultOk;
+  }
+  tresult addPoint(int32_t offset, ParamValue value, int32_t& index) override {
+    index = static_cast<int32_t>(points.size());
+    points.push_back({offset, value});
+    return kResultOk;
+  }
+};
+
+class Changes : public IParameterChanges {
+ public:
+  std::vector<std::unique_ptr<Queue>> queues;
+
+  void add(ParamID id, int32_t offset, double value) {
+    int32_t index = 0;
+    addParameterData(id, index)->addPoint(offset, value, index);
+  }
+  Queue* find(ParamID id) {
+    for (auto& q : queues)
+      if (q->id == id) return q.get();
+    return nullptr;
+  }
+
+  tresult queryInterface(const TUID, void** object) override {
+    *object = nullptr;
+    return kNoInterface;
+  }
+  uint32_t addRef() override { return 1; }
+  uint32_t release() override { return 1; }
+  int32_t getParameterCount() override { return static_cast<int32_t>(queues.size()); }
+  IParamValueQueue* getParameterData(int32_t index) override { return queues[index].get(); }
+  IParamValueQueue* addParameterData(const ParamID& id, int32_t& index) override {
+    for (size_t i = 0; i < queues.size(); ++i) {
+      if (queues[i]->id == id) {
+        index = static_cast<int32_t>(i);
+        return queues[i].get();
+      }
+    }
+    index = static_cast<int32_t>(queues.size());
+    queues.push_back(std::make_unique<Queue>(id));
+    return queues.back().get();
+  }
+};
+
+// The component as a host holds it: its three faces, initialised and set up.
+struct Instance {
+  IComponent* component = nullptr;
+  IAudioProcessor* processor = nullptr;
+  IEditController* controller = nullptr;
+
+  explicit Instance(int32_t sampleSize = kSample32) {
+    IPluginFactory* factory = Vst3Glue::moduleFactory();
+    PClassInfo info{};
+    EXPECT_EQ(factory->getClassInfo(0, &info), kResultOk);
+    void* object = nullptr;
+    EXPECT_EQ(factory->createInstance(info.cid, kIComponentIid.tuid(), &object), kResultOk);
+    component = static_cast<IComponent*>(object);
+    EXPECT_EQ(component->initialize(nullptr), kResultOk);
+    component->queryInterface(kIAudioProcessorIid.tuid(), &object);
+    processor = static_cast<IAudioProcessor*>(object);
+    component->queryInterface(kIEditControllerIid.tuid(), &object);
+    controller = static_cast<IEditController*>(object);
+    ProcessSetup setup{kRealtime, sampleSize, 512, 44100.0};
+    EXPECT_EQ(processor->setupProcessing(setup), kResultOk);
+    component->setActive(1);
+    processor->setProcessing(1);
+  }
+  ~Instance() {
+    processor->setProcessing(0);
+    component->setActive(0);
+    controller->release();
+    processor->release();
+    component->terminate();
+    component->release();
+  }
+
+  std::vector<uint8_t> state() {
+    MemoryStream stream;
+    EXPECT_EQ(component->getState(&stream), kResultOk);
+    return stream.bytes;
+  }
+  tresult setState(const std::vector<uint8_t>& bytes) {
+    MemoryStream stream;
+    stream.bytes = bytes;
+    return component->setState(&stream);
+  }
+
+  template <typename Sample>
+  void process(std::vector<Sample>* in, std::vector<Sample>* out, int32_t frames,
+               Changes* input = nullptr, Changes* output = nullptr) {
+    Sample* inputs[2] = {in[0].data(), in[1].data()};
+    Sample* outputs[2] = {out[0].data(), out[1].data()};
+    AudioBusBuffers inBus{}, outBus{};
+    inBus.numChannels = outBus.numChannels = 2;
+    inBus.channelBuffers32 = reinterpret_cast<float**>(inputs);
+    outBus.channelBuffers32 = reinterpret_cast<float**>(outputs);
+    ProcessData data{};
+    data.symbolicSampleSize = sizeof(Sample) == 8 ? kSample64 : kSample32;
+    data.numSamples = frames;
+    data.numInputs = data.numOutputs = 1;
+    data.inputs = &inBus;
+    data.outputs = &outBus;
+    data.inputParameterChanges = input;
+    data.outputParameterChanges = output;
+    ASSERT_EQ(processor->process(data), kResultOk);
+  }
+};
+
+// The VST 2.4 record of the same effect, the way a VST 2.4 host opens it.
+struct Record {
+  FakeHost host;
+  AEffect* effect = PlugCore::pluginMain(host.callback(), true);
+  Record() {
+    effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
+    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    effect->dispatcher(effect, effSetBlockSize, 0, 512, nullptr, 0.0f);
+    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+  }
+  ~Record() { effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f); }
+  std::vector<uint8_t> chunk() {
+    void* data = nullptr;
+    const VstIntPtr size = effect->dispatcher(effect, effGetChunk, 0, 0, &data, 0.0f);
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    return std::vector<uint8_t>(bytes, bytes + size);
+  }
+};
+
+template <typename Sample>
+void fillSaw(std::vector<Sample>* channels, size_t frames) {
+  for (int c = 0; c < 2; ++c) {
+    channels[c].resize(frames);
+    for (size_t i = 0; i < frames; ++i)
+      channels[c][i] = static_cast<Sample>(0.8 * std::fmod(i * (0.01 + 0.003 * c), 2.0) - 0.8);
+  }
+}
+
+}  // namespace
+
+TEST(Vst3Glue, StateIsTheVst24BankChunkInBothDirections) {
+  Record vst2;
+  vst2.effect->setParameter(vst2.effect, 1, 0.3f);
+  vst2.effect->dispatcher(vst2.effect, effSetProgram, 0, 5, nullptr, 0.0f);
+  vst2.effect->setParameter(vst2.effect, 2, 0.77f);
+  const std::vector<uint8_t> fromVst2 = vst2.chunk();
+
+  Instance vst3;
+  ASSERT_EQ(vst3.setState(fromVst2), kResultOk);
+  EXPECT_EQ(vst3.state(), fromVst2);
+  EXPECT_FLOAT_EQ(vst3.controller->getParamNormalized(2), 0.77f);
+  EXPECT_DOUBLE_EQ(vst3.controller->getParamNormalized(Vst3Glue::kProgramId), 5.0 / 15.0);
+  // An empty stream is refused rather than read as a damaged chunk.
+  EXPECT_EQ(vst3.setState({}), kResultFalse);
+
+  // The reverse: what the VST 3 instance saves, a VST 2.4 host loads and saves the same.
+  vst3.controller->setParamNormalized(4, 0.25);
+  vst3.controller->setParamNormalized(7, 1.0);
+  const std::vector<uint8_t> fromVst3 = vst3.state();
+  Record other;
+  other.effect->dispatcher(other.effect, effSetChunk, 0, static_cast<VstIntPtr>(fromVst3.size()),
+                           const_cast<uint8_t*>(fromVst3.data()), 0.0f);
+  EXPECT_EQ(other.chunk(), fromVst3);
+  EXPECT_FLOAT_EQ(other.effect->getParameter(other.effect, 4), 0.25f);
+}
+
+TEST(Vst3Glue, ParametersAreTheEffectsWithTheirTextsAndSteps) {
+  Instance vst3;
+  Record vst2;
+  ASSERT_EQ(vst3.controller->getParameterCount(), 8 + 2 + 128);
+  int visible = 0;
+  for (int32_t i = 0; i < vst3.controller->getParameterCount(); ++i) {
+    ParameterInfo info{};
+    ASSERT_EQ(vst3.controller->getParameterInfo(i, info), kResultOk);
+    if (!(info.flags & ParameterInfo::kIsHidden)) ++visible;
+    if (info.id >= 8) continue;
+    char name[256] = {}, label[256] = {};
+    vst2.effect->dispatcher(vst2.effect, effGetParamName, info.id, 0, name, 0.0f);
+    vst2.effect->dispatcher(vst2.effect, effGetParamLabel, info.id, 0, label, 0.0f);
+    EXPECT_EQ(std::u16string(info.title), std::u16string(name, name + std::strlen(name)));
+    EXPECT_EQ(std::u16string(info.units), std::u16string(label, label + std::strlen(label)));
+    EXPECT_EQ(info.stepCount, info.id == 7 ? 1 : 0) << name;
+  }
+  EXPECT_EQ(visible, 10);  // the eight, bypass and the program
+
+  String128 text{};
+  vst3.controller->getParamStringByValue(1, 0.0, text);
+  EXPECT_EQ(std::u16string(text), u"20.0");
+  vst3.controller->getParamStringByValue(7, 1.0, text);
+  EXPECT_EQ(std::u16string(text), u"full");
+  char16_t typed[] = u"1000";
+  ParamValue value = 0.0;
+  ASSERT_EQ(vst3.controller->getParamValueByString(1, typed, value), kResultOk);
+  vst3.controller->getParamStringByValue(1, value, text);
+  EXPECT_EQ(std::u16string(text), u"1000");
+  EXPECT_EQ(vst3.controller->normalizedParamToPlain(7, 0.7), 1.0);
+
+  IUnitInfo* units = nullptr;
+  vst3.component->queryInterface(kIUnitInfoIid.tuid(), reinterpret_cast<void**>(&units));
+  ASSERT_NE(units, nullptr);
+  for (int32_t p = 0; p < 16; ++p) {
+    char name[256] = {};
+    vst2.effect->dispatcher(vst2.effect, effGetProgramNameIndexed, p, 0, name, 0.0f);
+    ASSERT_EQ(units->getProgramName(0, p, text), kResultOk);
+    EXPECT_EQ(std::u16string(text), std::u16string(name, name + std::strlen(name)));
+  }
+  units->release();
+}
+
+TEST(Vst3Glue, SoundEqualsTheVst24RecordWithChangesAtTheirOffsets) {
+  std::vector<float> in[2], out3[2], out2[2];
+  fillSaw(in, 512);
+  for (auto* out : {out3, out2})
+    for (int c = 0; c < 2; ++c) out[c].assign(512, 0.0f);
+
+  Instance vst3;
+  Record vst2;
+  Changes changes;
+  changes.add(1, 0, 0.4);
+  changes.add(2, 0, 0.9);
+  changes.add(1, 300, 0.7);
+  vst3.process(in, out3, 512, &changes);
+
+  vst2.effect->setParameter(vst2.effect, 1, 0.4f);
+  vst2.effect->setParameter(vst2.effect, 2, 0.9f);
+  float* i2[2] = {in[0].data(), in[1].data()};
+  float* o2[2] = {out2[0].data(), out2[1].data()};
+  vst2.effect->processReplacing(vst2.effect, i2, o2, 300);
+  vst2.effect->setParameter(vst2.effect, 1, 0.7f);
+  float* i2b[2] = {in[0].data() + 300, in[1].data() + 300};
+  float* o2b[2] = {out2[0].data() + 300, out2[1].data() + 300};
+  vst2.effect->processReplacing(vst2.effect, i2b, o2b, 212);
+  for (int c = 0; c < 2; ++c) EXPECT_EQ(out3[c], out2[c]) << "channel " << c;
+
+  // 64-bit samples, in place, against the 64-bit entry.
+  Instance wide(kSample64);
+  Record wide2;
+  std::vector<double> buffers[2], reference[2];
+  fillSaw(buffers, 512);
+  fillSaw(reference, 512);
+  Changes cutoff;
+  cutoff.add(1, 0, 0.5);
+  wide.process(buffers, buffers, 512, &cutoff);
+  wide2.effect->setParameter(wide2.effect, 1, 0.5f);
+  double* r[2] = {reference[0].data(), reference[1].data()};
+  wide2.effect->processDoubleReplacing(wide2.effect, r, r, 512);
+  for (int c = 0; c < 2; ++c) EXPECT_EQ(buffers[c], reference[c]) << "channel " << c;
+}
+
+TEST(Vst3Glue, MidiControllersLearnThroughHiddenParametersAndTheHostHearsOfIt) {
+  Instance vst3;
+  IMidiMapping* mapping = nullptr;
+  vst3.component->queryInterface(kIMidiMappingIid.tuid(), reinterpret_cast<void**>(&mapping));
+  ASSERT_NE(mapping, nullptr);
+  ParamID id = 0;
+  ASSERT_EQ(mapping->getMidiControllerAssignment(0, 9, 74, id), kResultTrue);
+  EXPECT_EQ(id, Vst3Glue::kFirstControllerId + 74);
+  EXPECT_EQ(mapping->getMidiControllerAssignment(0, 0, 200, id), kResultFalse);
+  mapping->release();
+
+  // A mapping learnt in a VST 2.4 host (controller 74 to the cutoff) comes along in the state.
+  Record vst2;
+  static_cast<PlugCore::Plug*>(static_cast<AudioEffect*>(vst2.effect->object))->startLearn(1);
+  VstMidiEvent cc{kVstMidiType, sizeof(VstMidiEvent), 0, 0, 0, 0, {char(0xB3), 74, 20}, 0, 0, 0, 0};
+  VstEvents list{1, 0, {reinterpret_cast<VstEvent*>(&cc), nullptr}};
+  std::vector<float> in[2], out[2];
+  fillSaw(in, 64);
+  for (int c = 0; c < 2; ++c) out[c].assign(64, 0.0f);
+  float* i2[2] = {in[0].data(), in[1].data()};
+  float* o2[2] = {out[0].data(), out[1].data()};
+  vst2.effect->dispatcher(vst2.effect, effProcessEvents, 0, 0, &list, 0.0f);
+  vst2.effect->processReplacing(vst2.effect, i2, o2, 64);
+  ASSERT_EQ(vst3.setState(vst2.chunk()), kResultOk);
+
+  // The host's MIDI input reaches the mapping through the controller's hidden parameter, and the
+  // host hears of the value it set in the call's output changes.
+  Changes moved, heard;
+  moved.add(Vst3Glue::kFirstControllerId + 74, 10, 1.0);
+  vst3.process(in, out, 64, &moved, &heard);
+  EXPECT_DOUBLE_EQ(vst3.controller->getParamNormalized(1), 1.0);
+  Queue* cutoff = heard.find(1);
+  ASSERT_NE(cutoff, nullptr);
+  ASSERT_EQ(cutoff->points.size(), 1u);
+  EXPECT_DOUBLE_EQ(cutoff->points[0].value, 1.0);
+  // A controller nothing is mapped to moves nothing.
+  Changes other, none;
+  other.add(Vst3Glue::kFirstControllerId + 75, 0, 0.0);
+  vst3.process(in, out, 64, &other, &none);
+  EXPECT_TRUE(none.queues.empty());
+}
+
+TEST(Vst3Glue, BypassCrossfadesToTheInputWithoutAJump) {
+  Instance vst3;
+  const int32_t frames = 4096;
+  std::vector<float> in[2], out[2];
+  fillSaw(in, frames);
+  for (int c = 0; c < 2; ++c) out[c].assign(frames, 0.0f);
+  Changes closeFilter;
+  closeFilter.add(1, 0, 0.1);  // a low cutoff, so that dry and wet differ plainly
+  vst3.process(in, out, 512, &closeFilter);
+
+  Changes bypass;
+  bypass.add(Vst3Glue::kBypassId, 0, 1.0);
+  std::vector<float> in2[2], out2[2];
+  for (int c = 0; c < 2; ++c) {
+    in2[c].assign(in[c].begin() + 512, in[c].begin() + 1024);
+    out2[c].assign(512, 0.0f);
+  }
+  vst3.process(in2, out2, 512, &bypass);
+  // 10 ms at 44.1 kHz is 441 samples: after them the output is the input itself.
+  for (int32_t i = 441; i < 512; ++i) ASSERT_EQ(out2[0][i], in2[0][i]) << i;
+  float largestStep = 0.0f, largestInputStep = 0.0f;
+  for (int32_t i = 1; i < 512; ++i) {
+    largestStep = std::max(largestStep, std::fabs(out2[0][i] - out2[0][i - 1]));
+    largestInputStep = std::max(largestInputStep, std::fabs(in2[0][i] - in2[0][i - 1]));
+  }
+  // The saw's own resets are the largest steps; the fade adds none of its own.
+  EXPECT_LE(largestStep, largestInputStep * 1.01f);
+  EXPECT_DOUBLE_EQ(vst3.controller->getParamNormalized(Vst3Glue::kBypassId), 1.0);
+}
