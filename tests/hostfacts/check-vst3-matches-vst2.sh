@@ -75,27 +75,23 @@ cmp -s vst3-double.f64 vst3-no-midi.f64 && { echo "the controllers changed nothi
 echo "renders: float and double through the bundle are the VST 2.4 module's samples"
 
 # --- editor ---
-run=(--answer ok editor PLUGIN --seconds 4
-  --screenshot start.png --at 300 --drag 50,40:0,200@400 --wheel 290,100:1@700
-  --click 290,40@900 --screenshot gestures.png --at 1100
-  --double-click 50,40@1200 --right-click 50,40:2@1400 --midi B0,4A,40@1900
-  --set reson.=0.8@2000 --screenshot learnt.png --at 2200
-  --right-click 300,180:1@2400 --screenshot saved.png --at 3200)
-scaled=(editor PLUGIN --scale 2 --seconds 1 --screenshot scaled.png --at 600)
+# shellcheck source=editor-session.sh
+. "$here/editor-session.sh"
+scaled=(editor MODULE --scale 2 --seconds 1 --screenshot scaled.png --at 600)
 for door in vst2 vst3; do
   plugin=$module
   [ $door = vst3 ] && plugin=$bundle
   mkdir -p $door
   forget_defaults
-  (cd $door && host "${run[@]/PLUGIN/$plugin}" >run.log 2>&1 &&
-    host "${scaled[@]/PLUGIN/$plugin}" >scaled.log 2>&1) ||
+  (cd $door && host "${editor_session[@]/MODULE/$plugin}" >run.log 2>&1 &&
+    host "${scaled[@]/MODULE/$plugin}" >scaled.log 2>&1) ||
     { cat $door/*.log; echo "the $door editor run failed" >&2; exit 1; }
 done
-# Menus, boxes and sizes line by line; the calls to the host differ (VST 3 reports a controller's
-# move as an output change), and so do the timings.
-facts() { grep -v -E '^(window|editorWindow|openTime|firstFrame|cpu|idleCalls|frames|callbacks?) ' "$1"; }
-diff <(facts vst2/run.log) <(facts vst3/run.log) || { echo "the editor runs differ" >&2; exit 1; }
-diff <(facts vst2/scaled.log) <(facts vst3/scaled.log) || { echo "the 2x runs differ" >&2; exit 1; }
+# Menus, boxes and sizes line by line.
+for log in run scaled; do
+  diff <(editor_facts vst2/$log.log) <(editor_facts vst3/$log.log) ||
+    { echo "the editor runs ($log.log) differ" >&2; exit 1; }
+done
 for shot in start gestures learnt saved scaled; do
   differ=$(compare -metric AE "vst2/$shot.png" "vst3/$shot.png" null: 2>&1) || true
   [ "$differ" = 0 ] || { echo "$shot.png: $differ pixels differ" >&2; exit 1; }

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "EditorScale.h"
+
 namespace vst3host {
 
 using namespace Vst3;
@@ -12,8 +14,6 @@ using namespace Vst3;
 namespace {
 
 constexpr VstInt32 kIdentify = 0x4E764566;     // 'NvEf'
-constexpr VstInt32 kScaleIndex = 0x50726553;   // 'PreS'
-constexpr VstIntPtr kScaleValue = 0x41654373;  // 'AeCs'
 constexpr VstInt32 kWheelIndex = 0x73744341;   // 'stCA'
 constexpr VstIntPtr kWheelValue = 0x57686565;  // 'Whee'
 // Our texts go into the 256-byte buffers the tool hands out; this bound keeps a long title in them.
@@ -401,7 +401,7 @@ VstIntPtr Effect::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
       copyText(vendor_.empty() ? name_ : vendor_ + " " + name_, text, kVstMaxProductStrLen);
       return 1;
     case effVendorSpecific:
-      if (index == kScaleIndex && value == kScaleValue) return setScale(opt);
+      if (index == editorscale::kIndex && value == editorscale::kValue) return setScale(opt);
       if (index == kWheelIndex && value == kWheelValue)
         return attached_ && view_->onWheel(opt) == kResultOk ? 1 : 0;
       return 0;
