@@ -54,6 +54,11 @@ host preset save "$bundle" vst3.fxb --preset vst2.fxb --any-id --program 5 --par
 host preset show "$module" vst3.fxb --any-id --save vst2-from-vst3.fxb >/dev/null
 same_bank vst3.fxb vst2-from-vst3.fxb "VST 3 bank read back through VST 2.4"
 cmp -s vst2.fxb vst3.fxb && { echo "the VST 3 save changed nothing" >&2; exit 1; }
+# A program file needs a program chunk, which a VST 3 state does not have: refused, not empty.
+if host preset save "$bundle" program.fxp >/dev/null 2>&1; then
+  echo "a program file was written from the bundle" >&2
+  exit 1
+fi
 echo "banks: $(wc -c <vst2.fxb) bytes from VST 2.4 and $(wc -c <vst3.fxb) from VST 3 read back alike"
 
 # --- audio ---
