@@ -8,6 +8,7 @@
 set -euo pipefail
 state=$(realpath "$1") winhost=$(realpath "$2") dll=$(realpath "$3")
 host=$(realpath "$4") module=$(realpath "$5") work=$6
+here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$work/windows" "$work/linux"
 cd "$work"
 work=$(pwd)
@@ -18,21 +19,14 @@ remove_defaults
 trap remove_defaults EXIT
 export XDG_CONFIG_HOME="$work/settings"
 rm -rf "$XDG_CONFIG_HOME" windows/*.png linux/*.png
-run=(--answer ok editor MODULE --seconds 4
-  --screenshot start.png --at 300 --drag 50,40:0,200@400 --wheel 290,100:1@700
-  --click 290,40@900 --screenshot gestures.png --at 1100
-  --double-click 50,40@1200 --right-click 50,40:2@1400 --midi B0,4A,40@1900
-  --set reson.=0.8@2000 --screenshot learnt.png --at 2200
-  --right-click 300,180:1@2400 --screenshot saved.png --at 3200)
-(cd windows && wine "$winhost" "${run[@]/MODULE/$dll}" </dev/null >run.log 2>&1) ||
+# shellcheck source=editor-session.sh
+. "$here/editor-session.sh"
+(cd windows && wine "$winhost" "${editor_session[@]/MODULE/$dll}" </dev/null >run.log 2>&1) ||
   { cat windows/run.log; echo "the Windows run failed" >&2; exit 1; }
-(cd linux && "$host" "${run[@]/MODULE/$module}" </dev/null >run.log 2>&1) ||
+(cd linux && "$host" "${editor_session[@]/MODULE/$module}" </dev/null >run.log 2>&1) ||
   { cat linux/run.log; echo "the Linux run failed" >&2; exit 1; }
-# The same inputs, menus and dialog, line by line. Calls to the host are left out: Windows sends
-# a drag's moves one by one, while an idle call on X11 takes the moves queued since the last one
-# together, so the steps of a gesture differ in number though not where they end.
-facts() { grep -v -E '^(window|editorWindow|openTime|firstFrame|cpu|idleCalls|frames|callbacks?) ' "$1"; }
-if ! diff <(facts windows/run.log) <(facts linux/run.log); then
+# The same inputs, menus and dialog, line by line.
+if ! diff <(editor_facts windows/run.log) <(editor_facts linux/run.log); then
   echo "the runs differ in what they printed" >&2
   exit 1
 fi

@@ -6,21 +6,14 @@
 set -euo pipefail
 state=$(realpath "$1") nativeHost=$(realpath "$2") nativeModule=$(realpath "$3")
 windowsHost=$(realpath "$4") dll=$(realpath "$5") work=$6
+here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$work"
 cd "$work"
 rm -f mapped.fxp saved.fxb native.fxb wine.fxb
 
-# A program file whose chunk maps controller 7 to cutoff and 74 to band and sets the resonance:
-# mappings reach an instance only through chunks (or MIDI learn in the editor).
-zeros() { head -c "$1" /dev/zero; }
-{
-  printf 'CcnK\x00\x00\x00\x68FPCh\x00\x00\x00\x01\xFF\xFF\xEB\x70\x00\x00\x00\x01\x00\x00\x00\x08'
-  printf 'Mapped' && zeros 22                       # program name, 28 bytes
-  printf '\x00\x00\x00\x34'                         # chunk size 52
-  printf '\x75\x3D\x8C\x28\x05\x00\x00\x00\x04Quorl' && zeros 26
-  printf '\x01\x01\x07\xB0\x01\x04\x4A\xB0\x00\x02\x40\x9C'
-} >mapped.fxp
-[ "$(wc -c <mapped.fxp)" = 112 ] || { echo "test preset has the wrong size" >&2; exit 1; }
+# shellcheck source=mapped-preset.sh
+. "$here/mapped-preset.sh"
+write_mapped_preset mapped.fxp
 
 # shellcheck disable=SC1091
 . "$state/env.sh"

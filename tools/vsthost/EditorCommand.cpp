@@ -352,11 +352,9 @@ int runEditor(const EditorOptions& given) {
   hostcallback::startTransport(kRate, kBlockSize, false);
   hostcallback::announceSizeWindow(options.refuseResize ? -1 : 1);
   // Declared before the effect is made, so it is unloaded only after the effect is closed.
-  Module module;
-  VstPluginMainProc entry = nullptr;
-  const char* entryName = nullptr;
-  if (const ExitCode code = loadEntry(module, options.module, entry, entryName)) return code;
-  AEffect* record = entry(hostcallback::callback);
+  PluginModule module;
+  if (const ExitCode code = loadEntry(module, options.module)) return code;
+  AEffect* record = module.create(hostcallback::callback);
   if (!record) {
     complain("module '" + options.module + "' returned no effect");
     return kNullEffect;

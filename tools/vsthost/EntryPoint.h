@@ -5,13 +5,11 @@
 #include <string>
 
 #include "ExitCodes.h"
-#include "Platform.h"
+#include "PluginModule.h"
 #include "plugcore/VstAbi.h"
 
-// Loads `path` and finds its entry point (VSTPluginMain, else main, else MAIN). kOk, or
-// kNoModule with the reason on stderr.
-ExitCode loadEntry(Module& module, const std::string& path, VstPluginMainProc& entry,
-                   const char*& entryName);
+// Loads `path`, a VST 2.4 module or a VST 3 bundle. kOk, or kNoModule with the reason on stderr.
+ExitCode loadEntry(PluginModule& module, const std::string& path);
 
 // kOk for a record with the right magic; kBadMagic (with a message) otherwise.
 ExitCode checkMagic(const AEffect& record, const std::string& path);

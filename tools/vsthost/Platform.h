@@ -29,6 +29,16 @@ class Module {
   void* handle_ = nullptr;
 };
 
+// VST 3 modules. The file inside a bundle folder that holds this system's code
+// (Contents/x86_64-linux/NAME.so, Contents/x86_64-win/NAME.vst3), and the calls a loaded module
+// gets first and last: ModuleEntry and ModuleExit on Linux, InitDll and ExitDll on Windows.
+// `name` is the bundle folder's name without its ".vst3".
+std::string vst3BinaryInBundle(const std::string& bundle, const std::string& name);
+bool enterVst3Module(const Module& module, std::string& error);
+void leaveVst3Module(const Module& module);
+// Whether reading `fd` would not block now; never on Windows, where views watch no descriptors.
+bool descriptorReadable(int fd);
+
 // Plain \n on stdout and stderr everywhere, so Linux and Windows runs give the same bytes.
 void useUnixLineEndings();
 

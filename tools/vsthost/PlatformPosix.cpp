@@ -1,4 +1,5 @@
 #include <dlfcn.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <time.h>
 
@@ -23,6 +24,32 @@ bool Module::load(const std::string& path, std::string& error) {
 Module::Symbol Module::find(const char* name) const {
   // A handle (not RTLD_DEFAULT) keeps "main" from resolving to our own main().
   return reinterpret_cast<Symbol>(dlsym(handle_, name));
+}
+
+std::string vst3BinaryInBundle(const std::string& bundle, const std::string& name) {
+  return bundle + "/Contents/x86_64-linux/" + name + ".so";
+}
+
+bool enterVst3Module(const Module& module, std::string& error) {
+  using Entry = bool (*)(void*);
+  const auto entry = reinterpret_cast<Entry>(module.find("ModuleEntry"));
+  if (!entry) {
+    error = "the module exports no ModuleEntry";
+    return false;
+  }
+  if (entry(module.handle())) return true;
+  error = "ModuleEntry answered false";
+  return false;
+}
+
+void leaveVst3Module(const Module& module) {
+  using Exit = bool (*)();
+  if (const auto exit = reinterpret_cast<Exit>(module.find("ModuleExit"))) exit();
+}
+
+bool descriptorReadable(int fd) {
+  pollfd watched{fd, POLLIN, 0};
+  return poll(&watched, 1, 0) > 0 && (watched.revents & (POLLIN | POLLHUP | POLLERR));
 }
 
 void useUnixLineEndings() {}

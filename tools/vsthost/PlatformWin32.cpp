@@ -87,6 +87,26 @@ Module::Symbol Module::find(const char* name) const {
   return reinterpret_cast<Symbol>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
 
+std::string vst3BinaryInBundle(const std::string& bundle, const std::string& name) {
+  return bundle + "\\Contents\\x86_64-win\\" + name + ".vst3";
+}
+
+// Both calls are optional on Windows: a module without them needs no start.
+bool enterVst3Module(const Module& module, std::string& error) {
+  using Entry = bool (*)();
+  const auto entry = reinterpret_cast<Entry>(module.find("InitDll"));
+  if (!entry || entry()) return true;
+  error = "InitDll answered false";
+  return false;
+}
+
+void leaveVst3Module(const Module& module) {
+  using Exit = bool (*)();
+  if (const auto exit = reinterpret_cast<Exit>(module.find("ExitDll"))) exit();
+}
+
+bool descriptorReadable(int) { return false; }
+
 void useUnixLineEndings() {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);

@@ -27,11 +27,9 @@ int withEffect(const std::string& path, const std::function<ExitCode(const Effec
   hostcallback::reset(true);
   hostcallback::startTransport(kRate, kBlockSize, false);
   // Declared before the effect is made, so it is unloaded only after the effect is closed.
-  Module module;
-  VstPluginMainProc entry = nullptr;
-  const char* entryName = nullptr;
-  if (const ExitCode code = loadEntry(module, path, entry, entryName)) return code;
-  AEffect* record = entry(hostcallback::callback);
+  PluginModule module;
+  if (const ExitCode code = loadEntry(module, path)) return code;
+  AEffect* record = module.create(hostcallback::callback);
   if (!record) {
     complain("module '" + path + "' returned no effect");
     return kNullEffect;

@@ -11,7 +11,9 @@ namespace {
 bool getChunk(const Effect& effect, bool bank, std::vector<uint8_t>& chunk, std::string& error) {
   void* data = nullptr;
   const VstIntPtr size = effect.dispatch(effGetChunk, bank ? 0 : 1, 0, &data);
-  if (size < 0 || (size > 0 && !data)) {
+  // A chunk plug-in that gives no bytes has no such chunk (a VST 3 state has no program chunk):
+  // a file with an empty chunk would load as nothing anywhere.
+  if (size <= 0 || !data) {
     error = std::string("the plug-in gave no ") + (bank ? "bank" : "program") +
             " chunk (effGetChunk answered " + std::to_string(static_cast<long long>(size)) +
             (data ? ")" : " and no data)");

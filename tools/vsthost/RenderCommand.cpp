@@ -152,9 +152,9 @@ void printSummary(const RenderOptions& options, const Audio& out) {
 }
 
 // From the loaded entry to the closed effect; `out` is the rendered audio.
-int renderThrough(VstPluginMainProc entry, RenderOptions& options,
+int renderThrough(const PluginModule& module, RenderOptions& options,
                   std::vector<ScheduledEvent>& events, const Audio& source, Audio& out) {
-  AEffect* record = entry(hostcallback::callback);
+  AEffect* record = module.create(hostcallback::callback);
   if (!record) {
     complain("module '" + options.module + "' returned no effect");
     return kNullEffect;
@@ -197,13 +197,11 @@ int runRender(const RenderOptions& given) {
   hostcallback::reset(true);
   hostcallback::startTransport(source.rate, options.blockSize, options.playing);
   // Declared before the effect is made, so it is unloaded only after the effect is closed.
-  Module module;
-  VstPluginMainProc entry = nullptr;
-  const char* entryName = nullptr;
-  if (const ExitCode code = loadEntry(module, options.module, entry, entryName)) return code;
+  PluginModule module;
+  if (const ExitCode code = loadEntry(module, options.module)) return code;
 
   Audio out;
-  if (const int code = renderThrough(entry, options, events, source, out)) return code;
+  if (const int code = renderThrough(module, options, events, source, out)) return code;
   if (const ExitCode code = writeOutputs(options, out)) return code;
   printSummary(options, out);
   return kOk;

@@ -25,6 +25,8 @@ struct ModuleFacts {
   bool doubleReplacing = false;
   bool chunks = false;
   bool editor = false;
+  // A VST 3 bundle through the adapter: no program chunks, no audio before the first resume.
+  bool vst3 = false;
 };
 
 struct CheckResult {

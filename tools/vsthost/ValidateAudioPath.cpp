@@ -52,6 +52,9 @@ CheckResult allocations(CheckContext& context) {
   for (Path path : replacingPaths(context.facts)) {
     auto instance = newInstance(module, result);
     if (!instance) return result;
+    // Announced before the resume, as hosts do: a plug-in set up for one sample size may set
+    // itself up again when the other arrives.
+    instance->dispatch(effSetProcessPrecision, 0, path == Path::float64 ? 1 : 0);
     instance->start(kRate, kBlock);
     AudioRig rig(*instance->record(), kBlock);
     rig.countAllocations(true);

@@ -92,6 +92,7 @@ ExitCode readFacts(const std::string& path, ModuleFacts& facts, std::string& nam
       record.processDoubleReplacing != nullptr && (record.flags & effFlagsCanDoubleReplacing);
   facts.chunks = (record.flags & effFlagsProgramChunks) != 0;
   facts.editor = (record.flags & effFlagsHasEditor) != 0;
+  facts.vst3 = module.isVst3();
   char text[256] = {0};
   instance.dispatch(effGetEffectName, 0, 0, text);
   text[kVstMaxEffectNameLen] = '\0';

@@ -41,29 +41,20 @@ uint64_t seedFor(uint64_t runSeed, const std::string& checkName) {
 // --- module and instance ---
 
 bool LoadedModule::load(const std::string& path, std::string& error) {
-  module_ = std::make_unique<Module>();
+  module_ = std::make_unique<PluginModule>();
   if (!module_->load(path, error)) {
     module_.reset();
     return false;
   }
-  for (const char* name : {"VSTPluginMain", "main", "MAIN"}) {
-    if (Module::Symbol symbol = module_->find(name)) {
-      entry_ = reinterpret_cast<VstPluginMainProc>(symbol);
-      validateplatform::watchModule(*module_);
-      return true;
-    }
-  }
-  error = "the module exports none of VSTPluginMain, main, MAIN";
-  module_.reset();
-  return false;
+  validateplatform::watchModule(module_->module());
+  return true;
 }
 
-void LoadedModule::unload() {
-  module_.reset();
-  entry_ = nullptr;
-}
+void LoadedModule::unload() { module_.reset(); }
 
-AEffect* LoadedModule::create() const { return entry_ ? entry_(validatehost::callback) : nullptr; }
+AEffect* LoadedModule::create() const {
+  return module_ ? module_->create(validatehost::callback) : nullptr;
+}
 
 Instance::Instance(const LoadedModule& module) {
   AEffect* record = module.create();

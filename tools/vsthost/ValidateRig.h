@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Platform.h"
+#include "PluginModule.h"
 #include "plugcore/VstAbi.h"
 
 // xorshift64*: the same values on every platform for the same seed, so a failure can be rerun.
@@ -30,7 +31,7 @@ class Random {
 // the full run did.
 uint64_t seedFor(uint64_t runSeed, const std::string& checkName);
 
-// A module and its entry point (VSTPluginMain, else main, else MAIN).
+// A VST 2.4 module and its entry point, or a VST 3 bundle through its factory.
 class LoadedModule {
  public:
   bool load(const std::string& path, std::string& error);
@@ -38,11 +39,11 @@ class LoadedModule {
   void unload();
   bool loaded() const { return module_ != nullptr; }
   AEffect* create() const;
-  const Module& module() const { return *module_; }
+  const Module& module() const { return module_->module(); }
+  bool isVst3() const { return module_ && module_->isVst3(); }
 
  private:
-  std::unique_ptr<Module> module_;
-  VstPluginMainProc entry_ = nullptr;
+  std::unique_ptr<PluginModule> module_;
 };
 
 // One effect instance, opened on creation and, when it goes, stopped if started and closed unless

@@ -23,14 +23,12 @@ int runInfo(const Options& options) {
   hostcallback::reset(options.answerVersion);
 
   // Declared first so it is unloaded last, after the effect is closed.
-  Module module;
-  VstPluginMainProc entry = nullptr;
-  const char* entryName = nullptr;
-  if (const ExitCode code = loadEntry(module, options.module, entry, entryName)) return code;
+  PluginModule module;
+  if (const ExitCode code = loadEntry(module, options.module)) return code;
   printFact("module", quoted(options.module));
-  printFact("entry", entryName);
+  printFact("entry", module.entryName());
 
-  AEffect* record = entry(hostcallback::callback);
+  AEffect* record = module.create(hostcallback::callback);
   if (!record) {
     printFact("effect", "null");
     printCallbacks();
