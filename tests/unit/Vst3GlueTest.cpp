@@ -33,7 +33,7 @@ class MemoryStream : public IBStream {
   uint32_t release() override { return 1; }
   tresult read(void* buffer, int32_t count, int32_t* done) override {
     const size_t n = std::min(static_cast<size_t>(count), bytes.size() - position);
-    std::memcpy(buffer, bytes.data() + position, n);
+    if (n > 0) std::memcpy(buffer, bytes.data() + position, n);
     position += n;
     if (done) *done = static_cast<int32_t>(n);
     return kResultOk;
@@ -240,6 +240,8 @@ TEST(Vst3Glue, StateIsTheVst24BankChunkInBothDirections) {
   vst2.effect->setParameter(vst2.effect, 1, 0.3f);
   vst2.effect->dispatcher(vst2.effect, effSetProgram, 0, 5, nullptr, 0.0f);
   vst2.effect->setParameter(vst2.effect, 2, 0.77f);
+  char name[] = "Caf\xC3\xA9 \xF0\x9D\x84\x9E";  // UTF-8, one character beyond 16 bits
+  vst2.effect->dispatcher(vst2.effect, effSetProgramName, 0, 0, name, 0.0f);
   const std::vector<uint8_t> fromVst2 = vst2.chunk();
 
   Instance vst3;
@@ -252,6 +254,12 @@ TEST(Vst3Glue, StateIsTheVst24BankChunkInBothDirections) {
   EXPECT_EQ(handler.restarts, std::vector<int32_t>{kParamValuesChanged});
   EXPECT_FLOAT_EQ(vst3.controller->getParamNormalized(2), 0.77f);
   EXPECT_DOUBLE_EQ(vst3.controller->getParamNormalized(Vst3Glue::kProgramId), 5.0 / 15.0);
+  IUnitInfo* units = nullptr;
+  vst3.component->queryInterface(kIUnitInfoIid.tuid(), reinterpret_cast<void**>(&units));
+  String128 shown{};
+  ASSERT_EQ(units->getProgramName(0, 5, shown), kResultOk);
+  EXPECT_EQ(std::u16string(shown), u"Caf\u00E9 \U0001D11E");
+  units->release();
   // An empty stream is refused rather than read as a damaged chunk.
   EXPECT_EQ(vst3.setState({}), kResultFalse);
 
