@@ -196,14 +196,11 @@ bool Plug::getProductString(char* text) {
 }
 
 VstIntPtr Plug::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt) {
-  constexpr VstInt32 kWheelIndex = 0x73744341;   // 'stCA'
-  constexpr VstIntPtr kWheelValue = 0x57686565;  // 'Whee'
-  constexpr VstInt32 kScaleIndex = 0x50726553;   // 'PreS'
-  constexpr VstIntPtr kScaleValue = 0x41654373;  // 'AeCs'
   AEffEditor* editor = getEditor();
   // The editor knows the windows; an effect without one has none to turn.
-  if (index == kWheelIndex && value == kWheelValue) return editor && editor->onWheel(opt) ? 1 : 0;
-  if (index == kScaleIndex && value == kScaleValue)
+  if (index == kVendorWheelIndex && value == kVendorWheelValue)
+    return editor && editor->onWheel(opt) ? 1 : 0;
+  if (index == kVendorScaleIndex && value == kVendorScaleValue)
     return editor && editor->setScaleFactor(opt) ? 1 : 0;
   return 0;
 }

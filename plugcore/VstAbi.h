@@ -268,6 +268,13 @@ struct VstTimeInfo {
   VstInt32 flags;
 };
 
+// Notifications hosts send through effVendorSpecific: the index and value name them, the option
+// carries the number (wheel notches away from the user; the editor's scale factor).
+constexpr VstInt32 kVendorWheelIndex = 0x73744341;   // 'stCA'
+constexpr VstIntPtr kVendorWheelValue = 0x57686565;  // 'Whee'
+constexpr VstInt32 kVendorScaleIndex = 0x50726553;   // 'PreS'
+constexpr VstIntPtr kVendorScaleValue = 0x41654373;  // 'AeCs'
+
 struct ERect {
   int16_t top;
   int16_t left;

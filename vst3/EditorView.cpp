@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "plugcore/VstAbi.h"
 #include "vst3/EffectComponent.h"
 
 namespace Vst3Glue {
@@ -10,10 +11,6 @@ using namespace Vst3;
 
 namespace {
 
-constexpr VstInt32 kScaleVendor = 0x50726553;  // 'PreS'
-constexpr VstIntPtr kScaleValue = 0x41654373;  // 'AeCs'
-constexpr VstInt32 kWheelVendor = 0x73744341;  // 'stCA'
-constexpr VstIntPtr kWheelValue = 0x57686565;  // 'Whee'
 constexpr uint64_t kIdleMilliseconds = 10;
 
 #if defined(_WIN32)
@@ -108,7 +105,7 @@ void EditorView::onTimer() {
 }
 
 tresult EditorView::onWheel(float distance) {
-  return owner->dispatch(effVendorSpecific, kWheelVendor, kWheelValue, nullptr, distance)
+  return owner->dispatch(effVendorSpecific, kVendorWheelIndex, kVendorWheelValue, nullptr, distance)
              ? kResultTrue
              : kResultFalse;
 }
@@ -150,7 +147,7 @@ tresult EditorView::checkSizeConstraint(ViewRect* rect) {
 }
 
 tresult EditorView::setContentScaleFactor(float factor) {
-  return owner->dispatch(effVendorSpecific, kScaleVendor, kScaleValue, nullptr, factor)
+  return owner->dispatch(effVendorSpecific, kVendorScaleIndex, kVendorScaleValue, nullptr, factor)
              ? kResultTrue
              : kResultFalse;
 }

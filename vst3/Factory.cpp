@@ -13,6 +13,23 @@ using namespace Vst3;
 
 namespace {
 
+// The two extended class records have the same fields, in bytes or in UTF-16.
+template <typename Info>
+tresult describe(int32_t index, Info* info) {
+  if (index != 0 || !info) return kInvalidArgument;
+  std::memset(info, 0, sizeof *info);
+  std::memcpy(info->cid, EffectComponent::kClassId.bytes, sizeof info->cid);
+  info->cardinality = kManyInstances;
+  copyText(info->category, kVstAudioEffectClass);
+  copyText(info->name, kEffectName);
+  info->classFlags = kDistributable;
+  copyText(info->subCategories, kSubCategories);
+  copyText(info->vendor, kVendor);
+  copyText(info->version, kVersion);
+  copyText(info->sdkVersion, kInterfaceVersion);
+  return kResultOk;
+}
+
 class Factory final : public IPluginFactory3 {
  public:
   tresult queryInterface(const TUID iid, void** object) override {
@@ -50,34 +67,9 @@ class Factory final : public IPluginFactory3 {
     return kResultOk;
   }
 
-  tresult getClassInfo2(int32_t index, PClassInfo2* info) override {
-    if (index != 0 || !info) return kInvalidArgument;
-    std::memset(info, 0, sizeof *info);
-    std::memcpy(info->cid, EffectComponent::kClassId.bytes, sizeof info->cid);
-    info->cardinality = kManyInstances;
-    copyText(info->category, kVstAudioEffectClass);
-    copyText(info->name, kEffectName);
-    info->classFlags = kDistributable;
-    copyText(info->subCategories, kSubCategories);
-    copyText(info->vendor, kVendor);
-    copyText(info->version, kVersion);
-    copyText(info->sdkVersion, kInterfaceVersion);
-    return kResultOk;
-  }
-
+  tresult getClassInfo2(int32_t index, PClassInfo2* info) override { return describe(index, info); }
   tresult getClassInfoUnicode(int32_t index, PClassInfoW* info) override {
-    if (index != 0 || !info) return kInvalidArgument;
-    std::memset(info, 0, sizeof *info);
-    std::memcpy(info->cid, EffectComponent::kClassId.bytes, sizeof info->cid);
-    info->cardinality = kManyInstances;
-    copyText(info->category, kVstAudioEffectClass);
-    copyText(info->name, kEffectName);
-    info->classFlags = kDistributable;
-    copyText(info->subCategories, kSubCategories);
-    copyText(info->vendor, kVendor);
-    copyText(info->version, kVersion);
-    copyText(info->sdkVersion, kInterfaceVersion);
-    return kResultOk;
+    return describe(index, info);
   }
 
   tresult createInstance(FIDString cid, FIDString iid, void** object) override {

@@ -12,8 +12,8 @@ namespace editorscale {
 
 // effVendorSpecific with these in index and value, and the factor in opt; a plug-in that takes it
 // answers 1.
-constexpr VstInt32 kIndex = 0x50726553;   // 'PreS'
-constexpr VstIntPtr kValue = 0x41654373;  // 'AeCs'
+constexpr VstInt32 kIndex = kVendorScaleIndex;
+constexpr VstIntPtr kValue = kVendorScaleValue;
 constexpr double kMin = 1;
 constexpr double kMax = 3;
 

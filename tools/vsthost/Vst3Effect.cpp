@@ -13,9 +13,7 @@ using namespace Vst3;
 
 namespace {
 
-constexpr VstInt32 kIdentify = 0x4E764566;     // 'NvEf'
-constexpr VstInt32 kWheelIndex = 0x73744341;   // 'stCA'
-constexpr VstIntPtr kWheelValue = 0x57686565;  // 'Whee'
+constexpr VstInt32 kIdentify = 0x4E764566;  // 'NvEf'
 // Our texts go into the 256-byte buffers the tool hands out; this bound keeps a long title in them.
 constexpr size_t kTextCapacity = 64;
 // The controller numbers a VST 3 plug-in maps besides the 128 of MIDI.
@@ -402,7 +400,7 @@ VstIntPtr Effect::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
       return 1;
     case effVendorSpecific:
       if (index == editorscale::kIndex && value == editorscale::kValue) return setScale(opt);
-      if (index == kWheelIndex && value == kWheelValue)
+      if (index == kVendorWheelIndex && value == kVendorWheelValue)
         return attached_ && view_->onWheel(opt) == kResultOk ? 1 : 0;
       return 0;
     case effCanDo: {
