@@ -236,13 +236,14 @@ void fillSaw(std::vector<Sample>* channels, size_t frames) {
 }  // namespace
 
 TEST(Vst3Glue, StateIsTheVst24BankChunkInBothDirections) {
-  Record vst2;
-  vst2.effect->setParameter(vst2.effect, 1, 0.3f);
-  vst2.effect->dispatcher(vst2.effect, effSetProgram, 0, 5, nullptr, 0.0f);
-  vst2.effect->setParameter(vst2.effect, 2, 0.77f);
+  auto vst2 = std::make_unique<Record>();  // one recording host at a time
+  vst2->effect->setParameter(vst2->effect, 1, 0.3f);
+  vst2->effect->dispatcher(vst2->effect, effSetProgram, 0, 5, nullptr, 0.0f);
+  vst2->effect->setParameter(vst2->effect, 2, 0.77f);
   char name[] = "Caf\xC3\xA9 \xF0\x9D\x84\x9E";  // UTF-8, one character beyond 16 bits
-  vst2.effect->dispatcher(vst2.effect, effSetProgramName, 0, 0, name, 0.0f);
-  const std::vector<uint8_t> fromVst2 = vst2.chunk();
+  vst2->effect->dispatcher(vst2->effect, effSetProgramName, 0, 0, name, 0.0f);
+  const std::vector<uint8_t> fromVst2 = vst2->chunk();
+  vst2.reset();
 
   Instance vst3;
   Handler handler;
@@ -328,23 +329,24 @@ TEST(Vst3Glue, SoundEqualsTheVst24RecordWithChangesAtTheirOffsets) {
     for (int c = 0; c < 2; ++c) out[c].assign(512, 0.0f);
 
   Instance vst3;
-  Record vst2;
+  auto vst2 = std::make_unique<Record>();  // one recording host at a time
   Changes changes;
   changes.add(1, 0, 0.4);
   changes.add(2, 0, 0.9);
   changes.add(1, 300, 0.7);
   vst3.process(in, out3, 512, &changes);
 
-  vst2.effect->setParameter(vst2.effect, 1, 0.4f);
-  vst2.effect->setParameter(vst2.effect, 2, 0.9f);
+  vst2->effect->setParameter(vst2->effect, 1, 0.4f);
+  vst2->effect->setParameter(vst2->effect, 2, 0.9f);
   float* i2[2] = {in[0].data(), in[1].data()};
   float* o2[2] = {out2[0].data(), out2[1].data()};
-  vst2.effect->processReplacing(vst2.effect, i2, o2, 300);
-  vst2.effect->setParameter(vst2.effect, 1, 0.7f);
+  vst2->effect->processReplacing(vst2->effect, i2, o2, 300);
+  vst2->effect->setParameter(vst2->effect, 1, 0.7f);
   float* i2b[2] = {in[0].data() + 300, in[1].data() + 300};
   float* o2b[2] = {out2[0].data() + 300, out2[1].data() + 300};
-  vst2.effect->processReplacing(vst2.effect, i2b, o2b, 212);
+  vst2->effect->processReplacing(vst2->effect, i2b, o2b, 212);
   for (int c = 0; c < 2; ++c) EXPECT_EQ(out3[c], out2[c]) << "channel " << c;
+  vst2.reset();
 
   // 64-bit samples, in place, against the 64-bit entry.
   Instance wide(kSample64);
