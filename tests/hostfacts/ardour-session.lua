@@ -1,7 +1,9 @@
--- A headless Ardour session around Quorl, run by ardour7-lua from check-ardour-vst3.sh.
+-- A headless Ardour session around Quorl, run by ardour7-lua from check-ardour-vst3.sh and
+-- check-ardour-vst3-editor.sh.
 -- STEP=render: a stereo track playing a noise region, Quorl on it with the given values, the
 -- session's output exported, the session saved. STEP=reopen: the saved session opened again
--- and Quorl's values read back.
+-- and Quorl's values read back. STEP=editor: only the stereo track with Quorl on it, saved, for
+-- Ardour's GUI to open.
 -- The environment gives WORK (the folder), PLUGIN_TYPE (VST3, or LXVST for the VST 2.4
 -- module), PARAMS ("index=value ...") and PRESET (the export preset's id).
 -- Rendering writes WORK/input.f64 (the silence Quorl processed before the signal, then the
@@ -44,6 +46,20 @@ local function values_of(label, proc)
                                       ARDOUR.LuaAPI.get_processor_param(proc, i))
   end
   say(label, table.concat(parts, " "))
+end
+
+if os.getenv("STEP") == "editor" then
+  local s = create_session(work .. "/session", "editor", rate)
+  if not s then fail("cannot create the session") end
+  local track = s:new_audio_track(2, 2, nil, 1, "Signal", -1, ARDOUR.TrackMode.Normal,
+                                  false):front()
+  local fx = ARDOUR.LuaAPI.new_plugin(s, "Quorl", pluginType, "")
+  if fx:isnil() then fail("Ardour has no Quorl of type " .. os.getenv("PLUGIN_TYPE")) end
+  track:add_processor_by_index(fx, 0, nil, true)
+  if s:save_state("", false, false, false, false, false) ~= 0 then fail("cannot save") end
+  say("saved")
+  close_session()
+  return
 end
 
 if os.getenv("STEP") == "reopen" then

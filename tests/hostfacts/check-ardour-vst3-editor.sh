@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# Quorl.vst3's editor in Ardour 7's own GUI on an Xvfb display of its own: Ardour opens a session
+# with Quorl on a stereo track; a double-click on Quorl in the mixer strip opens Ardour's plug-in
+# window with our editor in it, which shows the VST 2.4 editor's pixels; a second double-click
+# closes it, and Ardour quits on Ctrl+Q, cleanly and in bounded time. Should Ardour hang, the
+# threads' backtraces go to WORK_DIR/ardour-backtrace.txt.
+#   check-ardour-vst3-editor.sh BUNDLE REFERENCE_PNG WORK_DIR
+# Exits 77 (skipped) when Ardour is not installed.
+set -euo pipefail
+bundle=$1 reference=$(realpath "$2") work=$3
+here=$(cd "$(dirname "$0")" && pwd)
+scanner=/usr/lib/ardour7/ardour-vst3-scanner
+if ! command -v ardour >/dev/null || ! command -v ardour7-lua >/dev/null ||
+  [ ! -x "$scanner" ]; then
+  echo "skipped: Ardour 7 is not installed (scripts/setup.sh installs it)"
+  exit 77
+fi
+
+rm -rf "$work"
+mkdir -p "$work/home/.local/share" "$work/vst3" "$work/lxvst"
+work=$(cd "$work" && pwd)
+# Ardour, and Quorl's own defaults and size, read and write only below this home.
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache
+export XDG_DATA_HOME=$work/home/.local/share VST3_PATH=$work/vst3 LXVST_PATH=$work/lxvst
+unset VST_PATH
+config=$XDG_CONFIG_HOME/ardour7
+mkdir -p "$config"
+ln -s "$(cd "$bundle" && pwd)" "$VST3_PATH/Quorl.vst3"
+# Not a first run (no welcome wizard), and the dummy engine at the session's rate and block size
+# starts by itself (no audio setup dialog).
+touch "$config/.a7"
+cat >"$config/config" <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<Ardour>
+  <Config>
+    <Option name="hide-dummy-backend" value="0"/>
+    <Option name="try-autostart-engine" value="1"/>
+  </Config>
+  <Extra>
+    <AudioMIDISetup>
+      <EngineStates>
+        <State backend="None (Dummy)" driver="Normal Speed" device="Silence" input-device="" output-device="" sample-rate="48000" buffer-size="512" n-periods="0" input-latency="0" output-latency="0" lm-input="" lm-output="" active="1" use-buffered-io="0" midi-option="1 in, 1 out, Silence" lru="1">
+          <MIDIDevices/>
+        </State>
+      </EngineStates>
+    </AudioMIDISetup>
+  </Extra>
+</Ardour>
+EOF
+
+fail() {
+  echo "FAILED: $*"
+  exit 1
+}
+LD_LIBRARY_PATH=/usr/lib/ardour7 "$scanner" -f "$VST3_PATH/Quorl.vst3" >"$work/scanner.txt" 2>&1 ||
+  { cat "$work/scanner.txt"; fail "Ardour's scanner"; }
+WORK=$work STEP=editor PLUGIN_TYPE=VST3 PARAMS="" timeout 120 \
+  ardour7-lua "$here/ardour-session.lua" >"$work/session.txt" 2>&1 </dev/null || true
+grep -qx saved "$work/session.txt" || { cat "$work/session.txt"; fail "the session was not made"; }
+
+# shellcheck source=scripts/xvfb.sh
+. "$here/../../scripts/xvfb.sh"
+startXvfb "$work/xvfb.log" || exit 1
+export DISPLAY=$xvfbDisplay
+ardourPid=""
+cleanup() {
+  [ -n "$ardourPid" ] && kill -9 "$ardourPid" 2>/dev/null
+  kill "$xvfbPid" 2>/dev/null || true
+}
+trap cleanup EXIT
+# A hung Ardour leaves the backtraces of all its threads, then goes.
+stuck() {
+  echo "FAILED: $1; Ardour's threads:"
+  gdb -p "$ardourPid" -batch -ex 'thread apply all bt' >"$work/ardour-backtrace.txt" 2>&1 || true
+  grep -E '^(Thread|#)' "$work/ardour-backtrace.txt" | head -200
+  import -window root "$work/stuck.png" 2>/dev/null || true
+  exit 1
+}
+visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+# waitFor SECONDS COMMAND...: until COMMAND prints something, its first line in $found
+waitFor() {
+  local deadline=$((SECONDS + $1))
+  shift
+  found=""
+  while [ $SECONDS -lt $deadline ]; do
+    found=$("$@" || true)
+    [ -n "$found" ] && return 0
+    kill -0 "$ardourPid" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
+start=$SECONDS
+ardour -n -a "$work/session/editor.ardour" </dev/null >"$work/ardour.log" 2>&1 &
+ardourPid=$!
+waitFor 60 visible '^editor - Ardour$' ||
+  { tail -20 "$work/ardour.log"; stuck "no session window"; }
+mainWindow=$found
+echo "ok: Ardour shows the session ($((SECONDS - start)) s)"
+
+# The mixer at its place on a fresh configuration and this screen: Quorl is the first processor
+# of the one strip, drawn in the theme's colour for a plug-in before the fader.
+quorlInStrip=(316 215)
+mixerShown() {
+  import -window root -crop "1x1+$((quorlInStrip[0] - 16))+${quorlInStrip[1]}" -depth 8 txt:- \
+    2>/dev/null | grep -q '#663030' && echo shown
+}
+for _ in 1 2 3; do
+  xdotool windowfocus "$mainWindow"
+  xdotool key alt+m
+  waitFor 10 mixerShown && break
+done
+[ -n "$found" ] || { import -window root "$work/no-mixer.png"; stuck "no mixer strip with Quorl"; }
+xdotool mousemove "${quorlInStrip[@]}" click --repeat 2 --delay 80 1
+title='^Signal: Quorl \(by Harrowmint\) \[VST3\]$'
+waitFor 20 visible "$title" ||
+  { import -window root "$work/no-editor.png"; stuck "no plug-in window"; }
+pluginWindow=$found
+echo "ok: Ardour opens Quorl's plug-in window"
+
+# Our editor is the 190-row window inside Ardour's, below its toolbar; it shows what the VST 2.4
+# editor shows on its first frame.
+read -r wx wy < <(xwininfo -id "$pluginWindow" | awk '/Absolute upper-left X/ {x=$NF}
+  /Absolute upper-left Y/ {print x, $NF}')
+read -r ex ey < <(xwininfo -tree -id "$pluginWindow" |
+  sed -n 's/.* [0-9]*x190[-+0-9]* *+\([0-9]*\)+\([0-9]*\)$/\1 \2/p' | head -n 1)
+[ -n "${ex:-}" ] || { xwininfo -tree -id "$pluginWindow"; fail "no editor window inside"; }
+differ=unknown
+deadline=$((SECONDS + 15))
+while [ $SECONDS -lt $deadline ]; do
+  import -window "$pluginWindow" "$work/plugin-window.png" 2>/dev/null || true
+  convert "$work/plugin-window.png" -crop "340x190+$((ex - wx))+$((ey - wy))" +repage \
+    "$work/editor.png" 2>/dev/null || true
+  differ=$(compare -metric AE "$work/editor.png" "$reference" null: 2>&1) || true
+  [ "$differ" = 0 ] && break
+  sleep 0.5
+done
+echo "editor at +$((ex - wx))+$((ey - wy)) in Ardour's" \
+  "$(identify -format %wx%h "$work/plugin-window.png") window: $differ pixels differ"
+[ "$differ" = 0 ] || fail "the editor in Ardour is not the VST 2.4 editor's picture"
+echo "ok: the editor in Ardour shows the VST 2.4 editor pixel for pixel"
+
+# Ardour put its window over the strip: aside with it, then the second double-click closes it.
+xdotool windowmove "$pluginWindow" 700 400
+sleep 0.5
+xdotool mousemove "${quorlInStrip[@]}" click --repeat 2 --delay 80 1
+waitFor 10 sh -c "xwininfo -id $pluginWindow | grep -q IsUnMapped && echo closed" ||
+  stuck "the plug-in window stays open"
+echo "ok: the second double-click closes the plug-in window"
+
+xdotool windowfocus "$mainWindow"
+xdotool key ctrl+q
+deadline=$((SECONDS + 30))
+while kill -0 "$ardourPid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
+kill -0 "$ardourPid" 2>/dev/null && stuck "Ardour does not quit"
+rc=0
+wait "$ardourPid" || rc=$?
+ardourPid=""
+[ "$rc" = 0 ] || { tail -20 "$work/ardour.log"; fail "Ardour ended with status $rc"; }
+echo "ok: Ardour quits with status 0 ($((SECONDS - start)) s in all)"
