@@ -32,29 +32,16 @@ cat >"$config/config" <<'EOF'
   <Option name="discover-plugins-on-start" value="1"/>
 </Config></Ardour>
 EOF
-# 32-bit float WAV as it left the master bus: no dither, normalising or silence trimming.
-cat >"$config/export/float.format" <<'EOF'
-<?xml version="1.0" encoding="UTF-8"?>
-<ExportFormatSpecification name="Float WAV" id="4b7e1c20-0a55-4c1e-9d1f-51a0c3e2f001" with-cue="false" with-toc="false" with-mp4chaps="false" command="" analyse="false" soundcloud-upload="false">
-  <Encoding id="F_WAV" type="T_Sndfile" extension="wav" name="WAV" has-sample-format="true" channel-limit="256"/>
-  <SampleRate rate="1"/>
-  <SRCQuality quality="SRC_SincBest"/>
-  <EncodingOptions>
-    <Option name="sample-format" value="SF_Float"/>
-    <Option name="dithering" value="D_None"/>
-    <Option name="tag-metadata" value="false"/>
-    <Option name="tag-support" value="false"/>
-    <Option name="broadcast-info" value="false"/>
-  </EncodingOptions>
-  <Processing>
-    <Normalize enabled="false" loudness="no" dbfs="0" lufs="-23" dbtp="-1"/>
-    <Silence>
-      <Start><Trim enabled="false"/><Add enabled="false"><Duration format="Timecode" hours="0" minutes="0" seconds="0" frames="0"/></Add></Start>
-      <End><Trim enabled="false"/><Add enabled="false"><Duration format="Timecode" hours="0" minutes="0" seconds="0" frames="0"/></Add></End>
-    </Silence>
-  </Processing>
-</ExportFormatSpecification>
-EOF
+# 32-bit float WAV as it left the master bus: no dither, normalising or silence trimming. Ardour's
+# own 32-bit float format, under a name and id of ours and without the broadcast chunk.
+stockFormat="/usr/share/ardour7/export/BWAV 32float Export.format"
+[ -f "$stockFormat" ] || { echo "Ardour's export formats are missing: $stockFormat" >&2; exit 1; }
+sed -e '2s/ name="[^"]*" id="[^"]*"/ name="Float WAV" id="4b7e1c20-0a55-4c1e-9d1f-51a0c3e2f001"/' \
+  -e 's/ name="BWF" / name="WAV" /' \
+  -e 's/"broadcast-info" value="true"/"broadcast-info" value="false"/' \
+  "$stockFormat" >"$config/export/float.format"
+grep -q 'id="4b7e1c20-0a55-4c1e-9d1f-51a0c3e2f001"' "$config/export/float.format" ||
+  { echo "Ardour's float format has another shape" >&2; exit 1; }
 cat >"$config/export/float.preset" <<'EOF'
 <?xml version="1.0" encoding="UTF-8"?>
 <ExportPreset id="4b7e1c20-0a55-4c1e-9d1f-51a0c3e2f002" name="Float WAV">
