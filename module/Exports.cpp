@@ -1,22 +1,11 @@
 // The module's entry point. Windows exports it under three names through the .def file; the
 // ELF build adds the aliases `main` and `MAIN` below.
+#include "module/ModuleSetup.h"
 #include "platform/CpuFeatures.h"
 #include "plugcore/PluginEntry.h"
-#if !defined(_WIN32)
-#include "gui/native/x11/X11MessageBox.h"
-#endif
-
-#if defined(_WIN32)
-#define QUORL_EXPORT
-#else
-#define QUORL_EXPORT __attribute__((visibility("default")))
-#endif
 
 extern "C" QUORL_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
-#if !defined(_WIN32)
-  // The chunk reader's and the defaults' questions are our own X11 boxes.
-  Mintwerk::useX11MessageBoxes();
-#endif
+  Module::prepareInstances();
   return PlugCore::pluginMain(host, Platform::cpuHasSse2());
 }
 

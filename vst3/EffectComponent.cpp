@@ -361,7 +361,6 @@ tresult EffectComponent::setupProcessing(ProcessSetup& setup) {
     return kInvalidArgument;
   sampleRate = setup.sampleRate;
   maxBlock = setup.maxSamplesPerBlock;
-  sampleSize = setup.symbolicSampleSize;
   // The effect takes these only while suspended.
   if (active) dispatch(effMainsChanged, 0, 0);
   dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));

@@ -167,7 +167,6 @@ class EffectComponent final : public ComponentStateFacet,
 
   double sampleRate = 44100.0;
   int32_t maxBlock = 1024;
-  int32_t sampleSize = Vst3::kSample32;
   bool active = false;
 
   // Audio thread state, sized in setupProcessing.

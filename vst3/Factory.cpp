@@ -13,15 +13,22 @@ using namespace Vst3;
 
 namespace {
 
-// The two extended class records have the same fields, in bytes or in UTF-16.
+// The class records share their first fields; the two extended ones have the same further fields,
+// in bytes or in UTF-16.
 template <typename Info>
-tresult describe(int32_t index, Info* info) {
+tresult describeClass(int32_t index, Info* info) {
   if (index != 0 || !info) return kInvalidArgument;
   std::memset(info, 0, sizeof *info);
   std::memcpy(info->cid, EffectComponent::kClassId.bytes, sizeof info->cid);
   info->cardinality = kManyInstances;
   copyText(info->category, kVstAudioEffectClass);
   copyText(info->name, kEffectName);
+  return kResultOk;
+}
+
+template <typename Info>
+tresult describe(int32_t index, Info* info) {
+  if (describeClass(index, info) != kResultOk) return kInvalidArgument;
   info->classFlags = kDistributable;
   copyText(info->subCategories, kSubCategories);
   copyText(info->vendor, kVendor);
@@ -58,13 +65,7 @@ class Factory final : public IPluginFactory3 {
   int32_t countClasses() override { return 1; }
 
   tresult getClassInfo(int32_t index, PClassInfo* info) override {
-    if (index != 0 || !info) return kInvalidArgument;
-    std::memset(info, 0, sizeof *info);
-    std::memcpy(info->cid, EffectComponent::kClassId.bytes, sizeof info->cid);
-    info->cardinality = kManyInstances;
-    copyText(info->category, kVstAudioEffectClass);
-    copyText(info->name, kEffectName);
-    return kResultOk;
+    return describeClass(index, info);
   }
 
   tresult getClassInfo2(int32_t index, PClassInfo2* info) override { return describe(index, info); }

@@ -9,23 +9,9 @@
 set -euo pipefail
 bundle=$1 reference=$(realpath "$2") work=$3
 here=$(cd "$(dirname "$0")" && pwd)
-scanner=/usr/lib/ardour7/ardour-vst3-scanner
-if ! command -v ardour >/dev/null || ! command -v ardour7-lua >/dev/null ||
-  [ ! -x "$scanner" ]; then
-  echo "skipped: Ardour 7 is not installed (scripts/setup.sh installs it)"
-  exit 77
-fi
-
-rm -rf "$work"
-mkdir -p "$work/home/.local/share" "$work/vst3" "$work/lxvst"
-work=$(cd "$work" && pwd)
-# Ardour, and Quorl's own defaults and size, read and write only below this home.
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache
-export XDG_DATA_HOME=$work/home/.local/share VST3_PATH=$work/vst3 LXVST_PATH=$work/lxvst
-unset VST_PATH
-config=$XDG_CONFIG_HOME/ardour7
-mkdir -p "$config"
-ln -s "$(cd "$bundle" && pwd)" "$VST3_PATH/Quorl.vst3"
+# shellcheck source=ardour-home.sh
+. "$here/ardour-home.sh"
+ardourHome "$work" "$bundle" ardour
 # Not a first run (no welcome wizard), and the dummy engine at the session's rate and block size
 # starts by itself (no audio setup dialog).
 touch "$config/.a7"

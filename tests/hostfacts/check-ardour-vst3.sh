@@ -8,23 +8,11 @@
 set -euo pipefail
 bundle=$1 module=$2 vsthost=$3 rawdiff=$4 work=$5
 here=$(cd "$(dirname "$0")" && pwd)
-scanner=/usr/lib/ardour7/ardour-vst3-scanner
-if ! command -v ardour7-lua >/dev/null || [ ! -x "$scanner" ]; then
-  echo "skipped: Ardour 7 is not installed (scripts/setup.sh installs it)"
-  exit 77
-fi
-
-rm -rf "$work"
-mkdir -p "$work/home" "$work/vst3" "$work/lxvst"
-work=$(cd "$work" && pwd)
-# Ardour, and Quorl's own defaults, read and write only below this home.
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache
-export VST3_PATH=$work/vst3 LXVST_PATH=$work/lxvst
-unset VST_PATH
-config=$XDG_CONFIG_HOME/ardour7
+# shellcheck source=ardour-home.sh
+. "$here/ardour-home.sh"
+ardourHome "$work" "$bundle"
 mkdir -p "$config/scripts" "$config/export"
 cp "$here/ardour-lead-in-counter.lua" "$config/scripts/"
-ln -s "$(cd "$bundle" && pwd)" "$VST3_PATH/Quorl.vst3"
 cat >"$config/config" <<'EOF'
 <?xml version="1.0" encoding="UTF-8"?>
 <Ardour><Config>

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FakeHost.h"
+#include "Vst3HostObjects.h"
 #include "plugcore/Plug.h"
 #include "plugcore/PluginEntry.h"
 #include "vst3/Factory.h"
@@ -19,102 +20,16 @@ using namespace Vst3;
 
 namespace {
 
-// A stream over bytes in memory.
-class MemoryStream : public IBStream {
- public:
-  std::vector<uint8_t> bytes;
-  size_t position = 0;
-
-  tresult queryInterface(const TUID, void** object) override {
-    *object = nullptr;
-    return kNoInterface;
-  }
-  uint32_t addRef() override { return 1; }
-  uint32_t release() override { return 1; }
-  tresult read(void* buffer, int32_t count, int32_t* done) override {
-    const size_t n = std::min(static_cast<size_t>(count), bytes.size() - position);
-    if (n > 0) std::memcpy(buffer, bytes.data() + position, n);
-    position += n;
-    if (done) *done = static_cast<int32_t>(n);
-    return kResultOk;
-  }
-  tresult write(void* buffer, int32_t count, int32_t* done) override {
-    const uint8_t* from = static_cast<const uint8_t*>(buffer);
-    bytes.insert(bytes.end(), from, from + count);
-    if (done) *done = count;
-    return kResultOk;
-  }
-  tresult seek(int64_t, int32_t, int64_t*) override { return kNotImplemented; }
-  tresult tell(int64_t* at) override {
-    *at = static_cast<int64_t>(position);
-    return kResultOk;
-  }
-};
-
-struct Point {
-  int32_t offset;
-  double value;
-};
-
-class Queue : public IParamValueQueue {
- public:
-  explicit Queue(ParamID id) : id(id) {}
-  ParamID id;
-  std::vector<Point> points;
-
-  tresult queryInterface(const TUID, void** object) override {
-    *object = nullptr;
-    return kNoInterface;
-  }
-  uint32_t addRef() override { return 1; }
-  uint32_t release() override { return 1; }
-  ParamID getParameterId() override { return id; }
-  int32_t getPointCount() override { return static_cast<int32_t>(points.size()); }
-  tresult getPoint(int32_t index, int32_t& offset, ParamValue& value) override {
-    offset = points[index].offset;
-    value = points[index].value;
-    return kResultOk;
-  }
-  tresult addPoint(int32_t offset, ParamValue value, int32_t& index) override {
-    index = static_cast<int32_t>(points.size());
-    points.push_back({offset, value});
-    return kResultOk;
-  }
-};
-
-class Changes : public IParameterChanges {
- public:
-  std::vector<std::unique_ptr<Queue>> queues;
-
-  void add(ParamID id, int32_t offset, double value) {
-    int32_t index = 0;
-    addParameterData(id, index)->addPoint(offset, value, index);
-  }
-  Queue* find(ParamID id) {
-    for (auto& q : queues)
-      if (q->id == id) return q.get();
+// The host tool's change lists, with room for a block's points; too large for a stack.
+struct Changes {
+  std::unique_ptr<vst3host::ParameterChanges> list = std::make_unique<vst3host::ParameterChanges>();
+  void add(ParamID id, int32_t offset, double value) { ASSERT_TRUE(list->add(id, offset, value)); }
+  const vst3host::ParamQueue* find(ParamID id) const {
+    for (int32_t i = 0; i < list->getParameterCount(); ++i)
+      if (list->queue(i).id() == id) return &list->queue(i);
     return nullptr;
   }
-
-  tresult queryInterface(const TUID, void** object) override {
-    *object = nullptr;
-    return kNoInterface;
-  }
-  uint32_t addRef() override { return 1; }
-  uint32_t release() override { return 1; }
-  int32_t getParameterCount() override { return static_cast<int32_t>(queues.size()); }
-  IParamValueQueue* getParameterData(int32_t index) override { return queues[index].get(); }
-  IParamValueQueue* addParameterData(const ParamID& id, int32_t& index) override {
-    for (size_t i = 0; i < queues.size(); ++i) {
-      if (queues[i]->id == id) {
-        index = static_cast<int32_t>(i);
-        return queues[i].get();
-      }
-    }
-    index = static_cast<int32_t>(queues.size());
-    queues.push_back(std::make_unique<Queue>(id));
-    return queues.back().get();
-  }
+  operator IParameterChanges*() { return list.get(); }
 };
 
 // What the host's side of the controller hears.
@@ -174,19 +89,18 @@ struct Instance {
   }
 
   std::vector<uint8_t> state() {
-    MemoryStream stream;
+    vst3host::MemoryStream stream;
     EXPECT_EQ(component->getState(&stream), kResultOk);
-    return stream.bytes;
+    return stream.bytes();
   }
   tresult setState(const std::vector<uint8_t>& bytes) {
-    MemoryStream stream;
-    stream.bytes = bytes;
+    vst3host::MemoryStream stream(bytes.data(), bytes.size());
     return component->setState(&stream);
   }
 
   template <typename Sample>
   void process(std::vector<Sample>* in, std::vector<Sample>* out, int32_t frames,
-               Changes* input = nullptr, Changes* output = nullptr) {
+               IParameterChanges* input = nullptr, IParameterChanges* output = nullptr) {
     Sample* inputs[2] = {in[0].data(), in[1].data()};
     Sample* outputs[2] = {out[0].data(), out[1].data()};
     AudioBusBuffers inBus{}, outBus{};
@@ -334,7 +248,7 @@ TEST(Vst3Glue, SoundEqualsTheVst24RecordWithChangesAtTheirOffsets) {
   changes.add(1, 0, 0.4);
   changes.add(2, 0, 0.9);
   changes.add(1, 300, 0.7);
-  vst3.process(in, out3, 512, &changes);
+  vst3.process(in, out3, 512, changes);
 
   vst2->effect->setParameter(vst2->effect, 1, 0.4f);
   vst2->effect->setParameter(vst2->effect, 2, 0.9f);
@@ -356,7 +270,7 @@ TEST(Vst3Glue, SoundEqualsTheVst24RecordWithChangesAtTheirOffsets) {
   fillSaw(reference, 512);
   Changes cutoff;
   cutoff.add(1, 0, 0.5);
-  wide.process(buffers, buffers, 512, &cutoff);
+  wide.process(buffers, buffers, 512, cutoff);
   wide2.effect->setParameter(wide2.effect, 1, 0.5f);
   double* r[2] = {reference[0].data(), reference[1].data()};
   wide2.effect->processDoubleReplacing(wide2.effect, r, r, 512);
@@ -392,17 +306,17 @@ TEST(Vst3Glue, MidiControllersLearnThroughHiddenParametersAndTheHostHearsOfIt) {
   // host hears of the value it set in the call's output changes.
   Changes moved, heard;
   moved.add(Vst3Glue::kFirstControllerId + 74, 10, 1.0);
-  vst3.process(in, out, 64, &moved, &heard);
+  vst3.process(in, out, 64, moved, heard);
   EXPECT_DOUBLE_EQ(vst3.controller->getParamNormalized(1), 1.0);
-  Queue* cutoff = heard.find(1);
+  const vst3host::ParamQueue* cutoff = heard.find(1);
   ASSERT_NE(cutoff, nullptr);
-  ASSERT_EQ(cutoff->points.size(), 1u);
-  EXPECT_DOUBLE_EQ(cutoff->points[0].value, 1.0);
+  ASSERT_EQ(cutoff->count(), 1);
+  EXPECT_DOUBLE_EQ(cutoff->lastValue(), 1.0);
   // A controller nothing is mapped to moves nothing.
   Changes other, none;
   other.add(Vst3Glue::kFirstControllerId + 75, 0, 0.0);
-  vst3.process(in, out, 64, &other, &none);
-  EXPECT_TRUE(none.queues.empty());
+  vst3.process(in, out, 64, other, none);
+  EXPECT_EQ(none.list->getParameterCount(), 0);
 }
 
 TEST(Vst3Glue, BypassCrossfadesToTheInputWithoutAJump) {
@@ -413,7 +327,7 @@ TEST(Vst3Glue, BypassCrossfadesToTheInputWithoutAJump) {
   for (int c = 0; c < 2; ++c) out[c].assign(frames, 0.0f);
   Changes closeFilter;
   closeFilter.add(1, 0, 0.1);  // a low cutoff, so that dry and wet differ plainly
-  vst3.process(in, out, 512, &closeFilter);
+  vst3.process(in, out, 512, closeFilter);
 
   Changes bypass;
   bypass.add(Vst3Glue::kBypassId, 0, 1.0);
@@ -422,7 +336,7 @@ TEST(Vst3Glue, BypassCrossfadesToTheInputWithoutAJump) {
     in2[c].assign(in[c].begin() + 512, in[c].begin() + 1024);
     out2[c].assign(512, 0.0f);
   }
-  vst3.process(in2, out2, 512, &bypass);
+  vst3.process(in2, out2, 512, bypass);
   // 10 ms at 44.1 kHz is 441 samples: after them the output is the input itself.
   for (int32_t i = 441; i < 512; ++i) ASSERT_EQ(out2[0][i], in2[0][i]) << i;
   float largestStep = 0.0f, largestInputStep = 0.0f;
