@@ -2,8 +2,8 @@
 # Quorl.vst3's editor in Ardour 7's own GUI on an Xvfb display of its own: Ardour opens a session
 # with Quorl on a stereo track; a double-click on Quorl in the mixer strip opens Ardour's plug-in
 # window with our editor in it, which shows the VST 2.4 editor's pixels; a second double-click
-# closes it, and Ardour quits on Ctrl+Q, cleanly and in bounded time. Should Ardour hang, the
-# threads' backtraces go to WORK_DIR/ardour-backtrace.txt.
+# closes it, and Ardour quits on Ctrl+Q, cleanly and in bounded time. Should Ardour hang, what it
+# shows and what its threads do are printed.
 #   check-ardour-vst3-editor.sh BUNDLE REFERENCE_PNG WORK_DIR
 # Exits 77 (skipped) when Ardour is not installed.
 set -euo pipefail
@@ -54,12 +54,20 @@ cleanup() {
   kill "$xvfbPid" 2>/dev/null || true
 }
 trap cleanup EXIT
-# A hung Ardour leaves the backtraces of all its threads, then goes.
+# A hung Ardour leaves what it shows (its windows; the screen in WORK_DIR/stuck.png) and the
+# backtraces of all its threads (WORK_DIR/ardour-backtrace.txt; the GUI thread's is printed).
 stuck() {
-  echo "FAILED: $1; Ardour's threads:"
-  gdb -p "$ardourPid" -batch -ex 'thread apply all bt' >"$work/ardour-backtrace.txt" 2>&1 || true
-  grep -E '^(Thread|#)' "$work/ardour-backtrace.txt" | head -200
+  echo "FAILED: $1 ($((SECONDS - start)) s after the start); Ardour's windows:"
+  xdotool search --onlyvisible --name . 2>/dev/null | while read -r w; do
+    echo "  $(xwininfo -id "$w" | sed -n 's/.*-geometry //p') \"$(xdotool getwindowname "$w")\""
+  done
   import -window root "$work/stuck.png" 2>/dev/null || true
+  gdb -p "$ardourPid" -batch -ex 'thread apply all bt' >"$work/ardour-backtrace.txt" 2>&1 || true
+  echo "Ardour's threads: $(sed -n 's/^Thread [0-9]* .*"\(.*\)").*/\1/p' \
+    "$work/ardour-backtrace.txt" | paste -sd ' ')"
+  echo "its GUI thread:"
+  sed -n '/^Thread 1 /,$p' "$work/ardour-backtrace.txt" | grep -E '^#' | head -40
+  grep -v "\[INFO\]" "$work/ardour.log" | tail -20
   exit 1
 }
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
@@ -80,28 +88,41 @@ waitFor() {
 start=$SECONDS
 ardour -n -a "$work/session/editor.ardour" </dev/null >"$work/ardour.log" 2>&1 &
 ardourPid=$!
-waitFor 60 visible '^editor - Ardour$' ||
-  { tail -20 "$work/ardour.log"; stuck "no session window"; }
+waitFor 60 visible '^editor - Ardour$' || stuck "no session window"
 mainWindow=$found
 echo "ok: Ardour shows the session ($((SECONDS - start)) s)"
 
-# The mixer at its place on a fresh configuration and this screen: Quorl is the first processor
-# of the one strip, drawn in the theme's colour for a plug-in before the fader.
-quorlInStrip=(316 215)
-mixerShown() {
-  import -window root -crop "1x1+$((quorlInStrip[0] - 16))+${quorlInStrip[1]}" -depth 8 txt:- \
-    2>/dev/null | grep -q '#663030' && echo shown
+# Alt+M toggles between the editor and the mixer, so a press is repeated only when the one before
+# has had time to come through. Quorl shows as the first processor of the one strip, in the
+# theme's colour for a plug-in before the fader, which nothing else on the screen has; its box
+# gives the spot to double-click.
+quorlBox() {
+  import -window root -depth 8 png:- 2>/dev/null |
+    convert - -fill black +opaque '#663030' -fill white -opaque '#663030' -format '%@' info: \
+      2>/dev/null | grep -E '^[0-9]+x[0-9]+[+][0-9]+[+][0-9]+$' |
+    awk -Fx '$1 >= 40 && $1 <= 200 && $2 + 0 <= 30'
 }
-for _ in 1 2 3; do
-  xdotool windowfocus "$mainWindow"
-  xdotool key alt+m
-  waitFor 10 mixerShown && break
+pressed=-100
+quorlInStrip=()
+while [ $SECONDS -lt $((start + 60)) ]; do
+  kill -0 "$ardourPid" 2>/dev/null || break
+  box=$(quorlBox || true)
+  if [ -n "$box" ]; then
+    IFS='x+' read -r bw bh bx by <<<"$box"
+    quorlInStrip=($((bx + bw / 2)) $((by + bh / 2)))
+    break
+  fi
+  if [ $((SECONDS - pressed)) -ge 20 ]; then
+    xdotool windowfocus "$mainWindow" key alt+m
+    pressed=$SECONDS
+  fi
+  sleep 0.5
 done
-[ -n "$found" ] || { import -window root "$work/no-mixer.png"; stuck "no mixer strip with Quorl"; }
+[ ${#quorlInStrip[@]} = 2 ] || stuck "no mixer strip with Quorl"
+echo "ok: the mixer shows Quorl in the strip at ${quorlInStrip[*]} ($((SECONDS - start)) s)"
 xdotool mousemove "${quorlInStrip[@]}" click --repeat 2 --delay 80 1
 title='^Signal: Quorl \(by Harrowmint\) \[VST3\]$'
-waitFor 20 visible "$title" ||
-  { import -window root "$work/no-editor.png"; stuck "no plug-in window"; }
+waitFor 20 visible "$title" || stuck "no plug-in window"
 pluginWindow=$found
 echo "ok: Ardour opens Quorl's plug-in window"
 
