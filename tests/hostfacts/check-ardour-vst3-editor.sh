@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Quorl.vst3's editor in Ardour 7's own GUI on an Xvfb display of its own: Ardour opens a session
-# with Quorl on a stereo track; a double-click on Quorl in the mixer strip opens Ardour's plug-in
-# window with our editor in it, which shows the VST 2.4 editor's pixels; a second double-click
-# closes it, and Ardour quits on Ctrl+Q, cleanly and in bounded time. Should Ardour hang, what it
-# shows and what its threads do are printed.
+# with Quorl on a stereo track, showing its mixer; a double-click on Quorl in the mixer strip opens
+# Ardour's plug-in window with our editor in it, which shows the VST 2.4 editor's pixels; a second
+# double-click closes it, and Ardour quits on Ctrl+Q, cleanly and in bounded time. Should Ardour
+# hang, what it shows and what its threads do are printed.
 #   check-ardour-vst3-editor.sh BUNDLE REFERENCE_PNG WORK_DIR
 # Exits 77 (skipped) when Ardour is not installed.
 set -euo pipefail
@@ -43,6 +43,14 @@ LD_LIBRARY_PATH=/usr/lib/ardour7 "$scanner" -f "$VST3_PATH/Quorl.vst3" >"$work/s
 WORK=$work STEP=editor PLUGIN_TYPE=VST3 PARAMS="" timeout 120 \
   ardour7-lua "$here/ardour-session.lua" >"$work/session.txt" 2>&1 </dev/null || true
 grep -qx saved "$work/session.txt" || { cat "$work/session.txt"; fail "the session was not made"; }
+
+# Ardour's window state for the session: the mixer is the tab shown.
+cat >"$work/session/instant.xml" <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<instant>
+  <Main current-tab="mixer"/>
+</instant>
+EOF
 
 # shellcheck source=scripts/xvfb.sh
 . "$here/../../scripts/xvfb.sh"
@@ -92,8 +100,7 @@ waitFor 60 visible '^editor - Ardour$' || stuck "no session window"
 mainWindow=$found
 echo "ok: Ardour shows the session ($((SECONDS - start)) s)"
 
-# Alt+M toggles between the editor and the mixer, so a press is repeated only when the one before
-# has had time to come through. Quorl shows as the first processor of the one strip, in the
+# The session opens on the mixer. Quorl shows as the first processor of the one strip, in the
 # theme's colour for a plug-in before the fader, which nothing else on the screen has; its box
 # gives the spot to double-click.
 quorlBox() {
@@ -102,23 +109,9 @@ quorlBox() {
       2>/dev/null | grep -E '^[0-9]+x[0-9]+[+][0-9]+[+][0-9]+$' |
     awk -Fx '$1 >= 40 && $1 <= 200 && $2 + 0 <= 30'
 }
-pressed=-100
-quorlInStrip=()
-while [ $SECONDS -lt $((start + 60)) ]; do
-  kill -0 "$ardourPid" 2>/dev/null || break
-  box=$(quorlBox || true)
-  if [ -n "$box" ]; then
-    IFS='x+' read -r bw bh bx by <<<"$box"
-    quorlInStrip=($((bx + bw / 2)) $((by + bh / 2)))
-    break
-  fi
-  if [ $((SECONDS - pressed)) -ge 20 ]; then
-    xdotool windowfocus "$mainWindow" key alt+m
-    pressed=$SECONDS
-  fi
-  sleep 0.5
-done
-[ ${#quorlInStrip[@]} = 2 ] || stuck "no mixer strip with Quorl"
+waitFor 30 quorlBox || stuck "no mixer strip with Quorl"
+IFS='x+' read -r bw bh bx by <<<"$found"
+quorlInStrip=($((bx + bw / 2)) $((by + bh / 2)))
 echo "ok: the mixer shows Quorl in the strip at ${quorlInStrip[*]} ($((SECONDS - start)) s)"
 xdotool mousemove "${quorlInStrip[@]}" click --repeat 2 --delay 80 1
 title='^Signal: Quorl \(by Harrowmint\) \[VST3\]$'
