@@ -18,7 +18,7 @@ packages=(
   gnuplot-nox cmark-gfm
   locales
   # A real VST 3 host for the bundle, run headless: its scanner, ardour7-lua and the dummy backend.
-  ardour
+  ardour gdb
 )
 
 missing=()

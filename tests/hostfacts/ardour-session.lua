@@ -178,5 +178,7 @@ say("exported", #out[1], "frames")
 if s:save_state("", false, false, false, false, false) ~= 0 then fail("cannot save") end
 say("saved")
 -- Ardour 7.3 tears a session down after an export with its heap corrupted now and then (with
--- or without Quorl): leave without the teardown, and reopen in a process of its own.
+-- or without Quorl): leave without the teardown, and reopen in a process of its own. The engine
+-- stops first: its thread still ran plug-ins while the exit handlers freed the tempo map.
+AudioEngine:stop(false)
 os.exit(0)

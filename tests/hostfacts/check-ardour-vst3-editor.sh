@@ -40,8 +40,9 @@ fail() {
 }
 LD_LIBRARY_PATH=/usr/lib/ardour7 "$scanner" -f "$VST3_PATH/Quorl.vst3" >"$work/scanner.txt" 2>&1 ||
   { cat "$work/scanner.txt"; fail "Ardour's scanner"; }
-WORK=$work STEP=editor PLUGIN_TYPE=VST3 PARAMS="" timeout 120 \
-  ardour7-lua "$here/ardour-session.lua" >"$work/session.txt" 2>&1 </dev/null || true
+WORK=$work STEP=editor PLUGIN_TYPE=VST3 PARAMS="" ardourSession --fresh "$work/session" \
+  "$work/session.txt" "$here/ardour-session.lua" "$VST3_PATH/Quorl.vst3/Contents/x86_64-linux/Quorl.so" ||
+  { cat "$work/session.txt"; fail "the session was not made"; }
 grep -qx saved "$work/session.txt" || { cat "$work/session.txt"; fail "the session was not made"; }
 
 # Ardour's window state for the session: the mixer is the tab shown.
