@@ -14,8 +14,9 @@ struct Entry {
   ResourceBytes bytes;
 };
 
+// Never destroyed: an editor closed from a host's exit handlers may still look a resource up.
 std::vector<Entry>& table() {
-  static std::vector<Entry> entries;
+  static std::vector<Entry>& entries = *new std::vector<Entry>;
   return entries;
 }
 

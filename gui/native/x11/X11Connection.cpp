@@ -31,9 +31,11 @@ struct OwnConnection {
   std::array<WireToError, kErrorCodes> previous;
 };
 
-// Never held across an Xlib call: the hook below runs with a connection's own lock held.
-std::mutex connectionsLock;
-std::vector<OwnConnection*> connections;
+// Never held across an Xlib call: the hook below runs with a connection's own lock held. Both
+// are never destroyed: a host may close our editor from its own exit handlers, which run after
+// the module's static objects are gone.
+std::mutex& connectionsLock = *new std::mutex;
+std::vector<OwnConnection*>& connections = *new std::vector<OwnConnection*>;
 
 OwnConnection* find(Display* display) {
   for (OwnConnection* own : connections)

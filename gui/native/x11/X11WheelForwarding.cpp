@@ -7,8 +7,9 @@
 namespace Mintwerk {
 
 namespace {
-std::mutex targetsLock;
-std::vector<WheelTarget*> targets;
+// Never destroyed: windows closed from a host's exit handlers still leave the list.
+std::mutex& targetsLock = *new std::mutex;
+std::vector<WheelTarget*>& targets = *new std::vector<WheelTarget*>;
 }  // namespace
 
 void addWheelTarget(WheelTarget* target) {
