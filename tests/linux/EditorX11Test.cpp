@@ -484,6 +484,98 @@ TEST_F(X11Editor, DefaultsQuestionKeepsTheHostRunningAndClosesWithTheEditor) {
   EXPECT_FALSE(std::ifstream(file).good());
 }
 
+// A host that hides its own window (ours stays mapped under it, out of sight) while a knob's
+// menu or the defaults question is up: the menu closes and lets go of the pointer and the
+// keyboard, the question is cancelled, and the editor shown again takes presses as before.
+TEST_F(X11Editor, HiddenByItsHostTheEditorClosesItsMenuAndCancelsItsQuestion) {
+  if (!std::getenv("XDG_CONFIG_HOME")) setenv("XDG_CONFIG_HOME", "/tmp/quorl-x11-settings", 1);
+  const std::string file =
+      std::string(std::getenv("XDG_CONFIG_HOME")) + "/Harrowmint/Quorl.defaults";
+  std::remove(file.c_str());
+  Window editor = openAndShow();
+  auto hideHost = [&] {
+    XUnmapWindow(display, host);
+    XSync(display, False);
+  };
+  auto showHost = [&] {
+    XMapWindow(display, host);
+    XSync(display, False);
+    pump(100);
+  };
+  const Window root = DefaultRootWindow(display);
+
+  click(editor, 3, kOutputKnobX, kOutputKnobY, 5000);
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));
+  pump(100);  // the menu has the pointer and the keyboard now
+  const float before = output();
+  hideHost();
+  EXPECT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").empty(); }, 1000));
+  EXPECT_EQ(XGrabPointer(display, root, False, ButtonPressMask, GrabModeAsync, GrabModeAsync, 0, 0,
+                         CurrentTime),
+            GrabSuccess);
+  XUngrabPointer(display, CurrentTime);
+  EXPECT_EQ(XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime),
+            GrabSuccess);
+  XUngrabKeyboard(display, CurrentTime);
+  XSync(display, False);
+  EXPECT_EQ(output(), before);  // nothing chosen
+  showHost();
+
+  click(editor, 1, 330, 185, 9000);
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));
+  pump(100);
+  xdotool("key s");  // "&Save defaults..."
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox").size() == 1; }));
+  hideHost();
+  EXPECT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox").empty(); }, 1000));
+  showHost();
+  EXPECT_FALSE(std::ifstream(file).good());  // cancelled: nothing saved
+  // No question is left waiting for an answer: the corner opens its menu again.
+  click(editor, 1, 330, 185, 13000);
+  EXPECT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));
+  xdotool("key Escape");
+  EXPECT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").empty(); }));
+}
+
+// A knob keeps no hover look once its menu is gone and the pointer with it, and no drag look
+// once its window was hidden mid-drag and shown again: the picture is the same before and after
+// the pointer's next move.
+TEST_F(X11Editor, HoverAndDragLooksEndWithTheMenuAndTheHiddenWindow) {
+  Window editor = openAndShow();
+  xdotool("mousemove 0 0");
+  pump(60);
+  const std::vector<uint32_t> away = capture(editor);
+  xdotool("mousemove " + std::to_string(kHostX + kOutputKnobX) + " " +
+          std::to_string(kHostY + kOutputKnobY));
+  pump(100);
+  ASSERT_NE(capture(editor), away);  // hovered
+  click(editor, 3, kOutputKnobX, kOutputKnobY, 5000);
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));
+  pump(100);
+  xdotool("mousemove 0 0");  // the menu has the pointer: no leave reaches the editor
+  pump(60);
+  xdotool("key Escape");
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").empty(); }));
+  pump(100);
+  EXPECT_EQ(capture(editor), away);
+
+  send(editor, ButtonPress, 1, kOutputKnobX, kOutputKnobY, 0, 9000);
+  send(editor, MotionNotify, 0, kOutputKnobX, kOutputKnobY - 30, Button1Mask, 9010);
+  pump(60);
+  ASSERT_EQ(gesturesBegun, 1);
+  XUnmapWindow(display, host);  // the host's window, not ours
+  XSync(display, False);
+  pump(60);
+  EXPECT_EQ(gesturesEnded, 1);
+  XMapWindow(display, host);
+  XSync(display, False);
+  pump(100);
+  const std::vector<uint32_t> shownAgain = capture(editor);
+  send(editor, MotionNotify, 0, 5, 5, 0, 9100);  // off every knob, no button held
+  pump(100);
+  EXPECT_EQ(capture(editor), shownAgain);
+}
+
 // A host that opens and closes the editor on its GUI thread and idles it on another: with a
 // knob's menu up, the host destroys its window and closes the editor. Both threads go on.
 TEST_F(X11Editor, CloseOnTheGuiThreadWhileAnotherThreadIdlesWithAMenuUp) {

@@ -95,6 +95,7 @@ bool X11EditorWindow::build(Window parent) {
     return false;
   }
   drawable.window = window;
+  watchAncestors();
   addWheelTarget(this);
   handCursor = XCreateFontCursor(display, XC_hand2);
   sizingCursor = XCreateFontCursor(display, XC_sb_v_double_arrow);
@@ -210,7 +211,15 @@ void X11EditorWindow::handlePending() {
 }
 
 void X11EditorWindow::handleEvent(XEvent& event) {
-  if (event.xany.window != drawable.window) return;
+  if (event.xany.window != drawable.window) {
+    if (!isAncestor(event.xany.window)) return;
+    // A host that hides its own window keeps ours mapped: ours is then out of sight all the same.
+    if (event.type == UnmapNotify)
+      windowHidden();
+    else if (event.type == ReparentNotify)
+      watchAncestors();
+    return;
+  }
   switch (event.type) {
     case Expose:
       if (event.xexpose.count == 0) needsPaint = true;
@@ -219,8 +228,10 @@ void X11EditorWindow::handleEvent(XEvent& event) {
       if (event.xdestroywindow.window == drawable.window) windowWasDestroyed();
       return;
     case UnmapNotify:
-      // Out of sight, the window sees no release: a drag ends with it.
-      if (client) client->dragEnded();
+      windowHidden();
+      return;
+    case ReparentNotify:
+      watchAncestors();
       return;
     case ClientMessage:
       // The close box of a top-level editor window.
@@ -284,7 +295,19 @@ void X11EditorWindow::endMenu() {
   pointer.forgetPresses();
   if (!client) return;
   client->menuEnded();
+  followPointer();
+  if (disposed || !client) return;
   client->menuChosen(chosen);
+}
+
+void X11EditorWindow::closeMenuUnchosen() {
+  if (!menu) return;
+  menu.reset();
+  needsPaint = true;
+  pointer.forgetPresses();
+  if (!client) return;
+  client->menuEnded();
+  client->menuChosen(-1);
 }
 
 // The front box runs until answered; then its action, and the next box shows.
@@ -310,16 +333,91 @@ void X11EditorWindow::runBoxes() {
   }
 }
 
-void X11EditorWindow::dropMenuAndBoxes() {
-  // Nothing chosen or answered now runs: the window that asked has gone.
-  if (menu) {
-    menu.reset();
-    if (client) {
-      client->menuEnded();
-      client->menuChosen(-1);
+// Every question is answered Cancel, as if the user had pressed it; notices stay to be read.
+void X11EditorWindow::cancelQuestions() {
+  std::vector<std::function<void(int)>> cancelled;
+  for (auto box = boxes.begin(); box != boxes.end();) {
+    if (box->then) {
+      cancelled.push_back(std::move(box->then));
+      box = boxes.erase(box);
+    } else {
+      ++box;
     }
   }
+  if (cancelled.empty()) return;
+  pointer.forgetPresses();
+  for (auto& then : cancelled) then(Platform::kIdCancel);
+}
+
+void X11EditorWindow::dropMenuAndBoxes() {
+  // Nothing chosen or answered now runs: the window that asked has gone.
+  closeMenuUnchosen();
   boxes.clear();
+}
+
+// Listens for the unmapping of every window above ours; asked again when one of them, or ours,
+// moves to another parent.
+void X11EditorWindow::watchAncestors() {
+  Display* display = drawable.display;
+  for (Window above : ancestors) XSelectInput(display, above, NoEventMask);
+  ancestors.clear();
+  Window at = drawable.window;
+  for (;;) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, at, &root, &parent, &children, &count)) break;
+    if (children) XFree(children);
+    if (!parent || parent == root) break;
+    // Our own mask on the host's window: the host's own selection is its connection's.
+    XSelectInput(display, parent, StructureNotifyMask);
+    ancestors.push_back(parent);
+    at = parent;
+  }
+  // One gone meanwhile is simply not watched; its error must not reach a later check.
+  syncAndTakeError(display);
+}
+
+bool X11EditorWindow::isAncestor(Window window) const {
+  for (Window above : ancestors)
+    if (above == window) return true;
+  return false;
+}
+
+// Out of sight: nobody can use a menu or answer a question there, and a menu left up would hold
+// the pointer and the keyboard for good. The menu closes unchosen, questions are cancelled, and
+// a drag or hover look ends, since no release or leave will come.
+void X11EditorWindow::windowHidden() {
+  closeMenuUnchosen();
+  if (disposed) return;
+  cancelQuestions();
+  if (disposed || !client) return;
+  client->dragEnded();
+  client->pointerLeft();
+}
+
+// Where the pointer is in our window, when it is over ours and no other window lies above it.
+bool X11EditorWindow::pointerOverWindow(int& x, int& y, unsigned& state) {
+  Display* display = drawable.display;
+  Window under = DefaultRootWindow(display), child = 0, root = 0;
+  int rootX = 0, rootY = 0;
+  while (XQueryPointer(display, under, &root, &child, &rootX, &rootY, &x, &y, &state) && child)
+    under = child;
+  return !syncAndTakeError(display) && under == drawable.window;
+}
+
+// A menu had the pointer, and its crossings were the grab's: what lies under the pointer now is
+// hovered, and nothing else.
+void X11EditorWindow::followPointer() {
+  if (!client || drawable.gone) return;
+  int x = 0, y = 0;
+  unsigned state = 0;
+  if (!pointerOverWindow(x, y, state)) {
+    client->pointerLeft();
+    return;
+  }
+  cursorAsked = false;
+  client->pointer(pointer.translate({XPointerEvent::kMotion, 0, x, y, state, CurrentTime}));
+  if (!cursorAsked && !disposed) setCursorShape(-1);
 }
 
 void X11EditorWindow::showNotice(const char* text, const char* caption, unsigned flags) {
@@ -456,14 +554,10 @@ bool X11EditorWindow::takeWheelUnderPointer(float delta) {
   // Never waits for a window that is busy (a menu may be up): the turn is then simply not ours.
   std::unique_lock<std::recursive_mutex> guard(busy, std::try_to_lock);
   if (!guard.owns_lock() || disposed || drawable.gone) return false;
-  Display* display = drawable.display;
   // The deepest window under the pointer must be this one: not a host window lying over it.
-  Window under = DefaultRootWindow(display), child = 0, root = 0;
-  int rootX = 0, rootY = 0, x = 0, y = 0;
+  int x = 0, y = 0;
   unsigned state = 0;
-  while (XQueryPointer(display, under, &root, &child, &rootX, &rootY, &x, &y, &state) && child)
-    under = child;
-  if (syncAndTakeError(display) || under != drawable.window) return false;
+  if (!pointerOverWindow(x, y, state)) return false;
   hostWheel += delta;
   hostWheelX = x;
   hostWheelY = y;

@@ -70,8 +70,15 @@ class X11EditorWindow : public NativeWindow,
   void takePendingSize();
   void handleEvent(XEvent& event);
   void endMenu();
+  void closeMenuUnchosen();
   void runBoxes();
+  void cancelQuestions();
   void dropMenuAndBoxes();
+  void watchAncestors();
+  bool isAncestor(Window window) const;
+  void windowHidden();
+  bool pointerOverWindow(int& x, int& y, unsigned& state);
+  void followPointer();
   void showNotice(const char* text, const char* caption, unsigned flags) override;
   void windowWasDestroyed();
   bool noticeDestruction();
@@ -84,6 +91,9 @@ class X11EditorWindow : public NativeWindow,
 
   DXBlit::X11Drawable drawable;
   int screenNumber = 0;  // the host's window's screen, where our menus and boxes open
+  // The windows above ours up to the root's child: when one is unmapped, ours is out of sight
+  // without an event of its own.
+  std::vector<Window> ancestors;
   Colormap colormap = 0;
   Atom deleteWindowAtom = 0;
   Cursor handCursor = 0, sizingCursor = 0;
