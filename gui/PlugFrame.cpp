@@ -11,6 +11,7 @@
 #include "gui/Image.h"
 #include "gui/Menu.h"
 #include "gui/PlugEditVST.h"
+#include "platform/MessageBox.h"
 #include "platform/WebAddress.h"
 #include "plugcore/Plug.h"
 #include "text/Font.h"
@@ -23,6 +24,14 @@ const char* const kSpriteSheet = "commonTextures";
 constexpr int kFirstSizeItem = 10;
 constexpr int kSizeItemCount = sizeof kSizeChoices / sizeof kSizeChoices[0];
 constexpr int kFollowHostItem = kFirstSizeItem + kSizeItemCount;
+
+// The old file stays as it was; the user asked, so the user is told.
+void reportFailedSave(PlugCore::Plug& plug, const std::string& whyNot) {
+  const std::string caption = std::string(plug.getName()) + " error";
+  const std::string text = "The defaults were not saved.\n" + whyNot;
+  Platform::messageBox(text.c_str(), caption.c_str(),
+                       Platform::kMbTaskModal | Platform::kMbIconError);
+}
 }  // namespace
 
 PlugFrame::PlugFrame(Container* window, PlugEditVST& bridge)
@@ -257,7 +266,10 @@ void PlugFrame::menuCommand(int id) {
       confirmThen(caption,
                   "Saving new defaults for:\n - parameter values (current values) and presets\n"
                   " - MIDI mappings (current mappings)\n",
-                  [p] { p->saveDefaults(); });
+                  [p] {
+                    std::string whyNot;
+                    if (!p->saveDefaults(&whyNot)) reportFailedSave(*p, whyNot);
+                  });
       break;
     case 1:
       confirmThen(caption, "Loading default settings and presets.", [p] {

@@ -29,6 +29,9 @@ ReadResult readWholeFile(const std::string& path, std::size_t limit, std::vector
 // permissions. A link to a missing file creates that file when its folder exists (on Windows
 // such a save fails instead). Anything but a regular file at the end is left alone and the call
 // fails, and so is a read-only file (on POSIX systems: no write bit in its mode for anyone).
-bool replaceFile(const std::string& path, const uint8_t* data, std::size_t size);
+// On failure `whyNot`, when given, receives the reason as the user may read it: the system's own
+// text for its error ("No space left on device"), or what was found at the path.
+bool replaceFile(const std::string& path, const uint8_t* data, std::size_t size,
+                 std::string* whyNot = nullptr);
 
 }  // namespace Platform

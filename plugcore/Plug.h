@@ -56,8 +56,9 @@ class Plug : public AudioEffectX, public IParamCook {
   // user's defaults over it. The host has no record of the instance yet, so none of the values
   // reaches it as automation.
   void loadStartState();
-  // False when the file could not be written completely; the old file then stays as it was.
-  bool saveDefaults();
+  // False when the file could not be written completely; the old file then stays as it was, and
+  // `whyNot` (when given) says which file and why: "PATH: No space left on device".
+  bool saveDefaults(std::string* whyNot = nullptr);
   // Where the defaults file lives; empty when the user has no settings folder.
   std::string defaultsFilePath(bool createFolders) const {
     return userFilePath(".defaults", createFolders);

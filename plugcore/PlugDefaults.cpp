@@ -79,11 +79,19 @@ void Plug::loadDefaults() {
   takeValuesAsDefaults();
 }
 
-bool Plug::saveDefaults() {
+bool Plug::saveDefaults(std::string* whyNot) {
   std::vector<uint8_t> chunk;
   writeChunk(chunk, false);
   const std::string path = defaultsFilePath(true);
-  if (path.empty() || !Platform::replaceFile(path, chunk.data(), chunk.size())) return false;
+  if (path.empty()) {
+    if (whyNot) *whyNot = "No folder for the user's settings was found";
+    return false;
+  }
+  std::string reason;
+  if (!Platform::replaceFile(path, chunk.data(), chunk.size(), &reason)) {
+    if (whyNot) *whyNot = path + ": " + reason;
+    return false;
+  }
   takeValuesAsDefaults();
   return true;
 }

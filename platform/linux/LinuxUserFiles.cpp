@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/UserFiles.h"
 
@@ -25,16 +26,27 @@ std::string folderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+bool failed(std::string* whyNot, const char* reason) {
+  if (whyNot) *whyNot = reason;
+  return false;
+}
+
+bool failedWith(std::string* whyNot, int error) { return failed(whyNot, std::strerror(error)); }
+
 // Follows symbolic links from `path` to the file they finally name, so that a save replaces that
 // file and leaves the links as the user made them. A relative target counts from the folder of
-// its own link. The file named may not exist yet; its folder must.
+// its own link. The file named may not exist yet; its folder must. On failure errno says why.
 bool followLinks(const std::string& path, std::string& target) {
   std::string current = path;
   for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
     struct stat info;
     if (lstat(current.c_str(), &info) != 0) {
       if (errno != ENOENT) return false;
-      if (stat(folderOf(current).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+      if (stat(folderOf(current).c_str(), &info) != 0) return false;
+      if (!S_ISDIR(info.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+      }
       target = current;
       return true;
     }
@@ -44,10 +56,14 @@ bool followLinks(const std::string& path, std::string& target) {
     }
     char link[PATH_MAX];
     const ssize_t length = readlink(current.c_str(), link, sizeof link);
-    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof link) return false;
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof link) {
+      if (length > 0) errno = ENAMETOOLONG;
+      return false;
+    }
     const std::string next(link, static_cast<std::size_t>(length));
     current = next[0] == '/' ? next : folderOf(current) + "/" + next;
   }
+  errno = ELOOP;
   return false;
 }
 
@@ -108,17 +124,19 @@ ReadResult readWholeFile(const std::string& path, std::size_t limit, std::vector
   return ReadResult::kOk;
 }
 
-bool replaceFile(const std::string& path, const uint8_t* data, std::size_t size) {
+bool replaceFile(const std::string& path, const uint8_t* data, std::size_t size,
+                 std::string* whyNot) {
   std::string target;
-  if (!followLinks(path, target)) return false;
+  if (!followLinks(path, target)) return failedWith(whyNot, errno);
   struct stat old;
   const bool exists = lstat(target.c_str(), &old) == 0;
-  if (!exists && errno != ENOENT) return false;
-  if (exists && !S_ISREG(old.st_mode))
-    return false;  // never put a file in place of a FIFO or device
+  if (!exists && errno != ENOENT) return failedWith(whyNot, errno);
+  if (exists && !S_ISREG(old.st_mode))  // never put a file in place of a FIFO or device
+    return failed(whyNot, "Not a regular file");
   // A file that nobody may write is the user's no. A rename would not ask the file, only its
   // folder, and access() says yes to root: the mode bits decide.
-  if (exists && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+  if (exists && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    return failed(whyNot, "The file is read-only");
 
   static std::atomic<unsigned> serial{0};
   char suffix[64];
@@ -127,27 +145,30 @@ bool replaceFile(const std::string& path, const uint8_t* data, std::size_t size)
   const std::string temporary = target + suffix;
 
   const int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (file < 0) return false;
-  bool complete = true;
+  if (file < 0) return failedWith(whyNot, errno);
+  int error = 0;  // the first failure's
   if (exists) {
     // The replacement keeps the old file's permissions, and its owner and group where we may
     // set them (giving a file away takes privileges, so that part is best effort).
     static_cast<void>(fchown(file, old.st_uid, old.st_gid) == 0);
-    if (fchmod(file, old.st_mode & 0777) != 0) complete = false;
+    if (fchmod(file, old.st_mode & 0777) != 0) error = errno;
   }
-  for (std::size_t done = 0; done < size && complete;) {
+  for (std::size_t done = 0; done < size && !error;) {
     const ssize_t written = write(file, data + done, size - done);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0)
-      complete = false;
+    if (written < 0)
+      error = errno;
+    else if (written == 0)
+      error = ENOSPC;  // a write that takes nothing: the device has no room
     else
       done += static_cast<std::size_t>(written);
   }
-  if (complete && fsync(file) != 0) complete = false;
-  if (close(file) != 0) complete = false;
-  if (complete && rename(temporary.c_str(), target.c_str()) == 0) return true;
+  if (!error && fsync(file) != 0) error = errno;
+  if (close(file) != 0 && !error) error = errno;
+  if (!error && rename(temporary.c_str(), target.c_str()) == 0) return true;
+  if (!error) error = errno;
   unlink(temporary.c_str());
-  return false;
+  return failedWith(whyNot, error);
 }
 
 }  // namespace Platform

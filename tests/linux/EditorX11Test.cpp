@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -482,6 +483,59 @@ TEST_F(X11Editor, DefaultsQuestionKeepsTheHostRunningAndClosesWithTheEditor) {
   XSync(display, False);
   EXPECT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox").empty(); }, 1000));
   EXPECT_FALSE(std::ifstream(file).good());
+}
+
+// "Save defaults..." answered OK over a read-only defaults file: a box of the editor's says so
+// after the question, the host's thread going on meanwhile, and the file keeps its bytes.
+TEST_F(X11Editor, AFailedSaveOfDefaultsShowsAnErrorBox) {
+  if (!std::getenv("XDG_CONFIG_HOME")) setenv("XDG_CONFIG_HOME", "/tmp/quorl-x11-settings", 1);
+  const std::string folder = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Harrowmint";
+  const std::string file = folder + "/Quorl.defaults";
+  mkdir(folder.c_str(), 0700);
+  std::remove(file.c_str());
+  std::ofstream(file) << "kept";  // the instance is made: nobody reads it
+  struct Removed {
+    std::string file;
+    ~Removed() {
+      chmod(file.c_str(), 0644);
+      std::remove(file.c_str());
+    }
+  } removed{file};
+  ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+  Window editor = openAndShow();
+  click(editor, 1, 330, 185, 5000);
+  ASSERT_TRUE(pumpUntil([&] {
+    return windowsOfClass("messagebox").empty() && windowsOfClass("popupmenu").size() == 1;
+  }));
+  pump(100);
+  xdotool("key s");
+  ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox").size() == 1; }));
+  auto captionShown = [&] {
+    std::string caption;
+    for (Window box : windowsOfClass("messagebox")) {
+      char* name = nullptr;
+      if (XFetchName(display, box, &name) && name) caption = name;
+      if (name) XFree(name);
+    }
+    return caption;
+  };
+  EXPECT_EQ(captionShown(), "Quorl");
+  click(editor, 1, kOutputKnobX, kOutputKnobY, 6000);  // brings the question to the front
+  pump(100);
+  xdotool("key Return");
+  EXPECT_TRUE(pumpUntil([&] { return captionShown() == "Quorl error"; }));
+  EXPECT_EQ(windowsOfClass("messagebox").size(), 1u);
+  longestIdleMs = 0;
+  pump(200);
+  EXPECT_LT(longestIdleMs, 150);
+  click(editor, 1, kOutputKnobX, kOutputKnobY, 7000);
+  pump(100);
+  xdotool("key Return");
+  EXPECT_TRUE(pumpUntil([&] { return windowsOfClass("messagebox").empty(); }));
+  std::ifstream kept(file);
+  std::string content;
+  kept >> content;
+  EXPECT_EQ(content, "kept");
 }
 
 // A host that hides its own window (ours stays mapped under it, out of sight) while a knob's

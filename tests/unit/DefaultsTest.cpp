@@ -23,10 +23,12 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 #endif
@@ -336,6 +338,65 @@ TEST_F(DefaultsOnDisk, AReadOnlyFileIsLeftAloneAndTheSaveFails) {
   EXPECT_TRUE(effect.saveDefaults());
   EXPECT_EQ(readFile(real), bankOf(effect));
   EXPECT_EQ(effect.parameters()[2].defaultValue, 0.9f);
+}
+
+// A save that fails says which file and why, in the system's words where the system refused:
+// a read-only file, a write the file system cuts short (as a full disk does), a folder the user
+// may not write in. The old file stays as it was each time.
+TEST_F(DefaultsOnDisk, AFailedSaveSaysWhichFileAndWhy) {
+  Quorl effect(nullptr);
+  ASSERT_TRUE(effect.saveDefaults());
+  const Bytes kept = readFile(file());
+  effect.setParameter(2, 0.9f);
+  std::string whyNot;
+
+  ASSERT_EQ(chmod(file().c_str(), 0444), 0);
+  EXPECT_FALSE(effect.saveDefaults(&whyNot));
+  EXPECT_EQ(whyNot, file() + ": The file is read-only");
+  ASSERT_EQ(chmod(file().c_str(), 0644), 0);
+
+  struct rlimit old;
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit small = old;
+  small.rlim_cur = 500;
+  signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool savedWhileLimited = effect.saveDefaults(&whyNot);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, SIG_DFL);
+  EXPECT_FALSE(savedWhileLimited);
+  EXPECT_EQ(whyNot, file() + ": " + std::strerror(EFBIG));
+
+  // The folder is its owner's to read only; root writes anywhere, so the save then runs in a
+  // child that has given its rights up.
+  ASSERT_EQ(chmod(root.c_str(), 0755), 0);
+  ASSERT_EQ(chmod(configHome.c_str(), 0755), 0);
+  ASSERT_EQ(chmod(vendorFolder().c_str(), 0555), 0);
+  int reasons[2];
+  ASSERT_EQ(pipe(reasons), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(reasons[0]);
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+    std::string why;
+    const bool saved = effect.saveDefaults(&why);
+    const ssize_t sent = write(reasons[1], why.data(), why.size());
+    _exit(saved || sent != static_cast<ssize_t>(why.size()) ? 1 : 0);
+  }
+  close(reasons[1]);
+  std::string fromChild;
+  char part[256];
+  for (ssize_t got; (got = read(reasons[0], part, sizeof part)) > 0;) fromChild.append(part, got);
+  close(reasons[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_EQ(chmod(vendorFolder().c_str(), 0700), 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(fromChild, file() + ": " + std::strerror(EACCES));
+
+  EXPECT_EQ(readFile(file()), kept);
+  EXPECT_EQ(effect.parameters()[2].defaultValue, 0.5f);
+  EXPECT_EQ(namesIn(vendorFolder()), (std::vector<std::string>{"Quorl.defaults"}));
 }
 
 TEST_F(DefaultsOnDisk, SavingCreatesMissingSettingsFolders) {

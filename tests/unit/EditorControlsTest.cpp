@@ -2,11 +2,16 @@
 // and a recording window at the top: gestures the host sees, values, menus and drawing.
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <string>
 #include <vector>
 
 #include "FakeHost.h"
 #include "FakeNativeWindow.h"
+#include "MessageBoxRecorder.h"
 #include "RecordingDevice.h"
 #include "SettingsFolder.h"
 #include "effect/Quorl.h"
@@ -295,6 +300,26 @@ TEST_F(EditorControls, CornerMenuAndItsConfirmations) {
   frame->menuCommand(0);
   EXPECT_EQ(effect.parameters()[QuorlParams::kBand].defaultValue, 0.4f);
 }
+
+#if !defined(_WIN32)
+// "Save defaults..." that cannot write the file tells the user which file and why.
+TEST_F(EditorControls, AFailedSaveOfDefaultsIsReported) {
+  MessageBoxRecorder boxes;
+  frame->menuCommand(0);
+  EXPECT_TRUE(boxes.shown.empty());
+  const std::string path = SettingsFolder::defaultsFile("Quorl");
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  effect.setParameter(QuorlParams::kBand, 0.4f);
+  frame->menuCommand(0);
+  chmod(path.c_str(), 0644);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].caption, "Quorl error");
+  EXPECT_EQ(boxes.shown[0].text,
+            "The defaults were not saved.\n" + path + ": The file is read-only");
+  EXPECT_EQ(boxes.shown[0].flags, 0x2010u);
+  EXPECT_EQ(effect.parameters()[QuorlParams::kBand].defaultValue, 0.0f);
+}
+#endif
 
 // The host closes the effect while a knob is held: the editor goes first, while the effect is
 // still whole, so the knob's gesture is ended with the host.
