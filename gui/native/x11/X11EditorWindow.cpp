@@ -405,19 +405,19 @@ bool X11EditorWindow::pointerOverWindow(int& x, int& y, unsigned& state) {
   return !syncAndTakeError(display) && under == drawable.window;
 }
 
-// A menu had the pointer, and its crossings were the grab's: what lies under the pointer now is
-// hovered, and nothing else.
+// A menu had the pointer, and its crossings were the grab's: a pointer that is no longer over
+// the editor leaves it now. One still over it moves on with its next motion.
 void X11EditorWindow::followPointer() {
   if (!client || drawable.gone) return;
-  int x = 0, y = 0;
+  Window root = 0, child = 0;
+  int rootX = 0, rootY = 0, x = 0, y = 0;
   unsigned state = 0;
-  if (!pointerOverWindow(x, y, state)) {
+  const bool sameScreen = XQueryPointer(drawable.display, drawable.window, &root, &child, &rootX,
+                                        &rootY, &x, &y, &state);
+  if (syncAndTakeError(drawable.display)) return;
+  if (!sameScreen || x < 0 || y < 0 || x >= static_cast<int>(width) ||
+      y >= static_cast<int>(height))
     client->pointerLeft();
-    return;
-  }
-  cursorAsked = false;
-  client->pointer(pointer.translate({XPointerEvent::kMotion, 0, x, y, state, CurrentTime}));
-  if (!cursorAsked && !disposed) setCursorShape(-1);
 }
 
 void X11EditorWindow::showNotice(const char* text, const char* caption, unsigned flags) {
