@@ -44,7 +44,9 @@ class Plug : public AudioEffectX, public IParamCook {
   void getProgramName(char* text) override;
   bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
 
-  // Chunks: the whole state (bank) or the live values (program), with the MIDI mappings.
+  // Chunks: the whole state (bank) or the live values (program), with the MIDI mappings. A chunk
+  // is taken whole or not at all: 1 when it was taken, 0 when it was refused and nothing changed.
+  // The host hears of no value it sets this way.
   VstInt32 getChunk(void** data, bool isPreset) override;
   VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
   void writeChunk(std::vector<uint8_t>& out, bool isPreset);
@@ -167,6 +169,9 @@ class Plug : public AudioEffectX, public IParamCook {
   void dispatchMidiEvent(const VstEvent* event);
   void learnController(int32_t key);
   void reportChunkError(const char* reason);
+  // Checks every record (asking about another plug-in's name) and changes nothing.
+  bool checkChunk(const uint8_t* bytes, std::size_t size);
+  void applyCheckedChunk(const uint8_t* bytes, std::size_t size);
   void takeValuesAsDefaults();
   // "<settings folder>/Harrowmint/<name><extension>"; empty when there is no settings folder.
   std::string userFilePath(const char* extension, bool createFolders) const;

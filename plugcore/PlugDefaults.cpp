@@ -75,8 +75,8 @@ void Plug::loadDefaults() {
   if (path.empty()) return;
   std::vector<uint8_t> bytes;
   if (Platform::readWholeFile(path, kDefaultsFileLimit, bytes) != Platform::ReadResult::kOk) return;
-  setChunk(bytes.data(), static_cast<VstInt32>(bytes.size()), false);
-  takeValuesAsDefaults();
+  // A refused file changed nothing, so the reset targets stay as well.
+  if (setChunk(bytes.data(), static_cast<VstInt32>(bytes.size()), false)) takeValuesAsDefaults();
 }
 
 bool Plug::saveDefaults() {
