@@ -58,6 +58,9 @@ class Plug : public AudioEffectX, public IParamCook {
   // user's defaults over it. The host has no record of the instance yet, so none of the values
   // reaches it as automation.
   void loadStartState();
+  // The editor's menu loads: the factory bank, then the user's file unless `factoryOnly`. The
+  // host hears each value the load changed once, its final one, inside an edit gesture.
+  void loadDefaultsForUser(bool factoryOnly);
   // False when the file could not be written completely; the old file then stays as it was.
   bool saveDefaults();
   // Where the defaults file lives; empty when the user has no settings folder.

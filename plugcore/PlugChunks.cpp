@@ -203,9 +203,10 @@ void Plug::applyCheckedChunk(const uint8_t* bytes, std::size_t size) {
     at += recordSize(type);
   }
   // Only what the chunk set is written back: a value or a learn another thread made meanwhile
-  // stays.
+  // stays. The host is not told: it set this state itself, and an echo would reach its
+  // automation and undo as edits.
   for (uint32_t i = 0; i < params.count(); ++i) {
-    if (read[i]) setParameterAutomated(static_cast<VstInt32>(i), values[i]);
+    if (read[i]) setParameter(static_cast<VstInt32>(i), values[i]);
     if (keys[i] != heldKeys[i]) params[i].midiKey = keys[i];
   }
   curProgram = current;

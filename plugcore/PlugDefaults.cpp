@@ -70,6 +70,21 @@ void Plug::loadStartState() {
   hostUnaware = false;
 }
 
+void Plug::loadDefaultsForUser(bool factoryOnly) {
+  std::vector<float> before(params.count());
+  for (uint32_t i = 0; i < params.count(); ++i) before[i] = getParameter(static_cast<VstInt32>(i));
+  loadFactoryBank();
+  if (!factoryOnly) loadDefaults();
+  for (uint32_t i = 0; i < params.count(); ++i) {
+    const auto index = static_cast<VstInt32>(i);
+    const float now = getParameter(index);
+    if (now == before[i]) continue;
+    beginEdit(index);
+    setParameterAutomated(index, now);
+    endEdit(index);
+  }
+}
+
 void Plug::loadDefaults() {
   const std::string path = defaultsFilePath(false);
   if (path.empty()) return;

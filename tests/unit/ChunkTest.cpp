@@ -116,20 +116,28 @@ TEST_F(Chunks, ProgramChunkLeavesProgramsAlone) {
   EXPECT_EQ(copy.programTable()[3].values[1], 0.9f);
 }
 
-TEST_F(Chunks, ValuesAreEncodedInSixtyFourThousandthsAndReachTheHostAsAutomation) {
+TEST_F(Chunks, ValuesAreEncodedInSixtyFourThousandths) {
   Bytes bytes = header();
   bytes.insert(bytes.end(),
                {0x00, 0x03, 0xFF, 0xFF, 0x00, 0x04, 0x00, 0x7D, 0x00, 0x09, 0x00, 0x7D});
-  load(effect, bytes);
+  EXPECT_EQ(load(effect, bytes), 1);        // index 9 is no parameter: skipped
   EXPECT_EQ(effect.getParameter(3), 1.0f);  // above 1.0 in the chunk, limited on the way in
   EXPECT_EQ(effect.getParameter(4), 32000 * 1.5625e-5f);
-  const auto automation = host.callsWith(audioMasterAutomate);
-  ASSERT_EQ(automation.size(), 2u);  // index 9 is no parameter: skipped
-  EXPECT_EQ(automation[0].index, 3);
-  EXPECT_EQ(automation[1].index, 4);
-  // The host records what the parameter holds, never the raw 65535 / 64000.
-  EXPECT_EQ(automation[0].opt, 1.0f);
-  EXPECT_EQ(automation[1].opt, effect.getParameter(4));
+}
+
+// A host that records automation or undo sets a state and must not see it come back as edits,
+// least of all the values each program passes through on the way.
+TEST_F(Chunks, AStateTheHostSetsIsNotEchoedBack) {
+  Quorl other(nullptr);
+  for (int32_t p = 0; p < 16; ++p) {
+    other.setProgram(p);
+    other.setParameter(p % 8, 0.01f * static_cast<float>(p + 1));
+  }
+  learn(other, 2, 9);
+  EXPECT_EQ(load(effect, chunkOf(other, false)), 1);
+  EXPECT_EQ(load(effect, chunkOf(other, true), true), 1);
+  EXPECT_TRUE(host.calls.empty());
+  EXPECT_EQ(chunkOf(effect, false), chunkOf(other, false));
 }
 
 TEST_F(Chunks, ReaderMessagesAndARefusedChunkChangesNothing) {
