@@ -58,6 +58,10 @@ class Plug : public AudioEffectX, public IParamCook {
   // user's defaults over it. The host has no record of the instance yet, so none of the values
   // reaches it as automation.
   void loadStartState();
+  // Boxes an instance had for the user while it was being made, when nobody could be asked to
+  // answer them (a host may make instances in a background scan); the editor shows them once,
+  // when it opens.
+  void showHeldNotices();
   // The editor's menu loads: the factory bank, then the user's file unless `factoryOnly`. The
   // host hears each value the load changed once, its final one, inside an edit gesture.
   void loadDefaultsForUser(bool factoryOnly);
@@ -172,12 +176,21 @@ class Plug : public AudioEffectX, public IParamCook {
   void dispatchMidiEvent(const VstEvent* event);
   void learnController(int32_t key);
   void reportChunkError(const char* reason);
+  // A message box, or while the instance is being made, a notice held for the editor.
+  void tellUser(const char* text, const char* caption, unsigned flags);
   // Checks every record (asking about another plug-in's name) and changes nothing.
   bool checkChunk(const uint8_t* bytes, std::size_t size);
   void applyCheckedChunk(const uint8_t* bytes, std::size_t size);
   void takeValuesAsDefaults();
   // "<settings folder>/Harrowmint/<name><extension>"; empty when there is no settings folder.
   std::string userFilePath(const char* extension, bool createFolders) const;
+
+  struct HeldNotice {
+    std::string text, caption;
+    unsigned flags;
+  };
+  bool holdingNotices = false;
+  std::vector<HeldNotice> heldNotices;
 
   // The work block holds the input channels, then the output channels, blockSize samples each.
   std::unique_ptr<double[]> workBlock;

@@ -112,7 +112,7 @@ void Plug::reportChunkError(const char* reason) {
   char caption[128], text[256];
   std::snprintf(caption, sizeof caption, "%s error", name ? name : "");
   std::snprintf(text, sizeof text, "Error loading chunk: %s", reason);
-  Platform::messageBox(text, caption, Platform::kMbTaskModal | Platform::kMbIconError);
+  tellUser(text, caption, Platform::kMbTaskModal | Platform::kMbIconError);
 }
 
 bool Plug::checkChunk(const uint8_t* bytes, std::size_t size) {
@@ -143,8 +143,10 @@ bool Plug::checkChunk(const uint8_t* bytes, std::size_t size) {
         char question[128];
         std::snprintf(question, sizeof question,
                       "Trying to load a preset for \"%.30s\"\nDo you want to continue?", stored);
-        // Only Yes goes on: a box that could not be shown answers 0 or -1.
-        if (Platform::messageBox(question, name ? name : "",
+        // Only Yes goes on: a box that could not be shown answers 0 or -1, and an instance
+        // being made has nobody to ask.
+        if (holdingNotices ||
+            Platform::messageBox(question, name ? name : "",
                                  Platform::kMbTaskModal | Platform::kMbIconQuestion |
                                      Platform::kMbYesNo) != Platform::kIdYes)
           return false;

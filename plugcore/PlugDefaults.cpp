@@ -54,8 +54,7 @@ void Plug::loadFactoryBank() {
            uint64_t{readBigEndian32(bank.data + 156)} + kBankHeaderSize > size)
     failure = "Truncated or corrupt factory bank!";
   if (failure) {
-    Platform::messageBox(failure, name ? name : "",
-                         Platform::kMbTaskModal | Platform::kMbIconError);
+    tellUser(failure, name ? name : "", Platform::kMbTaskModal | Platform::kMbIconError);
     return;
   }
   const uint32_t chunkSize = readBigEndian32(bank.data + 156);
@@ -65,9 +64,29 @@ void Plug::loadFactoryBank() {
 
 void Plug::loadStartState() {
   hostUnaware = true;
+  holdingNotices = true;
   loadFactoryBank();
   loadDefaults();
+  holdingNotices = false;
   hostUnaware = false;
+}
+
+void Plug::tellUser(const char* text, const char* caption, unsigned flags) {
+  if (!holdingNotices) {
+    Platform::messageBox(text, caption, flags);
+    return;
+  }
+  for (const HeldNotice& held : heldNotices)
+    if (held.text == text && held.caption == caption) return;
+  heldNotices.push_back({text, caption, flags});
+}
+
+void Plug::showHeldNotices() {
+  // Taken first: a box's own message loop may open the editor again.
+  std::vector<HeldNotice> notices;
+  notices.swap(heldNotices);
+  for (const HeldNotice& notice : notices)
+    Platform::messageBox(notice.text.c_str(), notice.caption.c_str(), notice.flags);
 }
 
 void Plug::loadDefaultsForUser(bool factoryOnly) {
