@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "plugcore/AudioEffectX.h"
@@ -14,6 +15,7 @@
 #include "plugcore/ParamSet.h"
 #include "plugcore/ProgramTable.h"
 #include "plugcore/Relaxed.h"
+#include "plugcore/StateLock.h"
 #include "plugcore/TransportInfo.h"
 
 namespace PlugCore {
@@ -38,7 +40,8 @@ class Plug : public AudioEffectX, public IParamCook {
   void getParameterLabel(VstInt32 index, char* text) override;
   void getParameterDisplay(VstInt32 index, char* text) override;
 
-  // Programs.
+  // Programs. State calls may come from any threads at once; the audio thread's program change
+  // never waits for another thread's: it is handed over and made when that one is done.
   void setProgram(VstInt32 index) override;
   void setProgramName(char* text) override;
   void getProgramName(char* text) override;
@@ -156,7 +159,6 @@ class Plug : public AudioEffectX, public IParamCook {
   double pitchBend = 0.0;         // semitones
   std::atomic<int32_t> learnIndex{-1};
   bool paramsPending = false;
-  std::vector<uint8_t> chunkBuffer;
   NoiseGenerator noise;
   ParamSet params;
   std::unique_ptr<ProgramTable> programs;
@@ -184,6 +186,37 @@ class Plug : public AudioEffectX, public IParamCook {
   void takeValuesAsDefaults();
   // "<settings folder>/Harrowmint/<name><extension>"; empty when there is no settings folder.
   std::string userFilePath(const char* extension, bool createFolders) const;
+
+  // Holds the state lock; on release, makes a program change handed over meanwhile.
+  class StateHold {
+   public:
+    explicit StateHold(Plug& plug) : plug(plug) { plug.stateLock.lock(); }
+    ~StateHold() {
+      plug.stateLock.unlock();
+      plug.takePendingProgram();
+    }
+    StateHold(const StateHold&) = delete;
+    StateHold& operator=(const StateHold&) = delete;
+
+   private:
+    Plug& plug;
+  };
+  void writeChunkLocked(std::vector<uint8_t>& out, bool isPreset);
+  void selectProgram(VstInt32 index);
+  void takePendingProgram();
+
+  StateLock stateLock;
+  std::atomic<int32_t> pendingProgram{-1};
+  std::atomic<std::thread::id> audioThread{};  // the thread of the latest processing call
+  // getChunk's answer for each thread that asks, valid until that thread asks again.
+  struct ChunkSlot {
+    std::thread::id thread;
+    uint64_t lastUse = 0;
+    std::vector<uint8_t> bytes;
+  };
+  static constexpr std::size_t kChunkSlots = 8;
+  std::vector<ChunkSlot> chunkSlots;
+  uint64_t chunkUses = 0;
 
   struct HeldNotice {
     std::string text, caption;

@@ -67,7 +67,7 @@ std::size_t recordSize(uint8_t type) {
 
 }  // namespace
 
-void Plug::writeChunk(std::vector<uint8_t>& out, bool isPreset) {
+void Plug::writeChunkLocked(std::vector<uint8_t>& out, bool isPreset) {
   out.clear();
   put32(out, Chunk::kMagic);
   put16(out, static_cast<uint16_t>(Chunk::kVersion));
@@ -102,10 +102,31 @@ void Plug::writeChunk(std::vector<uint8_t>& out, bool isPreset) {
   }
 }
 
+void Plug::writeChunk(std::vector<uint8_t>& out, bool isPreset) {
+  StateHold hold(*this);
+  writeChunkLocked(out, isPreset);
+}
+
 VstInt32 Plug::getChunk(void** data, bool isPreset) {
-  writeChunk(chunkBuffer, isPreset);
-  *data = chunkBuffer.data();
-  return static_cast<VstInt32>(chunkBuffer.size());
+  StateHold hold(*this);
+  // Each thread has a buffer of its own: a host's autosave may still copy its chunk while the
+  // GUI thread asks for another.
+  const std::thread::id caller = std::this_thread::get_id();
+  ChunkSlot* slot = nullptr;
+  for (ChunkSlot& candidate : chunkSlots)
+    if (candidate.thread == caller) slot = &candidate;
+  if (!slot && chunkSlots.size() < kChunkSlots) {
+    chunkSlots.emplace_back();
+    slot = &chunkSlots.back();
+  }
+  if (!slot)  // more threads than buffers: the one asked longest ago is taken over
+    for (ChunkSlot& candidate : chunkSlots)
+      if (!slot || candidate.lastUse < slot->lastUse) slot = &candidate;
+  slot->thread = caller;
+  slot->lastUse = ++chunkUses;
+  writeChunkLocked(slot->bytes, isPreset);
+  *data = slot->bytes.data();
+  return static_cast<VstInt32>(slot->bytes.size());
 }
 
 void Plug::reportChunkError(const char* reason) {
@@ -219,6 +240,8 @@ VstInt32 Plug::setChunk(void* data, VstInt32 byteSize, bool) {
   const std::size_t size = bytes && byteSize > 0 ? static_cast<std::size_t>(byteSize) : 0;
   // Checked whole before anything changes: a chunk is taken entirely or not at all.
   if (!checkChunk(bytes, size)) return 0;
+  // The boxes above came before the lock: no other thread's state call waits on the user.
+  StateHold hold(*this);
   applyCheckedChunk(bytes, size);
   return 1;
 }

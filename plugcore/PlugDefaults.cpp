@@ -37,9 +37,12 @@ void Plug::takeValuesAsDefaults() {
 }
 
 void Plug::loadFactoryBank() {
-  for (int32_t p = 0; p < programs->count(); ++p)
-    for (uint32_t i = 0; i < params.count(); ++i)
-      (*programs)[p].values[i] = std::fabs(params[i].value.load());
+  {
+    StateHold hold(*this);
+    for (int32_t p = 0; p < programs->count(); ++p)
+      for (uint32_t i = 0; i < params.count(); ++i)
+        (*programs)[p].values[i] = std::fabs(params[i].value.load());
+  }
 
   Platform::ResourceBytes bank;
   if (!Platform::findModuleResource("FXB", "FactoryBank", bank)) return;
