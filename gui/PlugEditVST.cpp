@@ -112,6 +112,9 @@ bool PlugEditVST::open(void* parentWindow) {
   // otherwise.
   if (sizeChanged)
     if (auto* host = dynamic_cast<AudioEffectX*>(effect)) host->sizeWindow(width, height);
+  // Now someone is there to read what the instance could not say while it was being made.
+  if (opened)
+    if (auto* plug = dynamic_cast<PlugCore::Plug*>(effect)) plug->showHeldNotices();
   return opened;
 }
 

@@ -260,14 +260,12 @@ void PlugFrame::menuCommand(int id) {
                   [p] { p->saveDefaults(); });
       break;
     case 1:
-      confirmThen(caption, "Loading default settings and presets.", [p] {
-        p->loadFactoryBank();
-        p->loadDefaults();
-      });
+      confirmThen(caption, "Loading default settings and presets.",
+                  [p] { p->loadDefaultsForUser(false); });
       break;
     case 2:
       confirmThen(caption, "Loading factor default settings and presets.",
-                  [p] { p->loadFactoryBank(); });
+                  [p] { p->loadDefaultsForUser(true); });
       break;
     case 3:
       Platform::openWebAddress(kWebAddress);

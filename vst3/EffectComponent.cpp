@@ -298,12 +298,14 @@ tresult EffectComponent::loadState(IBStream* state) {
   }
   // An empty state is no state: the reader would only tell the user that it is damaged.
   if (bytes.empty()) return kResultFalse;
+  VstIntPtr taken = 0;
   {
     // The values of a state arrive as one change: the host reads them afterwards, and hears of
     // no edit (it would echo every program's values back, or record them).
     Quiet quiet(*this);
-    dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
+    taken = dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
   }
+  if (!taken) return kResultFalse;  // refused whole: nothing changed
   for (int32_t i = 0; i < effectParams(); ++i) reported[i] = effectValue(i);
   reportedProgram = static_cast<int32_t>(dispatch(effGetProgram));
   notifyHost(kParamValuesChanged);

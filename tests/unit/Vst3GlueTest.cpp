@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FakeHost.h"
+#include "MessageBoxRecorder.h"
 #include "Vst3HostObjects.h"
 #include "plugcore/Plug.h"
 #include "plugcore/PluginEntry.h"
@@ -175,8 +176,20 @@ TEST(Vst3Glue, StateIsTheVst24BankChunkInBothDirections) {
   ASSERT_EQ(units->getProgramName(0, 5, shown), kResultOk);
   EXPECT_EQ(std::u16string(shown), u"Caf\u00E9 \U0001D11E");
   units->release();
-  // An empty stream is refused rather than read as a damaged chunk.
+  // An empty stream is refused rather than read as a damaged chunk; a damaged one is refused
+  // whole, and the host hears of no change.
   EXPECT_EQ(vst3.setState({}), kResultFalse);
+  {
+    MessageBoxRecorder boxes;
+    std::vector<uint8_t> cut = fromVst2;
+    cut.pop_back();
+    vst3.controller->setParamNormalized(2, 0.5);
+    EXPECT_EQ(vst3.setState(cut), kResultFalse);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_FLOAT_EQ(vst3.controller->getParamNormalized(2), 0.5f);
+    EXPECT_EQ(handler.restarts.size(), 1u);
+    vst3.controller->setParamNormalized(2, 0.77);
+  }
 
   // The reverse: what the VST 3 instance saves, a VST 2.4 host loads and saves the same.
   vst3.controller->setParamNormalized(4, 0.25);
