@@ -351,7 +351,13 @@ uint32_t EffectComponent::getLatencySamples() {
   return effect ? static_cast<uint32_t>(std::max(effect->initialDelay, 0)) : 0;
 }
 
-uint32_t EffectComponent::getTailSamples() { return 0; }
+// The effect's VST 2.4 answer, where 1 is no tail and the largest value one without end.
+uint32_t EffectComponent::getTailSamples() {
+  const VstIntPtr samples = dispatch(effGetTailSize);
+  if (samples <= AudioEffectX::kNoTail) return kNoTail;
+  if (samples >= AudioEffectX::kEndlessTail) return kInfiniteTail;
+  return static_cast<uint32_t>(samples);
+}
 
 tresult EffectComponent::setupProcessing(ProcessSetup& setup) {
   if (!effect) return kNotInitialized;

@@ -405,3 +405,15 @@ TEST(Vst3Glue, BypassComesBackWithTheSessionThroughTheHostsLoadSequence) {
   EXPECT_EQ(restored.controller->setState(&stream), kResultFalse);
   EXPECT_DOUBLE_EQ(restored.controller->getParamNormalized(Vst3Glue::kBypassId), 1.0);
 }
+
+TEST(Vst3Glue, TailIsTheVst24OneAndInfiniteInTheFullRange) {
+  Instance vst3;
+  Record vst2;
+  vst2.effect->setParameter(vst2.effect, 2, 1.0f);
+  vst3.controller->setParamNormalized(2, 1.0);
+  const VstIntPtr ring = vst2.effect->dispatcher(vst2.effect, effGetTailSize, 0, 0, nullptr, 0.0f);
+  EXPECT_GT(ring, 1);
+  EXPECT_EQ(vst3.processor->getTailSamples(), static_cast<uint32_t>(ring));
+  vst3.controller->setParamNormalized(7, 1.0);
+  EXPECT_EQ(vst3.processor->getTailSamples(), kInfiniteTail);
+}
