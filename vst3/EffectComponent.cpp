@@ -12,6 +12,7 @@
 #include "platform/Threads.h"
 #include "plugcore/Plug.h"
 #include "plugcore/PluginEntry.h"
+#include "vst3/ControllerState.h"
 #include "vst3/EditorView.h"
 #include "vst3/ParameterLayout.h"
 #include "vst3/Vst3Text.h"
@@ -352,7 +353,13 @@ uint32_t EffectComponent::getLatencySamples() {
   return effect ? static_cast<uint32_t>(std::max(effect->initialDelay, 0)) : 0;
 }
 
-uint32_t EffectComponent::getTailSamples() { return 0; }
+// The effect's VST 2.4 answer, where 1 is no tail and the largest value one without end.
+uint32_t EffectComponent::getTailSamples() {
+  const VstIntPtr samples = dispatch(effGetTailSize);
+  if (samples <= AudioEffectX::kNoTail) return kNoTail;
+  if (samples >= AudioEffectX::kEndlessTail) return kInfiniteTail;
+  return static_cast<uint32_t>(samples);
+}
 
 tresult EffectComponent::setupProcessing(ProcessSetup& setup) {
   if (!effect) return kNotInitialized;
@@ -570,10 +577,41 @@ void EffectComponent::fillTimeInfo(const ProcessContext* context, int32_t offset
 
 // ---- IEditController ---------------------------------------------------------------------------
 
-// The component's state is the controller's: nothing more to read or to keep.
+// The component's state is the controller's values already: nothing more to read.
 tresult EffectComponent::setComponentState(IBStream*) { return kResultOk; }
-tresult EffectComponent::setControllerState(IBStream*) { return kResultOk; }
-tresult EffectComponent::getControllerState(IBStream*) { return kResultOk; }
+
+tresult EffectComponent::setControllerState(IBStream* state) {
+  if (!effect) return kNotInitialized;
+  if (!state) return kInvalidArgument;
+  uint8_t bytes[64];
+  int32_t size = 0;
+  while (size < static_cast<int32_t>(sizeof bytes)) {
+    int32_t got = 0;
+    if (state->read(bytes + size, static_cast<int32_t>(sizeof bytes) - size, &got) != kResultOk ||
+        got <= 0)
+      break;
+    size += got;
+  }
+  // Sessions saved before bypass was kept here hold nothing: bypass stays as it is.
+  if (size == 0) return kResultOk;
+  ControllerState stored;
+  if (!stored.read(bytes, size)) return kResultFalse;
+  if (stored.bypass != bypassRequested.exchange(stored.bypass)) notifyHost(kParamValuesChanged);
+  return kResultOk;
+}
+
+tresult EffectComponent::getControllerState(IBStream* state) {
+  if (!effect) return kNotInitialized;
+  if (!state) return kInvalidArgument;
+  ControllerState current;
+  current.bypass = bypassRequested;
+  uint8_t bytes[ControllerState::kSize];
+  current.write(bytes);
+  int32_t written = 0;
+  if (state->write(bytes, sizeof bytes, &written) != kResultOk || written != sizeof bytes)
+    return kResultFalse;
+  return kResultOk;
+}
 
 int32_t EffectComponent::getParameterCount() { return effect ? parameterCount(effectParams()) : 0; }
 

@@ -84,6 +84,7 @@ class EffectComponent final : public ComponentStateFacet,
 
   // IEditController
   Vst3::tresult setComponentState(Vst3::IBStream* state) override;
+  // What the bank chunk cannot carry: bypass (ControllerState.h).
   Vst3::tresult setControllerState(Vst3::IBStream* state) override;
   Vst3::tresult getControllerState(Vst3::IBStream* state) override;
   int32_t getParameterCount() override;
