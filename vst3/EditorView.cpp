@@ -61,7 +61,10 @@ tresult EditorView::attached(void* parent, FIDString type) {
   // The effect has one editor: a second view stays empty while the first is open.
   if (isAttached || owner->viewIsAttached()) return kResultFalse;
   owner->viewAttached(this);
+  // What the host sized its window from; an open that wants another size asks for it.
+  sizing = editorSize(shown);
   if (!owner->dispatch(effEditOpen, 0, 0, parent)) {
+    sizing = false;
     owner->viewRemoved(this);
     return kResultFalse;
   }
@@ -76,6 +79,7 @@ tresult EditorView::removed() {
   owner->dispatch(effEditClose);
   owner->viewRemoved(this);
   isAttached = false;
+  sizing = false;
   return kResultOk;
 }
 
@@ -120,13 +124,26 @@ bool EditorView::editorSize(ViewRect& rect) {
   return true;
 }
 
+// Open, the size the host gave us last: a host compares it with the size asked for in
+// resizeView to learn whether it has anything to do. Closed, the size the next open has.
 tresult EditorView::getSize(ViewRect* size) {
   if (!size) return kInvalidArgument;
+  if (sizing) {
+    *size = shown;
+    return kResultOk;
+  }
   return editorSize(*size) ? kResultOk : kResultFalse;
 }
 
-// The editor sets its own window's size from its scale; the host's frame follows getSize.
-tresult EditorView::onSize(ViewRect* newSize) { return newSize ? kResultOk : kInvalidArgument; }
+// The one place the open editor's window changes size: the host has resized its own.
+tresult EditorView::onSize(ViewRect* newSize) {
+  if (!newSize) return kInvalidArgument;
+  if (!sizing) return kResultOk;
+  const int32_t width = newSize->right - newSize->left, height = newSize->bottom - newSize->top;
+  if (!owner->editorResized(width, height)) return kResultFalse;
+  shown = ViewRect{0, 0, width, height};
+  return kResultOk;
+}
 
 tresult EditorView::onFocus(TBool) { return kResultOk; }
 

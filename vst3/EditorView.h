@@ -53,6 +53,9 @@ class EditorView final : public Vst3::IPlugView,
   Vst3::IPlugFrame* frame = nullptr;
   Vst3::IRunLoop* runLoop = nullptr;
   bool isAttached = false;
+  // From the open on, what the host's window has: the host resizes first and tells us in onSize.
+  bool sizing = false;
+  Vst3::ViewRect shown{};
 };
 
 }  // namespace Vst3Glue

@@ -10,6 +10,7 @@
 
 #include "platform/CpuFeatures.h"
 #include "platform/Threads.h"
+#include "plugcore/AEffEditor.h"
 #include "plugcore/Plug.h"
 #include "plugcore/PluginEntry.h"
 #include "vst3/EditorView.h"
@@ -119,6 +120,11 @@ VstIntPtr EffectComponent::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr v
   return effect ? effect->dispatcher(effect, opcode, index, value, ptr, opt) : 0;
 }
 
+bool EffectComponent::editorResized(int32_t width, int32_t height) {
+  AEffEditor* editor = effect ? plug().getEditor() : nullptr;
+  return editor && editor->hostResized(width, height);
+}
+
 float EffectComponent::effectValue(int32_t index) const {
   return effect->getParameter(effect, index);
 }
@@ -208,6 +214,8 @@ tresult EffectComponent::initialize(FUnknown*) {
   constructing = nullptr;
   if (!effect) return kResultFalse;
   effect->resvd1 = reinterpret_cast<VstIntPtr>(this);
+  // A VST 3 host resizes the view's window first and then tells the view.
+  if (AEffEditor* editor = plug().getEditor()) editor->letHostSizeWindow();
   dispatch(effOpen);
   const int32_t count = effectParams();
   reported.reset(new std::atomic<float>[count]);
