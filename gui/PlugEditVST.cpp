@@ -92,6 +92,7 @@ bool PlugEditVST::open(void* parentWindow) {
                                                        static_cast<uint32_t>(height), parentWindow)
                                        : nullptr;
     if (made) {
+      if (hostEmbeds.load(std::memory_order_relaxed)) made->offerEmbedding();
       systemWindow = parentWindow;
       window = made;
       // The window owns the root, the root the frame and the frame its controls: they go with

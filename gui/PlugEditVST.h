@@ -45,6 +45,7 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   bool setScaleFactor(float factor) override;
 
   void letHostSizeWindow() override { hostSizes = true; }
+  void letHostEmbedWindow() override { hostEmbeds = true; }
   // The window takes the host's size; the scale asked for comes with it when the size is the
   // one asked for.
   bool hostResized(VstInt32 width, VstInt32 height) override;
@@ -103,6 +104,7 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   std::atomic<float> hostFactor{0.0f};
   std::atomic<int> userPercent{0};
   std::atomic<bool> hostSizes{false};
+  std::atomic<bool> hostEmbeds{false};
   float desktopFactor = 0.0f;
   bool desktopAsked = false;  // before the first open: the desktop as a whole, asked once
   ERect rect;

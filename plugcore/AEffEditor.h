@@ -41,6 +41,9 @@ class AEffEditor {
   virtual void letHostSizeWindow() {}
   // The host's window around the editor has this size now; false when nothing open takes it.
   virtual bool hostResized(VstInt32, VstInt32) { return false; }
+  // For a host that embeds the editor's window by the system's protocol (XEmbed, for VST 3
+  // views on X11): the windows opened from now on take part in it.
+  virtual void letHostEmbedWindow() {}
 
  protected:
   AudioEffect* effect;

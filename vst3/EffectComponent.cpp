@@ -214,8 +214,12 @@ tresult EffectComponent::initialize(FUnknown*) {
   constructing = nullptr;
   if (!effect) return kResultFalse;
   effect->resvd1 = reinterpret_cast<VstIntPtr>(this);
-  // A VST 3 host resizes the view's window first and then tells the view.
-  if (AEffEditor* editor = plug().getEditor()) editor->letHostSizeWindow();
+  // A VST 3 host resizes the view's window first and then tells the view; on X11 it embeds the
+  // window by XEmbed.
+  if (AEffEditor* editor = plug().getEditor()) {
+    editor->letHostSizeWindow();
+    editor->letHostEmbedWindow();
+  }
   dispatch(effOpen);
   const int32_t count = effectParams();
   reported.reset(new std::atomic<float>[count]);

@@ -287,8 +287,25 @@ class EditorRun {
   ExitCode code_ = kOk;
 };
 
+// A VST 3 view on X11 is embedded by XEmbed, and hosts that embed so refuse a window that does
+// not announce it. What a window announces is printed whatever its format.
+ExitCode embedView(EditorHost& host, bool vst3) {
+  long version = 0, flags = 0;
+  if (host.xembed(vst3, version, flags)) {
+    printFact("xembed", "version " + std::to_string(version) + " flags " + std::to_string(flags));
+    return kOk;
+  }
+#if !defined(_WIN32)
+  if (vst3) {
+    complain("the view's window carries no _XEMBED_INFO: it cannot be embedded");
+    return kNoEditor;
+  }
+#endif
+  return kOk;
+}
+
 // From the editor's size to its close; our window is gone when this returns.
-ExitCode showEditor(const Effect& effect, const EditorOptions& options) {
+ExitCode showEditor(const Effect& effect, const EditorOptions& options, bool vst3) {
   const bool refuse = options.refuseResize;
   hostcallback::onSizeWindow([refuse](VstIntPtr width, VstIntPtr height) {
     return sizeWindow(nullptr, refuse, width, height);
@@ -319,11 +336,14 @@ ExitCode showEditor(const Effect& effect, const EditorOptions& options) {
   ExitCode code = kOk;
   if (void* editorWindow = host.editorWindow()) {
     printFact("editorWindow", handleText(editorWindow));
-    EditorRun run(effect, host, options, opened);
-    host.run([&] { return run.tick(); });
-    run.printCost();
-    run.finish();
-    code = run.code();
+    code = embedView(host, vst3);
+    if (!code) {
+      EditorRun run(effect, host, options, opened);
+      host.run([&] { return run.tick(); });
+      run.printCost();
+      run.finish();
+      code = run.code();
+    }
   } else {
     printFact("editorWindow", "none");
     complain("the plug-in opened no window inside ours");
@@ -373,7 +393,7 @@ int runEditor(const EditorOptions& given) {
   if (!code) code = prepare(effect, options);
   if (!code) {
     effect.dispatch(effMainsChanged, 0, 1);
-    code = showEditor(effect, options);
+    code = showEditor(effect, options, module.isVst3());
     effect.dispatch(effMainsChanged, 0, 0);
   }
   effect.close();
