@@ -157,6 +157,13 @@ bool PlugEditVST::hostResized(VstInt32 width, VstInt32 height) {
   return open;
 }
 
+int PlugEditVST::eventDescriptor() {
+  takeLock();
+  const int descriptor = window ? window->eventDescriptor() : -1;
+  freeLock();
+  return descriptor;
+}
+
 bool PlugEditVST::setScaleFactor(float factor) {
   const float usable = usableScale(factor);
   if (usable == 0.0f) return false;

@@ -46,6 +46,7 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
 
   void letHostSizeWindow() override { hostSizes = true; }
   void letHostEmbedWindow() override { hostEmbeds = true; }
+  int eventDescriptor() override;
   // The window takes the host's size; the scale asked for comes with it when the size is the
   // one asked for.
   bool hostResized(VstInt32 width, VstInt32 height) override;

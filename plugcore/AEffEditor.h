@@ -44,6 +44,8 @@ class AEffEditor {
   // For a host that embeds the editor's window by the system's protocol (XEmbed, for VST 3
   // views on X11): the windows opened from now on take part in it.
   virtual void letHostEmbedWindow() {}
+  // Readable when the open editor's window has events for the idle calls to handle; -1 for none.
+  virtual int eventDescriptor() { return -1; }
 
  protected:
   AudioEffect* effect;

@@ -36,6 +36,8 @@ tresult EditorView::queryInterface(const TUID iid, void** object) {
     *object = static_cast<IPlugViewContentScaleSupport*>(this);
   else if (sameUid(iid, kITimerHandlerIid))
     *object = static_cast<ITimerHandler*>(this);
+  else if (sameUid(iid, kIEventHandlerIid))
+    *object = static_cast<IEventHandler*>(this);
   else {
     *object = nullptr;
     return kNoInterface;
@@ -93,18 +95,30 @@ void EditorView::startIdleTimer() {
   if (runLoop->registerTimer(this, kIdleMilliseconds) != kResultOk) {
     runLoop->release();
     runLoop = nullptr;
+    return;
   }
+  // Some hosts' loops sleep until a descriptor they watch is readable, timers or not: the
+  // window's events wake them.
+  const int descriptor = owner->editorEventDescriptor();
+  watching = descriptor >= 0 && runLoop->registerEventHandler(static_cast<IEventHandler*>(this),
+                                                              descriptor) == kResultOk;
 #endif
 }
 
 void EditorView::stopIdleTimer() {
   if (!runLoop) return;
+  if (watching) runLoop->unregisterEventHandler(static_cast<IEventHandler*>(this));
+  watching = false;
   runLoop->unregisterTimer(this);
   runLoop->release();
   runLoop = nullptr;
 }
 
 void EditorView::onTimer() {
+  if (isAttached) owner->dispatch(effEditIdle);
+}
+
+void EditorView::onFDIsSet(int) {
   if (isAttached) owner->dispatch(effEditIdle);
 }
 

@@ -125,6 +125,11 @@ bool EffectComponent::editorResized(int32_t width, int32_t height) {
   return editor && editor->hostResized(width, height);
 }
 
+int EffectComponent::editorEventDescriptor() {
+  AEffEditor* editor = effect ? plug().getEditor() : nullptr;
+  return editor ? editor->eventDescriptor() : -1;
+}
+
 float EffectComponent::effectValue(int32_t index) const {
   return effect->getParameter(effect, index);
 }

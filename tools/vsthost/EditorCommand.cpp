@@ -14,6 +14,7 @@
 #include "Platform.h"
 #include "PngWriter.h"
 #include "PresetLoad.h"
+#include "Vst3Frame.h"
 
 namespace {
 
@@ -371,6 +372,7 @@ int runEditor(const EditorOptions& given) {
   hostcallback::reset(true);
   hostcallback::startTransport(kRate, kBlockSize, false);
   hostcallback::announceSizeWindow(options.refuseResize ? -1 : 1);
+  vst3host::Frame::sleepOnDescriptors(options.sleepingLoop);
   // Declared before the effect is made, so it is unloaded only after the effect is closed.
   PluginModule module;
   if (const ExitCode code = loadEntry(module, options.module)) return code;

@@ -95,6 +95,7 @@ void Frame::serve() {
       if (readyCount < kMaxCalls && descriptorReadable(watch.fd)) ready[readyCount++] = watch;
     const Clock::time_point now = Clock::now();
     for (Timer& timer : timers_) {
+      if (sleeping_ && readyCount == 0) break;
       if (dueCount == kMaxCalls || now < timer.due) continue;
       due[dueCount++] = timer.handler;
       // Missed ticks are not made up: one call however late the idle comes.

@@ -61,6 +61,7 @@ class X11EditorWindow : public NativeWindow,
   void paintBlack() override;
   void releaseResources() override;
   void offerEmbedding() override;
+  int eventDescriptor() override { return ConnectionNumber(drawable.display); }
 
   Window getHandle() const { return drawable.window; }
   Display* getDisplay() const { return drawable.display; }
