@@ -70,7 +70,8 @@ Quorl::Quorl(audioMasterCallback host)
   // (the default until the host sets one), not zeros that silence the output. The rate stays
   // marked dirty, so the first resume computes them again.
   sampleRateChanged();
-  editorDescription = {340, 190, QuorlParams::kParamCount, 0xF3A429, "Texture"};
+  // The panel's colour is its right edge's mean, so a wider host window shows no seam.
+  editorDescription = {340, 190, QuorlParams::kParamCount, 0xF3A429, "Texture", 0x25272B};
   // Without a window layer for this platform there is no editor to offer.
   if (Mintwerk::NativeWindowFactory factory = Mintwerk::platformWindowFactory())
     new Mintwerk::PlugEditVST(this, this, &editorDescription, factory);  // registers itself

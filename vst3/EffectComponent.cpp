@@ -10,6 +10,7 @@
 
 #include "platform/CpuFeatures.h"
 #include "platform/Threads.h"
+#include "plugcore/AEffEditor.h"
 #include "plugcore/Plug.h"
 #include "plugcore/PluginEntry.h"
 #include "vst3/ControllerState.h"
@@ -120,6 +121,16 @@ VstIntPtr EffectComponent::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr v
   return effect ? effect->dispatcher(effect, opcode, index, value, ptr, opt) : 0;
 }
 
+bool EffectComponent::editorResized(int32_t width, int32_t height) {
+  AEffEditor* editor = effect ? plug().getEditor() : nullptr;
+  return editor && editor->hostResized(width, height);
+}
+
+int EffectComponent::editorEventDescriptor() {
+  AEffEditor* editor = effect ? plug().getEditor() : nullptr;
+  return editor ? editor->eventDescriptor() : -1;
+}
+
 float EffectComponent::effectValue(int32_t index) const {
   return effect->getParameter(effect, index);
 }
@@ -209,6 +220,12 @@ tresult EffectComponent::initialize(FUnknown*) {
   constructing = nullptr;
   if (!effect) return kResultFalse;
   effect->resvd1 = reinterpret_cast<VstIntPtr>(this);
+  // A VST 3 host resizes the view's window first and then tells the view; on X11 it embeds the
+  // window by XEmbed.
+  if (AEffEditor* editor = plug().getEditor()) {
+    editor->letHostSizeWindow();
+    editor->letHostEmbedWindow();
+  }
   dispatch(effOpen);
   const int32_t count = effectParams();
   reported.reset(new std::atomic<float>[count]);

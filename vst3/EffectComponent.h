@@ -135,6 +135,9 @@ class EffectComponent final : public ComponentStateFacet,
   void viewAttached(EditorView* view);
   void viewRemoved(EditorView* view);
   bool viewIsAttached() const { return attachedView.load() != nullptr; }
+  // The host's window around the open editor has this size now.
+  bool editorResized(int32_t width, int32_t height);
+  int editorEventDescriptor();
 
  private:
   ~EffectComponent();

@@ -155,6 +155,16 @@ echo "editor at +$((ex - wx))+$((ey - wy)) in Ardour's" \
   "$(identify -format %wx%h "$work/plugin-window.png") window: $differ pixels differ"
 [ "$differ" = 0 ] || fail "the editor in Ardour is not the VST 2.4 editor's picture"
 echo "ok: the editor in Ardour shows the VST 2.4 editor pixel for pixel"
+# Ardour makes our window as wide as its toolbar: what lies beside the editor is the panel's
+# colour.
+editorWidth=$(xwininfo -tree -id "$pluginWindow" |
+  sed -n 's/.* \([0-9]*\)x190[-+0-9]* *+[0-9]*+[0-9]*$/\1/p' | head -n 1)
+if [ "${editorWidth:-340}" -gt 340 ]; then
+  strip=$(convert "$work/plugin-window.png" -crop "$((editorWidth - 340))x190+$((ex - wx + 340))+$((ey - wy))" \
+    +repage -unique-colors -format '%w %[pixel:p{0,0}]' info:)
+  [ "$strip" = "1 srgb(37,39,43)" ] || fail "beside the editor Ardour shows '$strip', not the panel"
+  echo "ok: the $((editorWidth - 340)) columns beside the editor show the panel's colour"
+fi
 
 # Ardour put its window over the strip: aside with it, then the second double-click closes it.
 xdotool windowmove "$pluginWindow" 700 400
