@@ -22,4 +22,9 @@ HighpassSettings makeHighpassSettings(double f) {
   return h;
 }
 
+double highpassPoleProduct(double f) {
+  const double alpha = std::sin(f * 6.283185307179586) * 0.7142857142857143;
+  return (1.0 - alpha) / (alpha + 1.0);
+}
+
 }  // namespace QuorlDsp

@@ -10,6 +10,8 @@ struct HighpassSettings {
 
 // For normalized frequency f (cycles per sample); the Q of 0.7 is built into the constants.
 HighpassSettings makeHighpassSettings(double f);
+// The product of its two poles (a2 of the direct form), which sets how fast it rings out.
+double highpassPoleProduct(double f);
 
 struct HighpassState {
   double z1 = 0.0, z2 = 0.0;

@@ -1,9 +1,11 @@
 #include "effect/Quorl.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "effect/AudioFpuMode.h"
 #include "effect/QuorlParameters.h"
+#include "effect/RingTime.h"
 #include "gui/PlugEditVST.h"
 #include "gui/PlugFrame.h"
 #include "gui/PlugKnob.h"
@@ -23,6 +25,10 @@ struct Gains {
 // less the cutoff's range reaches that point; the cutoff stops just below it, where the filter
 // is still stable. Above about 26.5 kHz the limit is never reached.
 constexpr double kHighestCutoffFraction = 0.49;
+
+// The resonance knob's reach in each Q range: the full range passes 1, where the filter sings.
+constexpr double kSafeQRange = 0.75;
+constexpr double kFullQRange = 1.05;
 
 Gains computeGains(const double (&v)[Quorl::kRampCount], double qRange, double sampleRateTimes2) {
   using namespace QuorlParams;
@@ -64,7 +70,8 @@ Quorl::Quorl(audioMasterCallback host)
   // (the default until the host sets one), not zeros that silence the output. The rate stays
   // marked dirty, so the first resume computes them again.
   sampleRateChanged();
-  editorDescription = {340, 190, QuorlParams::kParamCount, 0xF3A429, "Texture"};
+  // The panel's colour is its right edge's mean, so a wider host window shows no seam.
+  editorDescription = {340, 190, QuorlParams::kParamCount, 0xF3A429, "Texture", 0x25272B};
   // Without a window layer for this platform there is no editor to offer.
   if (Mintwerk::NativeWindowFactory factory = Mintwerk::platformWindowFactory())
     new Mintwerk::PlugEditVST(this, this, &editorDescription, factory);  // registers itself
@@ -96,7 +103,7 @@ bool Quorl::processBlock(bool, const PlugCore::TransportInfo&, double* const* in
   double targets[kRampCount];
   for (int j = 0; j < kRampCount; ++j) targets[j] = params[static_cast<uint32_t>(j)].lastCooked;
   ramps.retarget(targets);
-  const double qRange = params[QuorlParams::kQRange].lastCooked >= 0.5f ? 1.05 : 0.75;
+  const double qRange = params[QuorlParams::kQRange].lastCooked >= 0.5f ? kFullQRange : kSafeQRange;
 
   // While no ramp moves, every sample of the call computes the same settings: compute them once.
   if (ramps.allSettled() && !evaluateEverySample)
@@ -177,6 +184,23 @@ void Quorl::processSamples(const double* inL, const double* inR, double* outL, d
   highpassR = hpR;
   drivenL = xL;
   drivenR = xR;
+}
+
+VstInt32 Quorl::getGetTailSize() {
+  using namespace QuorlParams;
+  auto value = [this](int32_t index) {
+    return static_cast<double>(std::fabs(params[static_cast<uint32_t>(index)].value.load()));
+  };
+  if (value(kQRange) >= 0.5) return kEndlessTail;
+  // The settings the ramps head for, as computeGains makes them, at small signal.
+  const double r = value(kResonance) * kSafeQRange;
+  const double a =
+      std::min(std::pow(1300.0, value(kCutoff)) * 20.0 / static_cast<double>(sampleRate * 2.0f),
+               kHighestCutoffFraction);
+  const FilterSettings f = makeFilterSettings(a, r, 0.0, 0.0);
+  const double samples = ringSamples(f.g, f.k, static_cast<double>(5.0f / sampleRate));
+  if (samples < 0.0 || samples >= kEndlessTail) return kEndlessTail;
+  return static_cast<VstInt32>(samples);
 }
 
 namespace {

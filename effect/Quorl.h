@@ -30,6 +30,8 @@ class Quorl : public PlugCore::Plug, public Mintwerk::IEditBuilder {
   bool processBlock(bool paramsChanged, const PlugCore::TransportInfo& transport,
                     double* const* inputs, double* const* outputs, int32_t frames) override;
   void formatParameter(int32_t index, char* text, float value) override;
+  // The ring of the current settings; without end in the full Q range, where the filter sings.
+  VstInt32 getGetTailSize() override;
 
   // The editor's controls, placed into a freshly opened frame.
   void build(Mintwerk::PlugFrame& frame) override;

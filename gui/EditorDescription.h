@@ -11,6 +11,8 @@ struct EditorDescription {
   uint32_t numParams;           // parameter values the editor caches
   uint32_t colour;              // 0xRRGGBB
   const char* backgroundImage;  // resource name, or null
+  // 0xRRGGBB beyond the background, where a host makes the window larger than the editor.
+  uint32_t panelColour = 0;
 };
 
 }  // namespace Mintwerk

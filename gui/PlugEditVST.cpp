@@ -92,6 +92,7 @@ bool PlugEditVST::open(void* parentWindow) {
                                                        static_cast<uint32_t>(height), parentWindow)
                                        : nullptr;
     if (made) {
+      if (hostEmbeds.load(std::memory_order_relaxed)) made->offerEmbedding();
       systemWindow = parentWindow;
       window = made;
       // The window owns the root, the root the frame and the frame its controls: they go with
@@ -112,6 +113,9 @@ bool PlugEditVST::open(void* parentWindow) {
   // otherwise.
   if (sizeChanged)
     if (auto* host = dynamic_cast<AudioEffectX*>(effect)) host->sizeWindow(width, height);
+  // Now someone is there to read what the instance could not say while it was being made.
+  if (opened)
+    if (auto* plug = dynamic_cast<PlugCore::Plug*>(effect)) plug->showHeldNotices();
   return opened;
 }
 
@@ -120,12 +124,17 @@ void PlugEditVST::rescale() {
   const float before = scale.load(std::memory_order_relaxed);
   const float after = takeScale();
   const int32_t width = rect.right, height = rect.bottom;
-  const bool resize = frame && after != before;
+  const bool deferred = hostSizes.load(std::memory_order_relaxed);
+  // A host that sizes the window may have refused the last size: the window still shows the
+  // old scale, and asking again is worth it.
+  const bool resize = frame && (after != before || (deferred && root->getScale() != after));
   freeLock();
   if (!resize) return;
   // Outside the lock: the host may call back in. A host that refuses still finds the new size
   // in the rectangle at its next open.
   if (auto* host = dynamic_cast<AudioEffectX*>(effect)) host->sizeWindow(width, height);
+  // Such a host has called hostResized by now, or does later, or refused.
+  if (deferred) return;
   takeLock();
   if (frame && scale.load(std::memory_order_relaxed) == after) {
     root->setScale(after);
@@ -133,6 +142,29 @@ void PlugEditVST::rescale() {
     window->invalidate();
   }
   freeLock();
+}
+
+bool PlugEditVST::hostResized(VstInt32 width, VstInt32 height) {
+  // Past what any screen shows is garbage, not a size.
+  constexpr VstInt32 kLargest = 16384;
+  if (width <= 0 || height <= 0 || width > kLargest || height > kLargest) return false;
+  takeLock();
+  const bool open = frame != nullptr;
+  if (open) {
+    if (width == rect.right && height == rect.bottom)
+      root->setScale(scale.load(std::memory_order_relaxed));
+    window->resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    window->invalidate();
+  }
+  freeLock();
+  return open;
+}
+
+int PlugEditVST::eventDescriptor() {
+  takeLock();
+  const int descriptor = window ? window->eventDescriptor() : -1;
+  freeLock();
+  return descriptor;
 }
 
 bool PlugEditVST::setScaleFactor(float factor) {

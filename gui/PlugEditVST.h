@@ -44,6 +44,13 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   // size. True for any factor it can use.
   bool setScaleFactor(float factor) override;
 
+  void letHostSizeWindow() override { hostSizes = true; }
+  void letHostEmbedWindow() override { hostEmbeds = true; }
+  int eventDescriptor() override;
+  // The window takes the host's size; the scale asked for comes with it when the size is the
+  // one asked for.
+  bool hostResized(VstInt32 width, VstInt32 height) override;
+
   bool canClose() override { return true; }
   bool windowDestroyed() override;
   void desktopScaleChanged() override;
@@ -97,6 +104,8 @@ class PlugEditVST : public AEffEditor, public IFrameController, public PlugCore:
   std::atomic<float> scale{1.0f};
   std::atomic<float> hostFactor{0.0f};
   std::atomic<int> userPercent{0};
+  std::atomic<bool> hostSizes{false};
+  std::atomic<bool> hostEmbeds{false};
   float desktopFactor = 0.0f;
   bool desktopAsked = false;  // before the first open: the desktop as a whole, asked once
   ERect rect;

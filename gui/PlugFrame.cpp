@@ -198,6 +198,16 @@ void PlugFrame::draw(DXBlit::Context& context) {
   if (!largeFont) largeFont = createFont(context, "Vera", 10.0f, scale);
 
   const float w = static_cast<float>(width), h = static_cast<float>(height);
+  {
+    // A host may make the window larger than the editor (its toolbar is wider): what lies
+    // beyond shows the panel, not the device's clear colour. Past any window's edge.
+    constexpr float kBeyond = 16384.0f;
+    DXBlit::Shader shader(context, DXBlit::BlendNone, DXBlit::CombineColor);
+    const uint32_t panel = editor.getDescription().panelColour | 0xFF000000;
+    const DXBlit::Quad beyond[2] = {DXBlit::makeBlitQuad(w, 0, kBeyond, kBeyond, 0, 0, panel),
+                                    DXBlit::makeBlitQuad(0, h, w, kBeyond, 0, 0, panel)};
+    context.drawQuads(beyond, 2);
+  }
   if (backgroundTexture) {
     DXBlit::Shader shader(context, DXBlit::BlendNone, DXBlit::CombineTexture, backgroundTexture);
     const DXBlit::Quad q = DXBlit::makeBlitQuad(0, 0, w, h, 0, 0, 0xFFFFFFFF);
@@ -272,14 +282,12 @@ void PlugFrame::menuCommand(int id) {
                   });
       break;
     case 1:
-      confirmThen(caption, "Loading default settings and presets.", [p] {
-        p->loadFactoryBank();
-        p->loadDefaults();
-      });
+      confirmThen(caption, "Loading default settings and presets.",
+                  [p] { p->loadDefaultsForUser(false); });
       break;
     case 2:
       confirmThen(caption, "Loading factor default settings and presets.",
-                  [p] { p->loadFactoryBank(); });
+                  [p] { p->loadDefaultsForUser(true); });
       break;
     case 3:
       Platform::openWebAddress(kWebAddress);

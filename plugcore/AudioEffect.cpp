@@ -164,8 +164,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     case effGetChunk:
       return ptr ? getChunk(static_cast<void**>(ptr), index != 0) : 0;
     case effSetChunk:  // a missing chunk is an empty one, and the reader says so
-      setChunk(ptr, static_cast<VstInt32>(value), index != 0);
-      return 0;
+      return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
     default:
       return 0;
   }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <new>
 
+#include "plugcore/Relaxed.h"
 #include "plugcore/VstAbi.h"
 
 class AEffEditor;
@@ -98,6 +99,7 @@ class AudioEffect {
   VstInt32 blockSize = 1024;
   VstInt32 numPrograms;
   VstInt32 numParams;
-  VstInt32 curProgram = 0;
+  // Read from any thread (the host asks for it while another thread loads a state).
+  PlugCore::Relaxed<VstInt32> curProgram{0};
   AEffect cEffect;
 };

@@ -67,6 +67,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
       return editor && editor->setKnobMode(static_cast<VstInt32>(value)) ? 1 : 0;
     case effGetCurrentMidiProgram:
       return getCurrentMidiProgram();
+    case effGetTailSize:
+      return getGetTailSize();
     case effGetSpeakerArrangement:
       // No arrangement of our own: both answers are null.
       if (value) *reinterpret_cast<void**>(value) = nullptr;

@@ -30,6 +30,11 @@ class AudioEffectX : public AudioEffect {
   virtual VstInt32 getVstVersion() { return 2400; }
   virtual VstInt32 getCurrentMidiProgram() { return -1; }
   virtual VstIntPtr setTotalSampleToProcess(VstIntPtr value) { return value; }
+  // Samples the output goes on sounding after the input stops. To VST 2.4 hosts 0 means "ask
+  // someone else" and 1 "no tail"; the largest value stands for a tail without end.
+  static constexpr VstInt32 kNoTail = 1;
+  static constexpr VstInt32 kEndlessTail = 0x7FFFFFFF;
+  virtual VstInt32 getGetTailSize() { return 0; }
 
   // Host callbacks; each answers 0 (or null) without a host.
   VstIntPtr getMasterVersion() { return callHost(audioMasterVersion); }

@@ -103,6 +103,29 @@ bool Plug::deliverParameters() {
 
 void Plug::setProgram(VstInt32 index) {
   if (!programs->isValid(index)) return;
+  if (!stateLock.try_lock()) {
+    if (std::this_thread::get_id() == audioThread.load()) {
+      pendingProgram.store(index);
+      takePendingProgram();  // in case the holder let go just now
+      return;
+    }
+    stateLock.lock();
+  }
+  pendingProgram.store(-1);  // a later change overrides one handed over before
+  selectProgram(index);
+  stateLock.unlock();
+  takePendingProgram();
+}
+
+void Plug::takePendingProgram() {
+  while (pendingProgram.load() != -1 && stateLock.try_lock()) {
+    const int32_t index = pendingProgram.exchange(-1);
+    if (index != -1) selectProgram(index);
+    stateLock.unlock();
+  }
+}
+
+void Plug::selectProgram(VstInt32 index) {
   Program& leaving = (*programs)[curProgram];
   for (uint32_t i = 0; i < params.count(); ++i)
     leaving.values[i] = std::fabs(params[i].value.load());
@@ -114,6 +137,7 @@ void Plug::setProgram(VstInt32 index) {
 }
 
 void Plug::setProgramName(char* text) {
+  StateHold hold(*this);
   // At most 24 bytes are read from the host's text; the last one is always the terminator.
   char* target = (*programs)[curProgram].name;
   std::size_t i = 0;
@@ -122,11 +146,13 @@ void Plug::setProgramName(char* text) {
 }
 
 void Plug::getProgramName(char* text) {
+  StateHold hold(*this);
   copyText(text, (*programs)[curProgram].name, kVstMaxProgNameLen);
 }
 
 bool Plug::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
   if (!programs->isValid(index)) return false;
+  StateHold hold(*this);
   copyText(text, (*programs)[index].name, kVstMaxProgNameLen);
   return true;
 }

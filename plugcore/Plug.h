@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "plugcore/AudioEffectX.h"
@@ -14,6 +15,7 @@
 #include "plugcore/ParamSet.h"
 #include "plugcore/ProgramTable.h"
 #include "plugcore/Relaxed.h"
+#include "plugcore/StateLock.h"
 #include "plugcore/TransportInfo.h"
 
 namespace PlugCore {
@@ -38,13 +40,16 @@ class Plug : public AudioEffectX, public IParamCook {
   void getParameterLabel(VstInt32 index, char* text) override;
   void getParameterDisplay(VstInt32 index, char* text) override;
 
-  // Programs.
+  // Programs. State calls may come from any threads at once; the audio thread's program change
+  // never waits for another thread's: it is handed over and made when that one is done.
   void setProgram(VstInt32 index) override;
   void setProgramName(char* text) override;
   void getProgramName(char* text) override;
   bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
 
-  // Chunks: the whole state (bank) or the live values (program), with the MIDI mappings.
+  // Chunks: the whole state (bank) or the live values (program), with the MIDI mappings. A chunk
+  // is taken whole or not at all: 1 when it was taken, 0 when it was refused and nothing changed.
+  // The host hears of no value it sets this way.
   VstInt32 getChunk(void** data, bool isPreset) override;
   VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
   void writeChunk(std::vector<uint8_t>& out, bool isPreset);
@@ -56,6 +61,13 @@ class Plug : public AudioEffectX, public IParamCook {
   // user's defaults over it. The host has no record of the instance yet, so none of the values
   // reaches it as automation.
   void loadStartState();
+  // Boxes an instance had for the user while it was being made, when nobody could be asked to
+  // answer them (a host may make instances in a background scan); the editor shows them once,
+  // when it opens.
+  void showHeldNotices();
+  // The editor's menu loads: the factory bank, then the user's file unless `factoryOnly`. The
+  // host hears each value the load changed once, its final one, inside an edit gesture.
+  void loadDefaultsForUser(bool factoryOnly);
   // False when the file could not be written completely; the old file then stays as it was, and
   // `whyNot` (when given) says which file and why: "PATH: No space left on device".
   bool saveDefaults(std::string* whyNot = nullptr);
@@ -148,7 +160,6 @@ class Plug : public AudioEffectX, public IParamCook {
   double pitchBend = 0.0;         // semitones
   std::atomic<int32_t> learnIndex{-1};
   bool paramsPending = false;
-  std::vector<uint8_t> chunkBuffer;
   NoiseGenerator noise;
   ParamSet params;
   std::unique_ptr<ProgramTable> programs;
@@ -168,9 +179,52 @@ class Plug : public AudioEffectX, public IParamCook {
   void dispatchMidiEvent(const VstEvent* event);
   void learnController(int32_t key);
   void reportChunkError(const char* reason);
+  // A message box, or while the instance is being made, a notice held for the editor.
+  void tellUser(const char* text, const char* caption, unsigned flags);
+  // Checks every record (asking about another plug-in's name) and changes nothing.
+  bool checkChunk(const uint8_t* bytes, std::size_t size);
+  void applyCheckedChunk(const uint8_t* bytes, std::size_t size);
   void takeValuesAsDefaults();
   // "<settings folder>/Harrowmint/<name><extension>"; empty when there is no settings folder.
   std::string userFilePath(const char* extension, bool createFolders) const;
+
+  // Holds the state lock; on release, makes a program change handed over meanwhile.
+  class StateHold {
+   public:
+    explicit StateHold(Plug& plug) : plug(plug) { plug.stateLock.lock(); }
+    ~StateHold() {
+      plug.stateLock.unlock();
+      plug.takePendingProgram();
+    }
+    StateHold(const StateHold&) = delete;
+    StateHold& operator=(const StateHold&) = delete;
+
+   private:
+    Plug& plug;
+  };
+  void writeChunkLocked(std::vector<uint8_t>& out, bool isPreset);
+  void selectProgram(VstInt32 index);
+  void takePendingProgram();
+
+  StateLock stateLock;
+  std::atomic<int32_t> pendingProgram{-1};
+  std::atomic<std::thread::id> audioThread{};  // the thread of the latest processing call
+  // getChunk's answer for each thread that asks, valid until that thread asks again.
+  struct ChunkSlot {
+    std::thread::id thread;
+    uint64_t lastUse = 0;
+    std::vector<uint8_t> bytes;
+  };
+  static constexpr std::size_t kChunkSlots = 8;
+  std::vector<ChunkSlot> chunkSlots;
+  uint64_t chunkUses = 0;
+
+  struct HeldNotice {
+    std::string text, caption;
+    unsigned flags;
+  };
+  bool holdingNotices = false;
+  std::vector<HeldNotice> heldNotices;
 
   // The work block holds the input channels, then the output channels, blockSize samples each.
   std::unique_ptr<double[]> workBlock;

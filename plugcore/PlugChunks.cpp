@@ -1,5 +1,6 @@
 // Programs and banks in and out of the host's chunks. The reader trusts nothing: every record is
 // checked against the bytes that remain before it is applied.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -66,7 +67,7 @@ std::size_t recordSize(uint8_t type) {
 
 }  // namespace
 
-void Plug::writeChunk(std::vector<uint8_t>& out, bool isPreset) {
+void Plug::writeChunkLocked(std::vector<uint8_t>& out, bool isPreset) {
   out.clear();
   put32(out, Chunk::kMagic);
   put16(out, static_cast<uint16_t>(Chunk::kVersion));
@@ -101,58 +102,111 @@ void Plug::writeChunk(std::vector<uint8_t>& out, bool isPreset) {
   }
 }
 
+void Plug::writeChunk(std::vector<uint8_t>& out, bool isPreset) {
+  StateHold hold(*this);
+  writeChunkLocked(out, isPreset);
+}
+
 VstInt32 Plug::getChunk(void** data, bool isPreset) {
-  writeChunk(chunkBuffer, isPreset);
-  *data = chunkBuffer.data();
-  return static_cast<VstInt32>(chunkBuffer.size());
+  StateHold hold(*this);
+  // Each thread has a buffer of its own: a host's autosave may still copy its chunk while the
+  // GUI thread asks for another.
+  const std::thread::id caller = std::this_thread::get_id();
+  ChunkSlot* slot = nullptr;
+  for (ChunkSlot& candidate : chunkSlots)
+    if (candidate.thread == caller) slot = &candidate;
+  if (!slot && chunkSlots.size() < kChunkSlots) {
+    chunkSlots.emplace_back();
+    slot = &chunkSlots.back();
+  }
+  if (!slot)  // more threads than buffers: the one asked longest ago is taken over
+    for (ChunkSlot& candidate : chunkSlots)
+      if (!slot || candidate.lastUse < slot->lastUse) slot = &candidate;
+  slot->thread = caller;
+  slot->lastUse = ++chunkUses;
+  writeChunkLocked(slot->bytes, isPreset);
+  *data = slot->bytes.data();
+  return static_cast<VstInt32>(slot->bytes.size());
 }
 
 void Plug::reportChunkError(const char* reason) {
   char caption[128], text[256];
   std::snprintf(caption, sizeof caption, "%s error", name ? name : "");
   std::snprintf(text, sizeof text, "Error loading chunk: %s", reason);
-  Platform::messageBox(text, caption, Platform::kMbTaskModal | Platform::kMbIconError);
+  tellUser(text, caption, Platform::kMbTaskModal | Platform::kMbIconError);
 }
 
-VstInt32 Plug::setChunk(void* data, VstInt32 byteSize, bool) {
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  const std::size_t size = bytes && byteSize > 0 ? static_cast<std::size_t>(byteSize) : 0;
+bool Plug::checkChunk(const uint8_t* bytes, std::size_t size) {
   if (size < static_cast<std::size_t>(Chunk::kHeaderSize)) {
     reportChunkError("No header");
-    return 0;
+    return false;
   }
   const uint32_t magic = read16(bytes) | (static_cast<uint32_t>(read16(bytes + 2)) << 16);
   if (magic != Chunk::kMagic) {
     reportChunkError("Invalid header");
-    return 0;
+    return false;
   }
   if (static_cast<int16_t>(read16(bytes + 4)) > Chunk::kVersion || read16(bytes + 6) != 0) {
     reportChunkError(
         "Program or bank was saved with a later version.\nPlease update the plugin and try "
         "again.");
-    return 0;
+    return false;
   }
-
-  std::size_t at = Chunk::kHeaderSize;
-  while (at < size) {
+  for (std::size_t at = Chunk::kHeaderSize; at < size;) {
     const uint8_t type = bytes[at++];
-    const uint8_t* record = bytes + at;
     if (!recordFits(type, size - at)) {
       reportChunkError("Chunk appears corrupted.");
-      return 0;
+      return false;
     }
+    if (type == Chunk::kName) {
+      const char* stored = reinterpret_cast<const char*>(bytes + at);
+      if (std::strncmp(stored, name ? name : "", Chunk::kNameBytes) != 0) {
+        char question[128];
+        std::snprintf(question, sizeof question,
+                      "Trying to load a preset for \"%.30s\"\nDo you want to continue?", stored);
+        // Only Yes goes on: a box that could not be shown answers 0 or -1, and an instance
+        // being made has nobody to ask.
+        if (holdingNotices ||
+            Platform::messageBox(question, name ? name : "",
+                                 Platform::kMbTaskModal | Platform::kMbIconQuestion |
+                                     Platform::kMbYesNo) != Platform::kIdYes)
+          return false;
+      }
+    }
+    at += recordSize(type);
+  }
+  return true;
+}
+
+void Plug::applyCheckedChunk(const uint8_t* bytes, std::size_t size) {
+  // The records replay into a copy of the live values and mappings, so that the audio thread
+  // and the host see only the final ones: a bank passes every program through the values.
+  std::vector<float> values(params.count());
+  std::vector<int32_t> heldKeys(params.count());
+  std::vector<bool> read(params.count());
+  for (uint32_t i = 0; i < params.count(); ++i) {
+    values[i] = params[i].value;
+    heldKeys[i] = params[i].midiKey;
+  }
+  std::vector<int32_t> keys = heldKeys;
+  int32_t current = curProgram;
+  for (std::size_t at = Chunk::kHeaderSize; at < size;) {
+    const uint8_t type = bytes[at++];
+    const uint8_t* record = bytes + at;
     switch (type) {
       case Chunk::kValue:
-        if (params.isValid(record[0]))
-          setParameterAutomated(record[0],
-                                static_cast<float>(read16(record + 1)) * Chunk::kValueUnit);
+        if (params.isValid(record[0])) {
+          values[record[0]] =
+              std::min(static_cast<float>(read16(record + 1)) * Chunk::kValueUnit, 1.0f);
+          read[record[0]] = true;
+        }
         break;
       case Chunk::kMapping:
         if (params.isValid(record[0])) {
           const int32_t key = static_cast<int16_t>(read16(record + 1));
-          for (uint32_t i = 0; i < params.count(); ++i)
-            if (params[i].midiKey == key) params[i].midiKey = -1;
-          params[record[0]].midiKey = key;
+          for (int32_t& held : keys)
+            if (held == key) held = -1;
+          keys[record[0]] = key;
         }
         break;
       case Chunk::kProgram:
@@ -160,31 +214,36 @@ VstInt32 Plug::setChunk(void* data, VstInt32 byteSize, bool) {
           Program& program = (*programs)[record[0]];
           std::memcpy(program.name, record + 1, kVstMaxProgNameLen);
           program.name[kVstMaxProgNameLen - 1] = 0;
-          for (uint32_t i = 0; i < params.count(); ++i)
-            program.values[i] = std::fabs(params[i].value.load());
+          for (uint32_t i = 0; i < params.count(); ++i) program.values[i] = std::fabs(values[i]);
         }
         break;
       case Chunk::kCurrent:
-        if (programs->isValid(record[0])) curProgram = record[0];
+        if (programs->isValid(record[0])) current = record[0];
         break;
-      case Chunk::kName: {
-        const char* stored = reinterpret_cast<const char*>(record);
-        if (std::strncmp(stored, name ? name : "", Chunk::kNameBytes) != 0) {
-          char question[128];
-          std::snprintf(question, sizeof question,
-                        "Trying to load a preset for \"%.30s\"\nDo you want to continue?", stored);
-          const int answer = Platform::messageBox(
-              question, name ? name : "",
-              Platform::kMbTaskModal | Platform::kMbIconQuestion | Platform::kMbYesNo);
-          // Only Yes goes on: a box that could not be shown answers 0 or -1.
-          if (answer != Platform::kIdYes) return 0;
-        }
+      default:
         break;
-      }
     }
     at += recordSize(type);
   }
-  return 0;
+  // Only what the chunk set is written back: a value or a learn another thread made meanwhile
+  // stays. The host is not told: it set this state itself, and an echo would reach its
+  // automation and undo as edits.
+  for (uint32_t i = 0; i < params.count(); ++i) {
+    if (read[i]) setParameter(static_cast<VstInt32>(i), values[i]);
+    if (keys[i] != heldKeys[i]) params[i].midiKey = keys[i];
+  }
+  curProgram = current;
+}
+
+VstInt32 Plug::setChunk(void* data, VstInt32 byteSize, bool) {
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  const std::size_t size = bytes && byteSize > 0 ? static_cast<std::size_t>(byteSize) : 0;
+  // Checked whole before anything changes: a chunk is taken entirely or not at all.
+  if (!checkChunk(bytes, size)) return 0;
+  // The boxes above came before the lock: no other thread's state call waits on the user.
+  StateHold hold(*this);
+  applyCheckedChunk(bytes, size);
+  return 1;
 }
 
 }  // namespace PlugCore

@@ -37,9 +37,12 @@ void Plug::takeValuesAsDefaults() {
 }
 
 void Plug::loadFactoryBank() {
-  for (int32_t p = 0; p < programs->count(); ++p)
-    for (uint32_t i = 0; i < params.count(); ++i)
-      (*programs)[p].values[i] = std::fabs(params[i].value.load());
+  {
+    StateHold hold(*this);
+    for (int32_t p = 0; p < programs->count(); ++p)
+      for (uint32_t i = 0; i < params.count(); ++i)
+        (*programs)[p].values[i] = std::fabs(params[i].value.load());
+  }
 
   Platform::ResourceBytes bank;
   if (!Platform::findModuleResource("FXB", "FactoryBank", bank)) return;
@@ -54,8 +57,7 @@ void Plug::loadFactoryBank() {
            uint64_t{readBigEndian32(bank.data + 156)} + kBankHeaderSize > size)
     failure = "Truncated or corrupt factory bank!";
   if (failure) {
-    Platform::messageBox(failure, name ? name : "",
-                         Platform::kMbTaskModal | Platform::kMbIconError);
+    tellUser(failure, name ? name : "", Platform::kMbTaskModal | Platform::kMbIconError);
     return;
   }
   const uint32_t chunkSize = readBigEndian32(bank.data + 156);
@@ -65,9 +67,44 @@ void Plug::loadFactoryBank() {
 
 void Plug::loadStartState() {
   hostUnaware = true;
+  holdingNotices = true;
   loadFactoryBank();
   loadDefaults();
+  holdingNotices = false;
   hostUnaware = false;
+}
+
+void Plug::tellUser(const char* text, const char* caption, unsigned flags) {
+  if (!holdingNotices) {
+    Platform::messageBox(text, caption, flags);
+    return;
+  }
+  for (const HeldNotice& held : heldNotices)
+    if (held.text == text && held.caption == caption) return;
+  heldNotices.push_back({text, caption, flags});
+}
+
+void Plug::showHeldNotices() {
+  // Taken first: a box's own message loop may open the editor again.
+  std::vector<HeldNotice> notices;
+  notices.swap(heldNotices);
+  for (const HeldNotice& notice : notices)
+    Platform::messageBox(notice.text.c_str(), notice.caption.c_str(), notice.flags);
+}
+
+void Plug::loadDefaultsForUser(bool factoryOnly) {
+  std::vector<float> before(params.count());
+  for (uint32_t i = 0; i < params.count(); ++i) before[i] = getParameter(static_cast<VstInt32>(i));
+  loadFactoryBank();
+  if (!factoryOnly) loadDefaults();
+  for (uint32_t i = 0; i < params.count(); ++i) {
+    const auto index = static_cast<VstInt32>(i);
+    const float now = getParameter(index);
+    if (now == before[i]) continue;
+    beginEdit(index);
+    setParameterAutomated(index, now);
+    endEdit(index);
+  }
 }
 
 void Plug::loadDefaults() {
@@ -75,8 +112,8 @@ void Plug::loadDefaults() {
   if (path.empty()) return;
   std::vector<uint8_t> bytes;
   if (Platform::readWholeFile(path, kDefaultsFileLimit, bytes) != Platform::ReadResult::kOk) return;
-  setChunk(bytes.data(), static_cast<VstInt32>(bytes.size()), false);
-  takeValuesAsDefaults();
+  // A refused file changed nothing, so the reset targets stay as well.
+  if (setChunk(bytes.data(), static_cast<VstInt32>(bytes.size()), false)) takeValuesAsDefaults();
 }
 
 bool Plug::saveDefaults(std::string* whyNot) {

@@ -36,6 +36,8 @@ tresult EditorView::queryInterface(const TUID iid, void** object) {
     *object = static_cast<IPlugViewContentScaleSupport*>(this);
   else if (sameUid(iid, kITimerHandlerIid))
     *object = static_cast<ITimerHandler*>(this);
+  else if (sameUid(iid, kIEventHandlerIid))
+    *object = static_cast<IEventHandler*>(this);
   else {
     *object = nullptr;
     return kNoInterface;
@@ -61,7 +63,10 @@ tresult EditorView::attached(void* parent, FIDString type) {
   // The effect has one editor: a second view stays empty while the first is open.
   if (isAttached || owner->viewIsAttached()) return kResultFalse;
   owner->viewAttached(this);
+  // What the host sized its window from; an open that wants another size asks for it.
+  sizing = editorSize(shown);
   if (!owner->dispatch(effEditOpen, 0, 0, parent)) {
+    sizing = false;
     owner->viewRemoved(this);
     return kResultFalse;
   }
@@ -76,6 +81,7 @@ tresult EditorView::removed() {
   owner->dispatch(effEditClose);
   owner->viewRemoved(this);
   isAttached = false;
+  sizing = false;
   return kResultOk;
 }
 
@@ -89,18 +95,30 @@ void EditorView::startIdleTimer() {
   if (runLoop->registerTimer(this, kIdleMilliseconds) != kResultOk) {
     runLoop->release();
     runLoop = nullptr;
+    return;
   }
+  // Some hosts' loops sleep until a descriptor they watch is readable, timers or not: the
+  // window's events wake them.
+  const int descriptor = owner->editorEventDescriptor();
+  watching = descriptor >= 0 && runLoop->registerEventHandler(static_cast<IEventHandler*>(this),
+                                                              descriptor) == kResultOk;
 #endif
 }
 
 void EditorView::stopIdleTimer() {
   if (!runLoop) return;
+  if (watching) runLoop->unregisterEventHandler(static_cast<IEventHandler*>(this));
+  watching = false;
   runLoop->unregisterTimer(this);
   runLoop->release();
   runLoop = nullptr;
 }
 
 void EditorView::onTimer() {
+  if (isAttached) owner->dispatch(effEditIdle);
+}
+
+void EditorView::onFDIsSet(int) {
   if (isAttached) owner->dispatch(effEditIdle);
 }
 
@@ -120,13 +138,26 @@ bool EditorView::editorSize(ViewRect& rect) {
   return true;
 }
 
+// Open, the size the host gave us last: a host compares it with the size asked for in
+// resizeView to learn whether it has anything to do. Closed, the size the next open has.
 tresult EditorView::getSize(ViewRect* size) {
   if (!size) return kInvalidArgument;
+  if (sizing) {
+    *size = shown;
+    return kResultOk;
+  }
   return editorSize(*size) ? kResultOk : kResultFalse;
 }
 
-// The editor sets its own window's size from its scale; the host's frame follows getSize.
-tresult EditorView::onSize(ViewRect* newSize) { return newSize ? kResultOk : kInvalidArgument; }
+// The one place the open editor's window changes size: the host has resized its own.
+tresult EditorView::onSize(ViewRect* newSize) {
+  if (!newSize) return kInvalidArgument;
+  if (!sizing) return kResultOk;
+  const int32_t width = newSize->right - newSize->left, height = newSize->bottom - newSize->top;
+  if (!owner->editorResized(width, height)) return kResultFalse;
+  shown = ViewRect{0, 0, width, height};
+  return kResultOk;
+}
 
 tresult EditorView::onFocus(TBool) { return kResultOk; }
 

@@ -14,7 +14,8 @@ class EffectComponent;
 
 class EditorView final : public Vst3::IPlugView,
                          public Vst3::IPlugViewContentScaleSupport,
-                         public Vst3::ITimerHandler {
+                         public Vst3::ITimerHandler,
+                         public Vst3::IEventHandler {
  public:
   explicit EditorView(EffectComponent* owner);
 
@@ -38,6 +39,7 @@ class EditorView final : public Vst3::IPlugView,
   Vst3::tresult setContentScaleFactor(float factor) override;
 
   void onTimer() override;
+  void onFDIsSet(int fd) override;
 
   // The editor asks for a new size (its scale changed): true when the host took it.
   bool requestSize(int32_t width, int32_t height);
@@ -52,7 +54,11 @@ class EditorView final : public Vst3::IPlugView,
   EffectComponent* owner;
   Vst3::IPlugFrame* frame = nullptr;
   Vst3::IRunLoop* runLoop = nullptr;
+  bool watching = false;  // the editor's window's descriptor, with the run loop
   bool isAttached = false;
+  // From the open on, what the host's window has: the host resizes first and tells us in onSize.
+  bool sizing = false;
+  Vst3::ViewRect shown{};
 };
 
 }  // namespace Vst3Glue

@@ -10,8 +10,10 @@
 
 #include "platform/CpuFeatures.h"
 #include "platform/Threads.h"
+#include "plugcore/AEffEditor.h"
 #include "plugcore/Plug.h"
 #include "plugcore/PluginEntry.h"
+#include "vst3/ControllerState.h"
 #include "vst3/EditorView.h"
 #include "vst3/ParameterLayout.h"
 #include "vst3/Vst3Text.h"
@@ -119,6 +121,16 @@ VstIntPtr EffectComponent::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr v
   return effect ? effect->dispatcher(effect, opcode, index, value, ptr, opt) : 0;
 }
 
+bool EffectComponent::editorResized(int32_t width, int32_t height) {
+  AEffEditor* editor = effect ? plug().getEditor() : nullptr;
+  return editor && editor->hostResized(width, height);
+}
+
+int EffectComponent::editorEventDescriptor() {
+  AEffEditor* editor = effect ? plug().getEditor() : nullptr;
+  return editor ? editor->eventDescriptor() : -1;
+}
+
 float EffectComponent::effectValue(int32_t index) const {
   return effect->getParameter(effect, index);
 }
@@ -208,6 +220,12 @@ tresult EffectComponent::initialize(FUnknown*) {
   constructing = nullptr;
   if (!effect) return kResultFalse;
   effect->resvd1 = reinterpret_cast<VstIntPtr>(this);
+  // A VST 3 host resizes the view's window first and then tells the view; on X11 it embeds the
+  // window by XEmbed.
+  if (AEffEditor* editor = plug().getEditor()) {
+    editor->letHostSizeWindow();
+    editor->letHostEmbedWindow();
+  }
   dispatch(effOpen);
   const int32_t count = effectParams();
   reported.reset(new std::atomic<float>[count]);
@@ -298,12 +316,14 @@ tresult EffectComponent::loadState(IBStream* state) {
   }
   // An empty state is no state: the reader would only tell the user that it is damaged.
   if (bytes.empty()) return kResultFalse;
+  VstIntPtr taken = 0;
   {
     // The values of a state arrive as one change: the host reads them afterwards, and hears of
     // no edit (it would echo every program's values back, or record them).
     Quiet quiet(*this);
-    dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
+    taken = dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
   }
+  if (!taken) return kResultFalse;  // refused whole: nothing changed
   for (int32_t i = 0; i < effectParams(); ++i) reported[i] = effectValue(i);
   reportedProgram = static_cast<int32_t>(dispatch(effGetProgram));
   notifyHost(kParamValuesChanged);
@@ -350,7 +370,13 @@ uint32_t EffectComponent::getLatencySamples() {
   return effect ? static_cast<uint32_t>(std::max(effect->initialDelay, 0)) : 0;
 }
 
-uint32_t EffectComponent::getTailSamples() { return 0; }
+// The effect's VST 2.4 answer, where 1 is no tail and the largest value one without end.
+uint32_t EffectComponent::getTailSamples() {
+  const VstIntPtr samples = dispatch(effGetTailSize);
+  if (samples <= AudioEffectX::kNoTail) return kNoTail;
+  if (samples >= AudioEffectX::kEndlessTail) return kInfiniteTail;
+  return static_cast<uint32_t>(samples);
+}
 
 tresult EffectComponent::setupProcessing(ProcessSetup& setup) {
   if (!effect) return kNotInitialized;
@@ -568,10 +594,41 @@ void EffectComponent::fillTimeInfo(const ProcessContext* context, int32_t offset
 
 // ---- IEditController ---------------------------------------------------------------------------
 
-// The component's state is the controller's: nothing more to read or to keep.
+// The component's state is the controller's values already: nothing more to read.
 tresult EffectComponent::setComponentState(IBStream*) { return kResultOk; }
-tresult EffectComponent::setControllerState(IBStream*) { return kResultOk; }
-tresult EffectComponent::getControllerState(IBStream*) { return kResultOk; }
+
+tresult EffectComponent::setControllerState(IBStream* state) {
+  if (!effect) return kNotInitialized;
+  if (!state) return kInvalidArgument;
+  uint8_t bytes[64];
+  int32_t size = 0;
+  while (size < static_cast<int32_t>(sizeof bytes)) {
+    int32_t got = 0;
+    if (state->read(bytes + size, static_cast<int32_t>(sizeof bytes) - size, &got) != kResultOk ||
+        got <= 0)
+      break;
+    size += got;
+  }
+  // Sessions saved before bypass was kept here hold nothing: bypass stays as it is.
+  if (size == 0) return kResultOk;
+  ControllerState stored;
+  if (!stored.read(bytes, size)) return kResultFalse;
+  if (stored.bypass != bypassRequested.exchange(stored.bypass)) notifyHost(kParamValuesChanged);
+  return kResultOk;
+}
+
+tresult EffectComponent::getControllerState(IBStream* state) {
+  if (!effect) return kNotInitialized;
+  if (!state) return kInvalidArgument;
+  ControllerState current;
+  current.bypass = bypassRequested;
+  uint8_t bytes[ControllerState::kSize];
+  current.write(bytes);
+  int32_t written = 0;
+  if (state->write(bytes, sizeof bytes, &written) != kResultOk || written != sizeof bytes)
+    return kResultFalse;
+  return kResultOk;
+}
 
 int32_t EffectComponent::getParameterCount() { return effect ? parameterCount(effectParams()) : 0; }
 

@@ -84,6 +84,7 @@ class EffectComponent final : public ComponentStateFacet,
 
   // IEditController
   Vst3::tresult setComponentState(Vst3::IBStream* state) override;
+  // What the bank chunk cannot carry: bypass (ControllerState.h).
   Vst3::tresult setControllerState(Vst3::IBStream* state) override;
   Vst3::tresult getControllerState(Vst3::IBStream* state) override;
   int32_t getParameterCount() override;
@@ -134,6 +135,9 @@ class EffectComponent final : public ComponentStateFacet,
   void viewAttached(EditorView* view);
   void viewRemoved(EditorView* view);
   bool viewIsAttached() const { return attachedView.load() != nullptr; }
+  // The host's window around the open editor has this size now.
+  bool editorResized(int32_t width, int32_t height);
+  int editorEventDescriptor();
 
  private:
   ~EffectComponent();

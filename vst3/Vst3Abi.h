@@ -243,6 +243,9 @@ constexpr SpeakerArrangement kStereo = kSpeakerL | kSpeakerR;
 
 enum SymbolicSampleSizes : int32_t { kSample32 = 0, kSample64 = 1 };
 enum ProcessModes : int32_t { kRealtime = 0, kPrefetch = 1, kOffline = 2 };
+// getTailSamples' two answers that are not lengths.
+constexpr uint32_t kNoTail = 0;
+constexpr uint32_t kInfiniteTail = 0xFFFFFFFFu;
 
 struct ProcessSetup {
   int32_t processMode;

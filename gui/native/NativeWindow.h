@@ -60,6 +60,12 @@ class NativeWindow : public DXBlit::NonCopyable {
   // Ends the window for its owner: from here on it ticks nothing and reports no end, and the
   // native window goes, taking this object and its client with it.
   virtual void dispose() = 0;
+  // For a host that embeds the window by the system's own protocol (XEmbed on X11): the window
+  // says it takes part, and answers the host's messages from then on.
+  virtual void offerEmbedding() {}
+  // Where the host's idle calls drive the window: a descriptor that is readable when the window
+  // has something to handle, for a host whose run loop sleeps until one is; -1 for none.
+  virtual int eventDescriptor() { return -1; }
 };
 
 // Makes the editor's window as a child of the host's window; null when the window cannot be

@@ -64,6 +64,13 @@ run kept.log --refuse-resize --scale 1 --scale 2@400 --screenshot kept.png
 grep -q "^screenshot .*, window $base)$" kept.log || fail "a refusing host's window changed size"
 grep -q "^callback .*opcode=15 index=${expected%x*} value=${expected#*x} " kept.log ||
   fail "no audioMasterSizeWindow in the calls"
+# A VST 3 view changes size only when its host has: refused, it stays whole at its old size.
+# A VST 2.4 editor grows its own window whatever the host answers.
+if [[ $module == *.vst3 ]]; then
+  shot_agrees kept.log kept.png "$base"
+  differing=$(compare -metric AE kept.png one.png null: 2>&1) || true
+  [ "$differing" = 0 ] || fail "refused, the view differs from its 1x picture in '$differing' pixels"
+fi
 echo "told 2x while open: our window followed the plug-in to $expected; refused, it stayed $base"
 
 # The 1:1 editor is today's, bit for bit.

@@ -10,5 +10,5 @@ editor_session=(--answer ok editor MODULE --seconds 4
   --set reson.=0.8@2000 --screenshot learnt.png --at 2200
   --right-click 300,180:1@2400 --screenshot saved.png --at 3200)
 editor_facts() {
-  grep -v -E '^(window|editorWindow|openTime|firstFrame|cpu|idleCalls|frames|callbacks?) ' "$1"
+  grep -v -E '^(window|editorWindow|xembed|xembedMessage|openTime|firstFrame|cpu|idleCalls|frames|callbacks?) ' "$1"
 }

@@ -23,9 +23,10 @@ Bytes chunkOf(Quorl& effect, bool isPreset) {
   return Bytes(bytes, bytes + size);
 }
 
-void load(Quorl& effect, Bytes bytes, bool isPreset = false) {
-  effect.getAeffect()->dispatcher(effect.getAeffect(), effSetChunk, isPreset ? 1 : 0,
-                                  static_cast<VstIntPtr>(bytes.size()), bytes.data(), 0.0f);
+// The dispatcher's answer: 1 when the chunk was taken, 0 when it was refused.
+VstIntPtr load(Quorl& effect, Bytes bytes, bool isPreset = false) {
+  return effect.getAeffect()->dispatcher(effect.getAeffect(), effSetChunk, isPreset ? 1 : 0,
+                                         static_cast<VstIntPtr>(bytes.size()), bytes.data(), 0.0f);
 }
 
 void learn(Quorl& effect, int32_t parameter, int controller) {
@@ -115,23 +116,31 @@ TEST_F(Chunks, ProgramChunkLeavesProgramsAlone) {
   EXPECT_EQ(copy.programTable()[3].values[1], 0.9f);
 }
 
-TEST_F(Chunks, ValuesAreEncodedInSixtyFourThousandthsAndReachTheHostAsAutomation) {
+TEST_F(Chunks, ValuesAreEncodedInSixtyFourThousandths) {
   Bytes bytes = header();
   bytes.insert(bytes.end(),
                {0x00, 0x03, 0xFF, 0xFF, 0x00, 0x04, 0x00, 0x7D, 0x00, 0x09, 0x00, 0x7D});
-  load(effect, bytes);
+  EXPECT_EQ(load(effect, bytes), 1);        // index 9 is no parameter: skipped
   EXPECT_EQ(effect.getParameter(3), 1.0f);  // above 1.0 in the chunk, limited on the way in
   EXPECT_EQ(effect.getParameter(4), 32000 * 1.5625e-5f);
-  const auto automation = host.callsWith(audioMasterAutomate);
-  ASSERT_EQ(automation.size(), 2u);  // index 9 is no parameter: skipped
-  EXPECT_EQ(automation[0].index, 3);
-  EXPECT_EQ(automation[1].index, 4);
-  // The host records what the parameter holds, never the raw 65535 / 64000.
-  EXPECT_EQ(automation[0].opt, 1.0f);
-  EXPECT_EQ(automation[1].opt, effect.getParameter(4));
 }
 
-TEST_F(Chunks, ReaderMessagesAndTheStateTheyLeave) {
+// A host that records automation or undo sets a state and must not see it come back as edits,
+// least of all the values each program passes through on the way.
+TEST_F(Chunks, AStateTheHostSetsIsNotEchoedBack) {
+  Quorl other(nullptr);
+  for (int32_t p = 0; p < 16; ++p) {
+    other.setProgram(p);
+    other.setParameter(p % 8, 0.01f * static_cast<float>(p + 1));
+  }
+  learn(other, 2, 9);
+  EXPECT_EQ(load(effect, chunkOf(other, false)), 1);
+  EXPECT_EQ(load(effect, chunkOf(other, true), true), 1);
+  EXPECT_TRUE(host.calls.empty());
+  EXPECT_EQ(chunkOf(effect, false), chunkOf(other, false));
+}
+
+TEST_F(Chunks, ReaderMessagesAndARefusedChunkChangesNothing) {
   struct Case {
     Bytes bytes;
     std::string reason;
@@ -140,6 +149,17 @@ TEST_F(Chunks, ReaderMessagesAndTheStateTheyLeave) {
   truncated.insert(truncated.end(), {0x00, 0x02, 0x00, 0x40, 0x00, 0x03, 0x00});
   Bytes unknownType = header();
   unknownType.insert(unknownType.end(), {0x00, 0x05, 0x00, 0x20, 0x09, 0x00});
+  // A whole bank of another state, cut inside its last record: every program, name, mapping and
+  // the current program before the cut would have been taken.
+  Quorl other(nullptr);
+  other.setProgram(9);
+  other.setParameter(0, 0.8f);
+  char otherName[] = "Elsewhere";
+  other.setProgramName(otherName);
+  learn(other, 3, 20);
+  Bytes cutBank = chunkOf(other, false);
+  const uint8_t lastByte = cutBank.back();
+  cutBank.pop_back();
   const Case cases[] = {
       {Bytes(7, 0), "No header"},
       {{0x75, 0x3D, 0x8C, 0x29, 5, 0, 0, 0}, "Invalid header"},
@@ -151,19 +171,26 @@ TEST_F(Chunks, ReaderMessagesAndTheStateTheyLeave) {
        "and try again."},
       {truncated, "Chunk appears corrupted."},
       {unknownType, "Chunk appears corrupted."},
+      {cutBank, "Chunk appears corrupted."},
+      {Bytes(), "No header"},
   };
+  effect.setParameter(2, 0.3f);
+  learn(effect, 1, 7);
+  const Bytes before = chunkOf(effect, false);
   for (const Case& c : cases) {
     boxes.shown.clear();
-    load(effect, c.bytes);
+    EXPECT_EQ(load(effect, c.bytes), 0) << c.reason;
     ASSERT_EQ(boxes.shown.size(), 1u) << c.reason;
     EXPECT_EQ(boxes.shown[0].text, "Error loading chunk: " + c.reason);
     EXPECT_EQ(boxes.shown[0].caption, errorCaption);
     EXPECT_EQ(boxes.shown[0].flags, 0x2010u);
+    EXPECT_EQ(chunkOf(effect, false), before) << c.reason;
   }
-  EXPECT_EQ(effect.getParameter(2), 0x4000 * 1.5625e-5f);  // applied before the damage
-  EXPECT_EQ(effect.getParameter(5), 0x2000 * 1.5625e-5f);
-  load(effect, Bytes());
-  EXPECT_EQ(boxes.shown.back().text, "Error loading chunk: No header");
+  EXPECT_TRUE(host.callsWith(audioMasterAutomate).empty());
+  cutBank.push_back(lastByte);
+  EXPECT_EQ(load(effect, cutBank), 1);
+  EXPECT_EQ(effect.getProgram(), 9);
+  EXPECT_EQ(effect.getMapping(3), static_cast<int16_t>(0xB014));
 }
 
 TEST_F(Chunks, ForeignPresetAsksAndNoChangesNothing) {
@@ -174,7 +201,7 @@ TEST_F(Chunks, ForeignPresetAsksAndNoChangesNothing) {
   foreign.insert(foreign.end(), {0x00, 0x00, 0x00, 0x7D, 0x03, 0x07});
 
   boxes.answers = {Platform::kIdNo};
-  load(effect, foreign);
+  EXPECT_EQ(load(effect, foreign), 0);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "Trying to load a preset for \"" + other.substr(0, 30) +
                                      "\"\nDo you want to continue?");
@@ -184,7 +211,7 @@ TEST_F(Chunks, ForeignPresetAsksAndNoChangesNothing) {
   EXPECT_EQ(effect.getProgram(), 0);
 
   boxes.answers = {Platform::kIdYes};
-  load(effect, foreign);
+  EXPECT_EQ(load(effect, foreign), 1);
   EXPECT_EQ(effect.getParameter(0), 0.5f);
   EXPECT_EQ(effect.getProgram(), 7);
 }

@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "FakeHost.h"
+#include "FakeNativeWindow.h"
 #include "MessageBoxRecorder.h"
 #include "SettingsFolder.h"
 #include "effect/Quorl.h"
 #include "effect/QuorlParameters.h"
+#include "gui/PlugEditVST.h"
 #include "platform/ModuleResources.h"
 
 #if defined(_WIN32)
@@ -52,6 +54,20 @@ Bytes bankOf(Quorl& effect) {
   Bytes bytes;
   effect.writeChunk(bytes, false);
   return bytes;
+}
+
+// Opens and closes an editor on a window of nothing, as a host does when the user asks for one.
+void openEditor(Quorl& effect) {
+  static const Mintwerk::EditorDescription description{340, 190, 8, 0xF3A429, "Texture"};
+  delete effect.getEditor();
+  effect.setEditor(nullptr);
+  new Mintwerk::PlugEditVST(&effect, &effect, &description,
+                            [](uint32_t, uint32_t, void*) -> Mintwerk::NativeWindow* {
+                              return new Mintwerk::FakeNativeWindow;  // closing disposes of it
+                            });
+  int parent = 0;
+  ASSERT_TRUE(effect.getEditor()->open(&parent));
+  effect.getEditor()->close();
 }
 
 class Defaults : public ::testing::Test {
@@ -111,15 +127,57 @@ TEST_F(Defaults, SizeLimitAndEmptyFile) {
   writeFile(path, big);
   {
     Quorl effect(nullptr);
+    openEditor(effect);
     ASSERT_EQ(boxes.shown.size(), 1u);  // read: its odd last byte is a cut record
     EXPECT_EQ(boxes.shown[0].text, "Error loading chunk: Chunk appears corrupted.");
-    EXPECT_EQ(effect.getProgram(), 0);
+    EXPECT_EQ(effect.getParameter(0), 0.0f);
   }
   boxes.shown.clear();
   writeFile(path, Bytes());
   Quorl effect(nullptr);
+  openEditor(effect);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "Error loading chunk: No header");
+}
+
+// A host may make instances where nobody can answer a box (a plug-in scan in a background
+// process): a damaged defaults file is told when an editor next opens, once, and the instance
+// starts from the factory state with the file left as it was.
+TEST_F(Defaults, ADamagedFileIsToldWhenAnEditorOpensNeverWhileTheInstanceIsMade) {
+  Quorl source(nullptr);
+  source.setProgram(4);
+  source.setParameter(QuorlParams::kDrive, 0.6f);
+  Bytes damaged = bankOf(source);
+  damaged.pop_back();
+  writeFile(path, damaged);
+  FakeHost host;
+  Quorl effect(host.callback());
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(effect.getProgram(), 0);
+  for (int32_t i = 0; i < 8; ++i) {
+    EXPECT_EQ(effect.getParameter(i), QuorlParams::kParamTable[i].defaultValue) << i;
+    EXPECT_EQ(effect.parameters()[i].defaultValue, QuorlParams::kParamTable[i].defaultValue) << i;
+  }
+  EXPECT_EQ(readFile(path), damaged);
+  openEditor(effect);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "Error loading chunk: Chunk appears corrupted.");
+  EXPECT_EQ(boxes.shown[0].caption, "Quorl error");
+  EXPECT_EQ(boxes.shown[0].flags, 0x2010u);
+  openEditor(effect);
+  EXPECT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(readFile(path), damaged);
+
+  // A file of another plug-in's is not taken, and nobody is asked, then or later.
+  boxes.shown.clear();
+  Bytes foreign = bankOf(source);
+  foreign[9] = 'X';
+  writeFile(path, foreign);
+  Quorl other(nullptr);
+  openEditor(other);
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(other.getProgram(), 0);
+  EXPECT_EQ(other.getParameter(QuorlParams::kDrive), 0.0f);
 }
 
 #if !defined(_WIN32)
@@ -525,6 +583,8 @@ TEST_F(FactoryBank, DamagedBanksAreReportedAndLeaveTheTableValues) {
     boxes.shown.clear();
     install(c.file);
     Quorl effect(nullptr);
+    EXPECT_TRUE(boxes.shown.empty()) << c.text;
+    openEditor(effect);
     ASSERT_EQ(boxes.shown.size(), 1u) << c.text;
     EXPECT_EQ(boxes.shown[0].text, c.text);
     EXPECT_EQ(boxes.shown[0].caption, "Quorl");

@@ -230,7 +230,6 @@ TEST_F(Dispatcher, UnlistedOpcodesAnswerZeroAndChangeNothing) {
                                effSetSpeakerArrangement,
                                effSetBypass,
                                effGetErrorText,
-                               effGetTailSize,
                                effIdle,
                                effGetIcon,
                                effSetViewPosition,

@@ -301,6 +301,38 @@ TEST_F(EditorControls, CornerMenuAndItsConfirmations) {
   EXPECT_EQ(effect.parameters()[QuorlParams::kBand].defaultValue, 0.4f);
 }
 
+// The user loads defaults from the menu: the host hears each value that changed once, the final
+// one, inside a gesture, and nothing of the programs the bank passes through.
+TEST_F(EditorControls, LoadingDefaultsFromTheMenuTellsTheHostTheFinalValuesOnce) {
+  {
+    Quorl saved(nullptr);
+    for (int32_t p = 0; p < 16; ++p) {
+      saved.setProgram(p);
+      saved.setParameter(QuorlParams::kMorph, 0.05f * static_cast<float>(p));
+    }
+    saved.setParameter(QuorlParams::kBand, 0.25f);
+    ASSERT_TRUE(saved.saveDefaults());
+  }
+  frame->menuCommand(1);
+  std::vector<std::string> heard;
+  for (const HostCall& call : host.calls)
+    heard.push_back(std::to_string(call.opcode) + " " + std::to_string(call.index));
+  const std::string morph = std::to_string(QuorlParams::kMorph);
+  const std::string band = std::to_string(QuorlParams::kBand);
+  EXPECT_EQ(heard, (std::vector<std::string>{"43 " + morph, "0 " + morph, "44 " + morph,
+                                             "43 " + band, "0 " + band, "44 " + band}));
+  const std::vector<HostCall> automation = host.callsWith(audioMasterAutomate);
+  ASSERT_EQ(automation.size(), 2u);
+  EXPECT_EQ(automation[0].opt, effect.getParameter(QuorlParams::kMorph));
+  EXPECT_NEAR(automation[0].opt, 0.75f, 1.0 / 64000);
+  EXPECT_NEAR(automation[1].opt, 0.25f, 1.0 / 64000);
+
+  host.calls.clear();
+  frame->menuCommand(2);  // no factory bank in this module: no value changes
+  EXPECT_TRUE(host.calls.empty());
+  SettingsFolder::removeDefaultsFile("Quorl");
+}
+
 #if !defined(_WIN32)
 // "Save defaults..." that cannot write the file tells the user which file and why.
 TEST_F(EditorControls, AFailedSaveOfDefaultsIsReported) {

@@ -155,6 +155,31 @@ TEST_F(ScaledEditor, TheHostsFactorSizesTheNextOpenAndAnOpenEditorAsksTheHost) {
   EXPECT_EQ(rect(), std::make_pair(510, 285));
 }
 
+// A host that sizes the window itself: the editor asks, and changes only when told the size.
+TEST_F(ScaledEditor, WhereTheHostSizesTheWindowTheEditorWaitsForItsWord) {
+  editor->letHostSizeWindow();
+  ASSERT_TRUE(editor->open(&parent));
+  notify(2.0f);
+  ASSERT_EQ(sizeRequests().size(), 1u);
+  EXPECT_EQ(window->width, 340u);  // refused or not yet done: still whole at the old size
+  EXPECT_EQ(window->root()->getScale(), 1.0f);
+  notify(2.0f);  // asked again, since the window still shows the old scale
+  EXPECT_EQ(sizeRequests().size(), 2u);
+
+  EXPECT_TRUE(editor->hostResized(680, 380));
+  EXPECT_EQ(window->width, 680u);
+  EXPECT_EQ(window->root()->getScale(), 2.0f);
+  // Another size than asked for: the window takes it and keeps its scale.
+  EXPECT_TRUE(editor->hostResized(700, 380));
+  EXPECT_EQ(window->width, 700u);
+  EXPECT_EQ(window->root()->getScale(), 2.0f);
+  for (auto garbage : {std::make_pair(0, 190), std::make_pair(340, -1), std::make_pair(1 << 20, 9)})
+    EXPECT_FALSE(editor->hostResized(garbage.first, garbage.second));
+  EXPECT_EQ(window->width, 700u);
+  editor->close();
+  EXPECT_FALSE(editor->hostResized(340, 190));
+}
+
 TEST_F(ScaledEditor, TheUsersSizeWinsIsRememberedAndFollowingTheHostGivesItBack) {
   notify(1.5f);
   ASSERT_TRUE(editor->open(&parent));

@@ -381,3 +381,37 @@ TEST(QuorlSound, ProcessingAllocatesNothing) {
 }
 
 }  // namespace
+
+// A host that trusts the tail stops calling once it has passed after the input went quiet: by then
+// the output must have sunk into the effect's own noise, however the filter rings.
+TEST(QuorlSound, TheTailCoversTheRingAndTheFullRangeHasNoEnd) {
+  struct Setting {
+    float cutoff, resonance;
+  } settings[] = {{1.0f, 0.5f}, {0.0f, 1.0f}, {0.3f, 1.0f}, {0.6f, 0.8f}};
+  for (const Setting& s : settings) {
+    QuorlTestRig rig;
+    rig.set(1, s.cutoff);
+    rig.set(2, s.resonance);
+    rig.resume();
+    const VstIntPtr tail = rig.effect.dispatcher(effGetTailSize, 0, 0, nullptr, 0.0f);
+    // Full-scale noise, then a step (which rings longest through the output high-pass), then
+    // nothing.
+    PlugCore::NoiseGenerator noise;
+    rig.render(22050, [&](int i, int) { return i < 11025 ? noise.next() : 1.0; });
+    const std::vector<double> after = rig.render(static_cast<int>(tail) + 4096, silence());
+    size_t lastAudible = 0;
+    for (size_t i = 0; i < after.size(); ++i)
+      if (std::fabs(after[i]) > 1e-4) lastAudible = i;
+    EXPECT_LT(lastAudible, static_cast<size_t>(tail)) << s.cutoff << " " << s.resonance;
+    // The resonant ring at 20 Hz lasts past a second: "no tail" would cut it.
+    if (s.cutoff == 0.0f) {
+      EXPECT_GT(lastAudible, 44100u);
+    }
+  }
+
+  QuorlTestRig singing;
+  singing.set(7, 1.0f);
+  singing.set(2, 0.0f);  // even without resonance now: the knob may turn up at any time
+  EXPECT_EQ(singing.effect.dispatcher(effGetTailSize, 0, 0, nullptr, 0.0f),
+            AudioEffectX::kEndlessTail);
+}

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FakeHost.h"
+#include "MessageBoxRecorder.h"
 #include "Vst3HostObjects.h"
 #include "plugcore/Plug.h"
 #include "plugcore/PluginEntry.h"
@@ -175,8 +176,20 @@ TEST(Vst3Glue, StateIsTheVst24BankChunkInBothDirections) {
   ASSERT_EQ(units->getProgramName(0, 5, shown), kResultOk);
   EXPECT_EQ(std::u16string(shown), u"Caf\u00E9 \U0001D11E");
   units->release();
-  // An empty stream is refused rather than read as a damaged chunk.
+  // An empty stream is refused rather than read as a damaged chunk; a damaged one is refused
+  // whole, and the host hears of no change.
   EXPECT_EQ(vst3.setState({}), kResultFalse);
+  {
+    MessageBoxRecorder boxes;
+    std::vector<uint8_t> cut = fromVst2;
+    cut.pop_back();
+    vst3.controller->setParamNormalized(2, 0.5);
+    EXPECT_EQ(vst3.setState(cut), kResultFalse);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_FLOAT_EQ(vst3.controller->getParamNormalized(2), 0.5f);
+    EXPECT_EQ(handler.restarts.size(), 1u);
+    vst3.controller->setParamNormalized(2, 0.77);
+  }
 
   // The reverse: what the VST 3 instance saves, a VST 2.4 host loads and saves the same.
   vst3.controller->setParamNormalized(4, 0.25);
@@ -347,4 +360,73 @@ TEST(Vst3Glue, BypassCrossfadesToTheInputWithoutAJump) {
   // The saw's own resets are the largest steps; the fade adds none of its own.
   EXPECT_LE(largestStep, largestInputStep * 1.01f);
   EXPECT_DOUBLE_EQ(vst3.controller->getParamNormalized(Vst3Glue::kBypassId), 1.0);
+}
+
+TEST(Vst3Glue, BypassComesBackWithTheSessionThroughTheHostsLoadSequence) {
+  const int32_t frames = 512;
+  std::vector<float> in[2], out[2];
+  fillSaw(in, frames);
+  for (int c = 0; c < 2; ++c) out[c].assign(frames, 0.0f);
+  auto save = [](Instance& instance, std::vector<uint8_t>& component,
+                 std::vector<uint8_t>& controller) {
+    component = instance.state();
+    vst3host::MemoryStream stream;
+    ASSERT_EQ(instance.controller->getState(&stream), kResultOk);
+    controller = stream.bytes();
+  };
+  // A host restores a session as: component state, the same bytes to the controller, then the
+  // controller's own state.
+  auto load = [](Instance& instance, const std::vector<uint8_t>& component,
+                 const std::vector<uint8_t>& controller) {
+    ASSERT_EQ(instance.setState(component), kResultOk);
+    vst3host::MemoryStream forController(component.data(), component.size());
+    ASSERT_EQ(instance.controller->setComponentState(&forController), kResultOk);
+    vst3host::MemoryStream own(controller.data(), controller.size());
+    ASSERT_EQ(instance.controller->setState(&own), kResultOk);
+  };
+
+  std::vector<uint8_t> component, controller, plainComponent, plainController;
+  {
+    Instance saved;
+    save(saved, plainComponent, plainController);
+    Changes bypass;
+    bypass.add(Vst3Glue::kBypassId, 0, 1.0);
+    saved.process(in, out, frames, bypass);
+    save(saved, component, controller);
+  }
+  // The component's state stays the VST 2.4 bank chunk: bypass is not in it.
+  EXPECT_EQ(component, plainComponent);
+
+  Instance restored;
+  load(restored, component, controller);
+  EXPECT_DOUBLE_EQ(restored.controller->getParamNormalized(Vst3Glue::kBypassId), 1.0);
+  // The processor is bypassed too: after the fade the input passes untouched.
+  restored.process(in, out, frames);
+  for (int32_t i = 441; i < frames; ++i) ASSERT_EQ(out[0][i], in[0][i]) << i;
+
+  // A session saved un-bypassed brings bypass back off.
+  load(restored, plainComponent, plainController);
+  EXPECT_DOUBLE_EQ(restored.controller->getParamNormalized(Vst3Glue::kBypassId), 0.0);
+
+  // A session from before bypass was kept has an empty controller state: accepted, bypass kept.
+  restored.controller->setParamNormalized(Vst3Glue::kBypassId, 1.0);
+  load(restored, plainComponent, {});
+  EXPECT_DOUBLE_EQ(restored.controller->getParamNormalized(Vst3Glue::kBypassId), 1.0);
+  // Bytes that are no controller state of ours are refused and change nothing.
+  const std::vector<uint8_t> foreign = {'Q', 'r', 'l', 'X', 1, 0};
+  vst3host::MemoryStream stream(foreign.data(), foreign.size());
+  EXPECT_EQ(restored.controller->setState(&stream), kResultFalse);
+  EXPECT_DOUBLE_EQ(restored.controller->getParamNormalized(Vst3Glue::kBypassId), 1.0);
+}
+
+TEST(Vst3Glue, TailIsTheVst24OneAndInfiniteInTheFullRange) {
+  Instance vst3;
+  Record vst2;
+  vst2.effect->setParameter(vst2.effect, 2, 1.0f);
+  vst3.controller->setParamNormalized(2, 1.0);
+  const VstIntPtr ring = vst2.effect->dispatcher(vst2.effect, effGetTailSize, 0, 0, nullptr, 0.0f);
+  EXPECT_GT(ring, 1);
+  EXPECT_EQ(vst3.processor->getTailSamples(), static_cast<uint32_t>(ring));
+  vst3.controller->setParamNormalized(7, 1.0);
+  EXPECT_EQ(vst3.processor->getTailSamples(), kInfiniteTail);
 }

@@ -179,6 +179,9 @@ const char* const kEditorUsage =
     "      --refuse-resize    answer the plug-in's audioMasterSizeWindow (15) with 0 and keep\n"
     "                         our window's size (canDo \"sizeWindow\" -1); without it our window\n"
     "                         takes the size asked for\n"
+    "      --sleeping-loop    a VST 3 view's run loop as some hosts have it: asleep until a\n"
+    "                         descriptor the view watches is readable, its timers served only\n"
+    "                         then\n"
     "      --preset FILE, --any-id, --param P=V  as for render, before the editor opens\n";
 
 bool parseEditorArgs(int argc, char** argv, EditorOptions& options, bool& help,
@@ -201,6 +204,10 @@ bool parseEditorArgs(int argc, char** argv, EditorOptions& options, bool& help,
     }
     if (arg == "--refuse-resize") {
       options.refuseResize = true;
+      continue;
+    }
+    if (arg == "--sleeping-loop") {
+      options.sleepingLoop = true;
       continue;
     }
     if (arg.compare(0, 2, "--") != 0) {

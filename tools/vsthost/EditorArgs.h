@@ -42,6 +42,7 @@ struct EditorOptions {
   bool realInput = false;             // X11: through XTEST rather than events sent to the window
   double scale = 0;                   // the factor told to the plug-in before it opens; 0: none
   bool refuseResize = false;          // the plug-in's resize requests answered 0
+  bool sleepingLoop = false;          // VST 3 timers served only when a descriptor is readable
 };
 
 // The arguments after "editor". False on a usage error, with the reason in `error`; `help` is set

@@ -14,6 +14,7 @@
 #include "Platform.h"
 #include "PngWriter.h"
 #include "PresetLoad.h"
+#include "Vst3Frame.h"
 
 namespace {
 
@@ -287,8 +288,25 @@ class EditorRun {
   ExitCode code_ = kOk;
 };
 
+// A VST 3 view on X11 is embedded by XEmbed, and hosts that embed so refuse a window that does
+// not announce it. What a window announces is printed whatever its format.
+ExitCode embedView(EditorHost& host, bool vst3) {
+  long version = 0, flags = 0;
+  if (host.xembed(vst3, version, flags)) {
+    printFact("xembed", "version " + std::to_string(version) + " flags " + std::to_string(flags));
+    return kOk;
+  }
+#if !defined(_WIN32)
+  if (vst3) {
+    complain("the view's window carries no _XEMBED_INFO: it cannot be embedded");
+    return kNoEditor;
+  }
+#endif
+  return kOk;
+}
+
 // From the editor's size to its close; our window is gone when this returns.
-ExitCode showEditor(const Effect& effect, const EditorOptions& options) {
+ExitCode showEditor(const Effect& effect, const EditorOptions& options, bool vst3) {
   const bool refuse = options.refuseResize;
   hostcallback::onSizeWindow([refuse](VstIntPtr width, VstIntPtr height) {
     return sizeWindow(nullptr, refuse, width, height);
@@ -319,11 +337,14 @@ ExitCode showEditor(const Effect& effect, const EditorOptions& options) {
   ExitCode code = kOk;
   if (void* editorWindow = host.editorWindow()) {
     printFact("editorWindow", handleText(editorWindow));
-    EditorRun run(effect, host, options, opened);
-    host.run([&] { return run.tick(); });
-    run.printCost();
-    run.finish();
-    code = run.code();
+    code = embedView(host, vst3);
+    if (!code) {
+      EditorRun run(effect, host, options, opened);
+      host.run([&] { return run.tick(); });
+      run.printCost();
+      run.finish();
+      code = run.code();
+    }
   } else {
     printFact("editorWindow", "none");
     complain("the plug-in opened no window inside ours");
@@ -351,6 +372,7 @@ int runEditor(const EditorOptions& given) {
   hostcallback::reset(true);
   hostcallback::startTransport(kRate, kBlockSize, false);
   hostcallback::announceSizeWindow(options.refuseResize ? -1 : 1);
+  vst3host::Frame::sleepOnDescriptors(options.sleepingLoop);
   // Declared before the effect is made, so it is unloaded only after the effect is closed.
   PluginModule module;
   if (const ExitCode code = loadEntry(module, options.module)) return code;
@@ -373,7 +395,7 @@ int runEditor(const EditorOptions& given) {
   if (!code) code = prepare(effect, options);
   if (!code) {
     effect.dispatch(effMainsChanged, 0, 1);
-    code = showEditor(effect, options);
+    code = showEditor(effect, options, module.isVst3());
     effect.dispatch(effMainsChanged, 0, 0);
   }
   effect.close();

@@ -119,6 +119,12 @@ class EditorHost {
   void countFrames();
   int framesCounted() const;
 
+  // As a VST 3 host on X11 does: reads the XEmbed info of the plug-in's window (its version and
+  // flags; false when it has none, and always where there is no XEmbed), and with `embed` tells
+  // the window it is embedded, active and focused. Messages the plug-in sends back are printed as
+  // `xembedMessage NAME` while the loop runs.
+  bool xembed(bool embed, long& version, long& flags);
+
   // Our window goes; the editor must be closed first.
   void destroy();
 

@@ -51,6 +51,14 @@ Time gServerTimeBase = 0;
 Clock::time_point gServerTimeAt;
 unsigned long gLastStamp = 0;
 Atom gDeleteWindow = None;
+Atom gXEmbed = None;  // set once a plug-in's window is embedded
+
+// XEmbed's messages by their numbers in the protocol.
+const char* const kXEmbedNames[] = {"embedded-notify", "window-activate", "window-deactivate",
+                                    "request-focus",   "focus-in",        "focus-out",
+                                    "focus-next",      "focus-prev"};
+constexpr long kXEmbedEmbeddedNotify = 0, kXEmbedWindowActivate = 1, kXEmbedFocusIn = 4;
+constexpr long kXEmbedFocusFirst = 1, kXEmbedMapped = 1;
 std::thread gMenuWatcher;
 // The plug-in window's damage, while frames are counted.
 Damage gDamage = 0;
@@ -144,6 +152,12 @@ bool handleOwnEvents(Window ours) {
     if (event.type == ClientMessage && event.xclient.window == ours &&
         static_cast<Atom>(event.xclient.data.l[0]) == gDeleteWindow)
       closeAsked = true;
+    if (event.type == ClientMessage && event.xclient.window == ours && gXEmbed &&
+        event.xclient.message_type == gXEmbed) {
+      const long message = event.xclient.data.l[1];
+      printFact("xembedMessage",
+                message >= 0 && message < 8 ? kXEmbedNames[message] : std::to_string(message));
+    }
     if (gDamage && event.type == gDamageEvents + XDamageNotify) {
       // Taken away again, so that the next drawing is news.
       XDamageSubtract(gDisplay, gDamage, None, None);
@@ -663,6 +677,46 @@ bool EditorHost::hasFrame() {
   int width = 0, height = 0;
   std::string error;
   return capture(rgb, width, height, error) && !uniform(rgb);
+}
+
+bool EditorHost::xembed(bool embed, long& version, long& flags) {
+  const Window client = editorOf(window_);
+  if (!client) return false;
+  const Atom info = XInternAtom(gDisplay, "_XEMBED_INFO", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const bool found = XGetWindowProperty(gDisplay, client, info, 0, 2, False, info, &type, &format,
+                                        &count, &after, &data) == Success &&
+                     type == info && format == 32 && count == 2;
+  if (found) {
+    version = reinterpret_cast<const long*>(data)[0];
+    flags = reinterpret_cast<const long*>(data)[1];
+  }
+  if (data) XFree(data);
+  if (!found || !embed) return found;
+  gXEmbed = XInternAtom(gDisplay, "_XEMBED", False);
+  const auto send = [&](long message, long detail, long data1, long data2) {
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = client;
+    event.xclient.message_type = gXEmbed;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(stamp());
+    event.xclient.data.l[1] = message;
+    event.xclient.data.l[2] = detail;
+    event.xclient.data.l[3] = data1;
+    event.xclient.data.l[4] = data2;
+    XSendEvent(gDisplay, client, False, NoEventMask, &event);
+  };
+  // The window is ours already (a child of our window); the embedder maps it when it asks to be.
+  send(kXEmbedEmbeddedNotify, 0, static_cast<long>(asWindow(window_)), 0);
+  if (flags & kXEmbedMapped) XMapWindow(gDisplay, client);
+  send(kXEmbedWindowActivate, 0, 0, 0);
+  send(kXEmbedFocusIn, kXEmbedFocusFirst, 0, 0);
+  XFlush(gDisplay);
+  return true;
 }
 
 void EditorHost::countFrames() {

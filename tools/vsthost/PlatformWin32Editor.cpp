@@ -409,6 +409,8 @@ bool EditorHost::hasFrame() {
 }
 
 // A Win32 host cannot see another window's drawing; the count stays unknown.
+bool EditorHost::xembed(bool, long&, long&) { return false; }
+
 void EditorHost::countFrames() {}
 int EditorHost::framesCounted() const { return -1; }
 

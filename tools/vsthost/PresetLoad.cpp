@@ -77,22 +77,22 @@ ExitCode readPresetFor(const Effect& effect, const std::string& path, bool anyId
   return kOk;
 }
 
-void applyPreset(const Effect& effect, const PresetFile& preset) {
+bool applyPreset(const Effect& effect, const PresetFile& preset) {
   switch (preset.fxMagic) {
     case kProgramParams:
       warnIfCountsDiffer("parameters", preset.program.params.size(), effect.record().numParams);
       setProgramName(effect, preset.program.name);
       setValues(effect, preset.program.params);
-      return;
+      return true;
     case kBankParams:
       applyBank(effect, preset);
-      return;
+      return true;
     default: {
       // A copy with room for one byte, so even an empty chunk arrives as a real pointer.
       std::vector<uint8_t> chunk(preset.chunk);
       chunk.reserve(1);
-      effect.dispatch(effSetChunk, isBank(preset.fxMagic) ? 0 : 1,
-                      static_cast<VstIntPtr>(preset.chunk.size()), chunk.data());
+      return effect.dispatch(effSetChunk, isBank(preset.fxMagic) ? 0 : 1,
+                             static_cast<VstIntPtr>(preset.chunk.size()), chunk.data()) != 0;
     }
   }
 }
@@ -100,7 +100,10 @@ void applyPreset(const Effect& effect, const PresetFile& preset) {
 ExitCode loadPreset(const Effect& effect, const std::string& path, bool anyId) {
   PresetFile preset;
   if (const ExitCode code = readPresetFor(effect, path, anyId, preset)) return code;
-  applyPreset(effect, preset);
+  if (!applyPreset(effect, preset)) {
+    complain("the plug-in refused preset '" + path + "' (effSetChunk answered 0)");
+    return kBadInput;
+  }
   printFact("preset", quoted(path) + " " + presetKindName(preset.fxMagic));
   return kOk;
 }

@@ -14,8 +14,9 @@ ExitCode readPresetFor(const Effect& effect, const std::string& path, bool anyId
                        PresetFile& preset);
 
 // Sends a checked preset: the chunk, or each program's name and values. A bank of values leaves
-// the program it names current (format 2), else the one that was.
-void applyPreset(const Effect& effect, const PresetFile& preset);
+// the program it names current (format 2), else the one that was. False when the plug-in
+// answered 0 to the chunk, which is how it refuses one.
+bool applyPreset(const Effect& effect, const PresetFile& preset);
 
-// Both, then `preset "PATH" KIND` on stdout.
+// Both, then `preset "PATH" KIND` on stdout; kBadInput when the plug-in refused the chunk.
 ExitCode loadPreset(const Effect& effect, const std::string& path, bool anyId);

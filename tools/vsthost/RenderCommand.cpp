@@ -173,7 +173,12 @@ int renderThrough(const PluginModule& module, RenderOptions& options,
     RenderSettings settings;
     settings.blockSize = options.blockSize;
     settings.path = options.path;
-    if (!options.preset.empty()) settings.beforeParams = [&] { applyPreset(effect, preset); };
+    if (!options.preset.empty())
+      settings.beforeParams = [&] {
+        if (!applyPreset(effect, preset))
+          std::fprintf(stderr, "vsthost: the plug-in refused preset '%s'\n",
+                       options.preset.c_str());
+      };
     for (const ParamValue& param : options.params)
       settings.initialParams.push_back({param.param.index, static_cast<float>(param.value)});
     warnPastEnd(events, source.frames());

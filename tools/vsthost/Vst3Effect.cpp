@@ -413,8 +413,12 @@ VstIntPtr Effect::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
       return kIdentify;
     case effGetNumProgramCategories:
       return 1;
-    case effGetTailSize:
-      return static_cast<VstIntPtr>(processor_->getTailSamples());
+    case effGetTailSize: {
+      // In VST 2.4 terms: 1 for no tail (0 would mean "unknown"), the largest length for endless.
+      const uint32_t tail = processor_->getTailSamples();
+      if (tail == kNoTail) return 1;
+      return tail >= 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<VstIntPtr>(tail);
+    }
     default:
       return 0;
   }

@@ -32,7 +32,13 @@ tresult Frame::resizeView(IPlugView* view, ViewRect* newSize) {
   if (!view || !newSize) return kInvalidArgument;
   const int width = newSize->right - newSize->left;
   const int height = newSize->bottom - newSize->top;
-  if (width <= 0 || height <= 0 || !resize_ || !resize_(width, height)) return kResultFalse;
+  if (width <= 0 || height <= 0 || !resize_) return kResultFalse;
+  // As VST 3 hosts do: a view that says it has the size already has nothing for us to do.
+  ViewRect now{};
+  if (view->getSize(&now) == kResultOk && now.right - now.left == width &&
+      now.bottom - now.top == height)
+    return kResultOk;
+  if (!resize_(width, height)) return kResultFalse;
   // The window has the size now; the view is told so before the request returns.
   ViewRect given = *newSize;
   view->onSize(&given);
@@ -89,6 +95,7 @@ void Frame::serve() {
       if (readyCount < kMaxCalls && descriptorReadable(watch.fd)) ready[readyCount++] = watch;
     const Clock::time_point now = Clock::now();
     for (Timer& timer : timers_) {
+      if (sleeping_ && readyCount == 0) break;
       if (dueCount == kMaxCalls || now < timer.due) continue;
       due[dueCount++] = timer.handler;
       // Missed ticks are not made up: one call however late the idle comes.

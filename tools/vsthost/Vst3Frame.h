@@ -28,8 +28,10 @@ class Frame : public Vst3::IPlugFrame, public Vst3::IRunLoop {
   Vst3::tresult registerTimer(Vst3::ITimerHandler* handler, uint64_t milliseconds) override;
   Vst3::tresult unregisterTimer(Vst3::ITimerHandler* handler) override;
 
-  // Calls the handlers whose descriptor is readable and the timers that are due.
+  // Calls the handlers whose descriptor is readable and the timers that are due; in a loop that
+  // sleeps on descriptors, the timers only along with a readable one.
   void serve();
+  static void sleepOnDescriptors(bool sleeping) { sleeping_ = sleeping; }
   // What a view left registered goes with it: nothing is called on a released view.
   void forget();
 
@@ -44,6 +46,7 @@ class Frame : public Vst3::IPlugFrame, public Vst3::IRunLoop {
     Vst3::IEventHandler* handler;
     int fd;
   };
+  static inline bool sleeping_ = false;
   Resize resize_;
   // Registrations come from the view's thread, serving may come from the host's idle thread.
   std::mutex mutex_;

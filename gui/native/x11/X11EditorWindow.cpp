@@ -234,6 +234,7 @@ void X11EditorWindow::handleEvent(XEvent& event) {
       watchAncestors();
       return;
     case ClientMessage:
+      if (embedding.handle(event.xclient)) return;
       // The close box of a top-level editor window.
       if (deleteWindowAtom && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindowAtom &&
           client && !ownerGone && client->canClose())
@@ -276,6 +277,7 @@ void X11EditorWindow::handleEvent(XEvent& event) {
         return;
       }
       const XButtonEvent& button = event.xbutton;
+      if (event.type == ButtonPress) embedding.pressed(button.time);
       if (client)
         client->pointer(pointer.translate(
             {event.type == ButtonPress ? XPointerEvent::kPress : XPointerEvent::kRelease,
@@ -508,6 +510,14 @@ void X11EditorWindow::releaseResources() {
   if (client) client->releaseResources();
   device->release();
   device = nullptr;
+}
+
+void X11EditorWindow::offerEmbedding() {
+  std::lock_guard<std::recursive_mutex> guard(busy);
+  if (disposed || drawable.gone) return;
+  embedding.announce(drawable.display, drawable.window);
+  // The embedder looks for it, on its own connection, as soon as the view is attached.
+  XSync(drawable.display, False);
 }
 
 void X11EditorWindow::releaseGrab() {

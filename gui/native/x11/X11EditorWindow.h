@@ -18,6 +18,7 @@
 #include "dxblit/native/X11Drawable.h"
 #include "gui/native/NativeWindow.h"
 #include "gui/native/x11/X11Cursor.h"
+#include "gui/native/x11/X11Embedding.h"
 #include "gui/native/x11/X11MessageBox.h"
 #include "gui/native/x11/X11PointerInput.h"
 #include "gui/native/x11/X11PopupMenu.h"
@@ -59,6 +60,8 @@ class X11EditorWindow : public NativeWindow,
   void render(DXBlit::Scene& scene, float scale) override;
   void paintBlack() override;
   void releaseResources() override;
+  void offerEmbedding() override;
+  int eventDescriptor() override { return ConnectionNumber(drawable.display); }
 
   Window getHandle() const { return drawable.window; }
   Display* getDisplay() const { return drawable.display; }
@@ -119,6 +122,7 @@ class X11EditorWindow : public NativeWindow,
   std::deque<Box> boxes;
   bool needsPaint = true;
   PointerTranslator pointer;
+  X11Embedding embedding;
   // A wheel turn the host announced, waiting for the next idle call; 0 for none.
   float hostWheel = 0.0f;
   int32_t hostWheelX = 0, hostWheelY = 0;
