@@ -4,6 +4,7 @@
 //   unwritten   leaves output 1 unwritten in blocks of an odd length
 //   overrun     writes one sample past the end of output 0
 //   nan         lets NaN and huge input through to the output
+//   loud        limits huge input only at 1e10, so that it comes out at +200 dBFS
 //   allocates   allocates and frees in every process call
 //   shared      keeps the filter state in one place for all instances
 //   resumeOnly  silent until the first resume
@@ -57,7 +58,7 @@ namespace {
 
 constexpr VstInt32 kParams = 2;  // gain, cutoff
 constexpr VstInt32 kPrograms = 4;
-constexpr double kInputLimit = 1e6;
+constexpr double kInputLimit = 100;
 
 struct Program {
   char name[kVstMaxProgNameLen];
@@ -130,8 +131,8 @@ void run(Plugin& plugin, Sample** inputs, Sample** outputs, VstInt32 frames, boo
     double& state = plugin.state[c];
     for (VstInt32 i = 0; i < frames; ++i) {
       double x = inputs[c][i];
-      if (!plugin.faulty("nan"))
-        x = std::isnan(x) ? 0 : std::fmax(-kInputLimit, std::fmin(kInputLimit, x));
+      const double limit = plugin.faulty("loud") ? 1e10 : kInputLimit;
+      if (!plugin.faulty("nan")) x = !std::isfinite(x) ? 0 : std::fmax(-limit, std::fmin(limit, x));
       state = x + plugin.coefficient * (state - x);
       if (std::fabs(state) < 1e-30) state = 0;  // no denormals in the feedback
       const Sample y = static_cast<Sample>(state * gain);

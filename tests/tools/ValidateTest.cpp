@@ -71,6 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"nan", "processing.badInput",
                   "FAIL processing.badInput: NaN in: block of 512 (float): output 0 not finite at "
                   "sample 0 (nan)"},
+        FaultCase{"loud", "processing.badInput",
+                  "FAIL processing.badInput: 1e30 in: float: output peaks at +200 dBFS, over +60 "
+                  "dBFS"},
         FaultCase{"allocates", "audioPath",
                   "FAIL audioPath.allocations: 200 allocations and 200 frees in 200 float calls"},
         FaultCase{"shared", "processing.twoInstancesAgree",
