@@ -87,6 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "FAIL processing.blockSizes: block of 1 (float): input 0 changed by the "
                   "plug-in"},
         FaultCase{"slow", "audioPath.time", "FAIL audioPath.time: slowest block "},
+        FaultCase{"stalls", "audioPath.time", " Hz: block 100 over budget in each of 3 runs ("},
         FaultCase{"drifting", "state.chunkRoundTrip",
                   "FAIL state.chunkRoundTrip: the bank chunk differs at byte "},
         FaultCase{"namesLost", "state.parametersSurvive",
