@@ -11,7 +11,10 @@ namespace PlugCore {
 
 namespace {
 
-constexpr double kInputLimit = 1e10;
+// +40 dBFS. The hottest floating-point mixes peak some 20 dB over full scale, so real audio never
+// meets this; a sample beyond it is garbage (an overflow, a damaged file), and clamping it here
+// keeps a single one from leaving the effect at +180 dBFS and ringing for a second.
+constexpr double kInputLimit = 100.0;
 
 // Four samples per iteration, each converted on its own.
 template <typename From, typename To>
@@ -37,9 +40,10 @@ void accumulate(const double* source, float* target, int32_t frames) {
   for (; i < frames; ++i) target[i] = static_cast<float>(source[i]) + target[i];
 }
 
-// NaN becomes 0 and magnitudes are limited, so the effect may rely on finite input.
+// No signal carries NaN or infinity: they become silence. Magnitudes are limited, so the effect
+// may rely on finite input within the limit.
 double clean(double sample) {
-  if (std::isnan(sample)) return 0.0;
+  if (!std::isfinite(sample)) return 0.0;
   if (sample < -kInputLimit) return -kInputLimit;
   if (sample > kInputLimit) return kInputLimit;
   return sample;

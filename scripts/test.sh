@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: native unit tests, the same under ASan and UBSan, the Windows build under Wine
-# on an Xvfb display, and each fuzz target for a minute. All suites report through one ctest
-# run, whose summary ends the output.
+# on an Xvfb display, and each fuzz target for a minute or less. All suites report through one
+# ctest run, whose summary ends the output.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

@@ -88,6 +88,13 @@ caught hostsHandler editor.hostSwapsErrorHandler handler.log \
 caught scaleIgnored editor.scaledOpens scale.log \
   '^FAIL editor.scaledOpens: at 2x (answered 1) the editor is 200x120, not 400x240' \
   "a scale taken without a new size was not caught"
+# Gestures while audio runs count only when the editor answers them.
+"$tool" validate "$plugin" --only threads.editorWhileProcessing </dev/null >threads.log 2>&1 ||
+  { cat threads.log; fail "the right plug-in failed threads.editorWhileProcessing"; }
+cat threads.log
+caught editorDeaf threads.editorWhileProcessing deaf.log \
+  '^FAIL threads.editorWhileProcessing: .*: the editor never moved a parameter' \
+  "an editor that answers no gesture passed"
 echo "validator: editor checks pass, and a window or connection left behind, a close that" \
-  "deadlocks with a menu up, errors left to the host's handler and a scale taken but not shown" \
-  "are caught"
+  "deadlocks with a menu up, errors left to the host's handler, a scale taken but not shown" \
+  "and an editor deaf to gestures are caught"

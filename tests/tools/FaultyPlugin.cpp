@@ -4,12 +4,14 @@
 //   unwritten   leaves output 1 unwritten in blocks of an odd length
 //   overrun     writes one sample past the end of output 0
 //   nan         lets NaN and huge input through to the output
+//   loud        limits huge input only at 1e10, so that it comes out at +200 dBFS
 //   allocates   allocates and frees in every process call
 //   shared      keeps the filter state in one place for all instances
 //   resumeOnly  silent until the first resume
 //   underrun    writes the sample before output 1
 //   writesInput clears the first sample of input 0 after reading it
 //   slow        takes 20 ms over every process call
+//   stalls      takes 60 ms over its 100th process call only
 //   overread    reads four bytes past the end of every chunk it is given
 //   hang        never returns from a chunk shorter than 8 bytes
 //   drifting    reads every value from a chunk a little lower than it was written
@@ -21,6 +23,7 @@
 //   editorDangles  effClose leaves the window, whose timer then reaches the deleted effect (on
 //                  Linux: the window and its display connection stay open)
 //   scaleIgnored   says it takes the host's scale for its editor, and keeps its size
+//   editorDeaf     its editor answers no press, drag or wheel
 // and on Linux two more:
 //   hostsHandler   leaves the X errors of its connection to the host's process-wide handler
 //   menuDeadlock   effEditClose takes a lock that handling the window's destruction in
@@ -30,6 +33,7 @@
 // gain from the height of the pointer in one gesture, a double click resets gain to 0.5, the wheel
 // moves cutoff a tenth per notch, each turn a gesture; it shows gain as its grey level. A right
 // press shows a popup menu that runs inside effEditIdle until a key or a press ends it.
+// The Windows editor answers a left press or drag the same way.
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -57,7 +61,7 @@ namespace {
 
 constexpr VstInt32 kParams = 2;  // gain, cutoff
 constexpr VstInt32 kPrograms = 4;
-constexpr double kInputLimit = 1e6;
+constexpr double kInputLimit = 100;
 
 struct Program {
   char name[kVstMaxProgNameLen];
@@ -81,6 +85,7 @@ struct Plugin {
   double ownState[2] = {0, 0};
   double* state = ownState;
   bool resumed = false;
+  int processCalls = 0;
   Bank chunk;  // what effGetChunk hands out
   void* editorWindow = nullptr;
   void* editorDisplay = nullptr;  // X11
@@ -123,6 +128,8 @@ void run(Plugin& plugin, Sample** inputs, Sample** outputs, VstInt32 frames, boo
     return;
   }
   if (plugin.faulty("slow")) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  if (++plugin.processCalls == 100 && plugin.faulty("stalls"))
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
   const double gain = 2 * plugin.current().values[0];
   plugin.setUp();  // the rate or the cutoff may have changed since the last call
   for (int c = 0; c < 2; ++c) {
@@ -130,8 +137,8 @@ void run(Plugin& plugin, Sample** inputs, Sample** outputs, VstInt32 frames, boo
     double& state = plugin.state[c];
     for (VstInt32 i = 0; i < frames; ++i) {
       double x = inputs[c][i];
-      if (!plugin.faulty("nan"))
-        x = std::isnan(x) ? 0 : std::fmax(-kInputLimit, std::fmin(kInputLimit, x));
+      const double limit = plugin.faulty("loud") ? 1e10 : kInputLimit;
+      if (!plugin.faulty("nan")) x = !std::isfinite(x) ? 0 : std::fmax(-limit, std::fmin(limit, x));
       state = x + plugin.coefficient * (state - x);
       if (std::fabs(state) < 1e-30) state = 0;  // no denormals in the feedback
       const Sample y = static_cast<Sample>(state * gain);
@@ -205,6 +212,23 @@ LRESULT CALLBACK editorProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       // Through a pointer the effect holds: once it is deleted and its memory overwritten,
       // this is where a dangling window crashes.
       if (plugin) plugin->state[0] += 0;
+      return 0;
+    // A press or drag sets gain from the height of the pointer, one gesture from press to release.
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      if (plugin && !plugin->faulty("editorDeaf") &&
+          (message != WM_MOUSEMOVE || (wParam & MK_LBUTTON))) {
+        const float gain =
+            1.0f - static_cast<float>(static_cast<short>(HIWORD(lParam))) / gEditorRect.bottom;
+        if (message == WM_LBUTTONDOWN)
+          plugin->host(&plugin->effect, audioMasterBeginEdit, 0, 0, nullptr, 0);
+        plugin->current().values[0] = clampValue(gain);
+        plugin->host(&plugin->effect, audioMasterAutomate, 0, 0, nullptr,
+                     plugin->current().values[0]);
+        if (message == WM_LBUTTONUP)
+          plugin->host(&plugin->effect, audioMasterEndEdit, 0, 0, nullptr, 0);
+      }
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint;
@@ -309,6 +333,9 @@ void runMenu(Plugin& plugin, int rootX, int rootY) {
 }
 
 void handle(Plugin& plugin, const XEvent& event) {
+  const bool pointer =
+      event.type == ButtonPress || event.type == ButtonRelease || event.type == MotionNotify;
+  if (pointer && plugin.faulty("editorDeaf")) return;
   switch (event.type) {
     case ButtonPress:
       if (event.xbutton.button == Button3) {

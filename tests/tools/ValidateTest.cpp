@@ -71,6 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"nan", "processing.badInput",
                   "FAIL processing.badInput: NaN in: block of 512 (float): output 0 not finite at "
                   "sample 0 (nan)"},
+        FaultCase{"loud", "processing.badInput",
+                  "FAIL processing.badInput: 1e30 in: float: output peaks at +200 dBFS, over +60 "
+                  "dBFS"},
         FaultCase{"allocates", "audioPath",
                   "FAIL audioPath.allocations: 200 allocations and 200 frees in 200 float calls"},
         FaultCase{"shared", "processing.twoInstancesAgree",
@@ -84,6 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "FAIL processing.blockSizes: block of 1 (float): input 0 changed by the "
                   "plug-in"},
         FaultCase{"slow", "audioPath.time", "FAIL audioPath.time: slowest block "},
+        FaultCase{"stalls", "audioPath.time", " Hz: block 100 over budget in each of 3 runs ("},
         FaultCase{"drifting", "state.chunkRoundTrip",
                   "FAIL state.chunkRoundTrip: the bank chunk differs at byte "},
         FaultCase{"namesLost", "state.parametersSurvive",

@@ -27,10 +27,11 @@ class RecordingPlug : public PlugCore::Plug {
   void resetState() override { log.push_back("reset"); }
   bool processBlock(bool paramsChanged, const PlugCore::TransportInfo& transport,
                     double* const* inputs, double* const* outputs, int32_t frames) override {
-    // Inputs carry their own sample index, so the first one tells where the stretch starts.
-    stretches.push_back({static_cast<int>(inputs[0][0]), frames, paramsChanged,
-                         transport.beatPosition, transport.tempo});
-    log.push_back("stretch " + std::to_string(static_cast<int>(inputs[0][0])));
+    // Inputs carry a quarter of their own sample index (well inside the input limit), so the
+    // first one tells where the stretch starts.
+    const int start = static_cast<int>(inputs[0][0] * 4.0);
+    stretches.push_back({start, frames, paramsChanged, transport.beatPosition, transport.tempo});
+    log.push_back("stretch " + std::to_string(start));
     for (int i = 0; i < frames; ++i) {
       outputs[0][i] = inputs[0][i] * 2.0;
       outputs[1][i] = inputs[1][i];
@@ -91,7 +92,7 @@ class ProcessingFrame : public ::testing::Test {
     for (int c = 0; c < 2; ++c) {
       in[c].resize(kRoom);
       out[c].assign(kRoom, -7.0);
-      for (int i = 0; i < kRoom; ++i) in[c][i] = i;
+      for (int i = 0; i < kRoom; ++i) in[c][i] = i * 0.25;
     }
   }
   void run(int frames) {
@@ -125,19 +126,19 @@ TEST_F(ProcessingFrame, LongBlocksArePlayedInPiecesOfTheBlockSize) {
   EXPECT_EQ(plug.stretches[1].start, 64);
   EXPECT_EQ(plug.stretches[2].start, 128);
   EXPECT_EQ(plug.stretches[2].length, 22);
-  for (int i = 0; i < 150; ++i) ASSERT_EQ(out[0][i], 2.0 * i) << i;
+  for (int i = 0; i < 150; ++i) ASSERT_EQ(out[0][i], 0.5 * i) << i;
   EXPECT_EQ(out[0][150], -7.0);  // nothing beyond the call
 
   // The float entries too, replacing and accumulating.
   std::vector<float> inF(150), left(150, -7.0f), right(150, -7.0f);
-  for (int i = 0; i < 150; ++i) inF[i] = static_cast<float>(i);
+  for (int i = 0; i < 150; ++i) inF[i] = static_cast<float>(i * 0.25);
   float* inputs[2] = {inF.data(), inF.data()};
   float* outputs[2] = {left.data(), right.data()};
   AEffect* effect = plug.getAeffect();
   effect->processReplacing(effect, inputs, outputs, 150);
-  for (int i = 0; i < 150; ++i) ASSERT_EQ(left[i], static_cast<float>(2 * i)) << i;
+  for (int i = 0; i < 150; ++i) ASSERT_EQ(left[i], static_cast<float>(0.5 * i)) << i;
   effect->process(effect, inputs, outputs, 150);
-  for (int i = 0; i < 150; ++i) ASSERT_EQ(right[i], static_cast<float>(2 * i)) << i;
+  for (int i = 0; i < 150; ++i) ASSERT_EQ(right[i], static_cast<float>(0.5 * i)) << i;
 }
 
 TEST_F(ProcessingFrame, LongBlockIsPlayedAsTheHostSplittingItWouldBe) {
@@ -209,14 +210,18 @@ TEST_F(ProcessingFrame, InputIsCleanedBeforeTheEffectSeesIt) {
   in[0][0] = NAN;  // the recorder reads the stretch start from here, so use later samples
   in[0][1] = INFINITY;
   in[0][2] = -INFINITY;
-  in[0][3] = -1e11;
+  in[0][3] = -3e38;
   in[0][4] = 1e10;
+  in[0][5] = 100.0;  // +40 dBFS: the loudest input passed as it is
+  in[0][6] = -99.5;
   run(8);
   EXPECT_EQ(out[0][0], 0.0);
-  EXPECT_EQ(out[0][1], 2e10);
-  EXPECT_EQ(out[0][2], -2e10);
-  EXPECT_EQ(out[0][3], -2e10);
-  EXPECT_EQ(out[0][4], 2e10);
+  EXPECT_EQ(out[0][1], 0.0);  // no signal carries infinity: silence
+  EXPECT_EQ(out[0][2], 0.0);
+  EXPECT_EQ(out[0][3], -200.0);
+  EXPECT_EQ(out[0][4], 200.0);
+  EXPECT_EQ(out[0][5], 200.0);
+  EXPECT_EQ(out[0][6], -199.0);
   EXPECT_EQ(in[0][1], INFINITY);  // the host's buffer is left alone
 }
 

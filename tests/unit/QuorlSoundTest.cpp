@@ -10,6 +10,7 @@
 #include "AllocationCounter.h"
 #include "QuorlTestRig.h"
 #include "effect/ParameterRamps.h"
+#include "effect/QuorlParameters.h"
 #include "plugcore/NoiseGenerator.h"
 
 namespace {
@@ -285,6 +286,43 @@ TEST(QuorlSound, LowSampleRatesStayFiniteAndBounded) {
     auto out = rig.render(static_cast<int>(rate), sine(100.0, 0.9, rate));
     for (double v : out) ASSERT_TRUE(std::isfinite(v)) << rate;
     EXPECT_LT(QuorlTestRig::peak(out), 20.0) << rate;
+  }
+}
+
+// Samples no audio carries: a single infinity or NaN sounds as silence does; a single 3e38, or
+// a whole second of them alternating in sign, comes out no louder than +40 dBFS, the loudest
+// input the effect takes, and a single one is gone within 10 ms. Also with drive and output up.
+TEST(QuorlSound, GarbageInputNeverComesOutLoud) {
+  const int kAt = 1000, kLength = 44100;
+  for (bool loud : {false, true}) {
+    const auto play = [&](const std::function<double(int, int)>& input) {
+      QuorlTestRig rig;
+      if (loud) {
+        rig.set(QuorlParams::kDrive, 1.0f);
+        rig.set(QuorlParams::kOutput, 1.0f);
+      }
+      rig.resume();
+      std::vector<double> right;
+      std::vector<double> left = rig.render(kLength, input, &right);
+      left.insert(left.end(), right.begin(), right.end());
+      return left;
+    };
+    const auto single = [&](double value) {
+      return [=](int i, int) { return i == kAt ? value : 0.0; };
+    };
+    const std::vector<double> silent = play(silence());
+    for (double value : {double(INFINITY), -double(INFINITY), double(NAN)})
+      EXPECT_EQ(play(single(value)), silent) << value << (loud ? " loud" : "");
+
+    const std::vector<double> spike = play(single(3e38));
+    EXPECT_LE(QuorlTestRig::peak(spike), 100.0) << loud;
+    std::vector<double> after;
+    for (size_t i = 0; i < spike.size(); ++i)
+      if (i % kLength > size_t(kAt + 441)) after.push_back(spike[i]);
+    EXPECT_LT(QuorlTestRig::peak(after), 1.0) << loud;
+
+    const auto alternating = play([](int i, int) { return i % 2 ? 3e38 : -3e38; });
+    EXPECT_LE(QuorlTestRig::peak(alternating), 100.0) << loud;
   }
 }
 

@@ -28,6 +28,8 @@ bool gDone = false;
 bool* gClosedByUser = nullptr;
 UINT_PTR gMenuTimer = 0;
 int gAnswerMenu = 0;
+// What a drag arms: a menu its press opens (a plug-in's menu corner) is closed unseen.
+constexpr int kDismissQuietly = -1;
 
 std::string lastError(const char* call) {
   return std::string(call) + " failed, GetLastError " + std::to_string(GetLastError());
@@ -118,6 +120,10 @@ void CALLBACK onMenuTimer(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND menu = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), findMenu, reinterpret_cast<LPARAM>(&menu));
   if (!menu) return;
+  if (gAnswerMenu == kDismissQuietly) {
+    EndMenu();
+    return;
+  }
   printMenuItems(menu);
   if (gAnswerMenu == 0) {
     printFact("input", "menu dismissed");
@@ -321,11 +327,16 @@ void EditorHost::doubleClick(int x, int y) {
 
 void EditorHost::drag(int x, int y, int dx, int dy) {
   HWND target = static_cast<HWND>(editorWindow());
+  // A menu's own loop would keep the press's send from returning until someone closes it.
+  gAnswerMenu = kDismissQuietly;
+  gMenuTimer = SetTimer(nullptr, 0, kMenuWaitMs, onMenuTimer);
   mouse(target, WM_MOUSEMOVE, 0, x, y);
   mouse(target, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
   for (int step = 1; step <= kDragSteps; ++step)
     mouse(target, WM_MOUSEMOVE, MK_LBUTTON, x + dx * step / kDragSteps, y + dy * step / kDragSteps);
   mouse(target, WM_LBUTTONUP, 0, x + dx, y + dy);
+  if (gMenuTimer) KillTimer(nullptr, gMenuTimer);
+  gMenuTimer = 0;
 }
 
 void EditorHost::wheel(int x, int y, int notches) {

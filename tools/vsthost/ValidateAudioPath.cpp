@@ -14,6 +14,10 @@ constexpr int kTimedBlocks = 400;
 // However slow the plug-in, the timing stops after this, with enough calls for a median.
 constexpr double kTimedSeconds = 1;
 constexpr int kMinTimedBlocks = 16;
+// Nine calls in ten within the budget: a busy machine preempts a few, a slow plug-in most.
+constexpr int kTypicalPercent = 90;
+// Fresh runs that time again the blocks over budget.
+constexpr int kReruns = 2;
 
 // Blocks of noise with what a playing session brings between them: automation every few blocks
 // and, for a plug-in that takes MIDI, controller and note messages inside them.
@@ -72,31 +76,73 @@ CheckResult allocations(CheckContext& context) {
   return CheckResult::pass("none in " + std::to_string(calls) + " calls");
 }
 
+// One timed session from scratch: a fresh instance and the same random sequence each time, so
+// that block i of one run is block i of the next.
+bool timedRun(const LoadedModule& module, Path path, uint64_t seed, std::vector<double>& micros,
+              std::string& problem, CheckResult& result) {
+  auto instance = newInstance(module, result);
+  if (!instance) return false;
+  instance->start(kRate, kBlock);
+  AudioRig rig(*instance->record(), kBlock);
+  Random random(seed);
+  session(*instance, rig, path, kTimedBlocks, random, problem, kTimedSeconds);
+  micros = rig.callMicroseconds();
+  return true;
+}
+
 CheckResult timing(CheckContext& context) {
   LoadedModule module;
   CheckResult result;
   if (!loadModule(context, module, result)) return result;
   const std::vector<Path> paths = replacingPaths(context.facts);
   if (paths.empty()) return CheckResult::skip("no replacing entry");
-  auto instance = newInstance(module, result);
-  if (!instance) return result;
-  instance->start(kRate, kBlock);
-  AudioRig rig(*instance->record(), kBlock);
+  const uint64_t seed = context.random.next();
+  std::vector<double> micros;
   std::string problem;
-  session(*instance, rig, paths[0], kTimedBlocks, context.random, problem, kTimedSeconds);
+  if (!timedRun(module, paths[0], seed, micros, problem, result)) return result;
   if (!problem.empty()) return CheckResult::fail(problem);
-  std::vector<double> micros = rig.callMicroseconds();
-  std::sort(micros.begin(), micros.end());
+  std::vector<double> sorted = micros;
+  std::sort(sorted.begin(), sorted.end());
   const double budget = kBlock / kRate * 1e6;
-  const double median = micros[micros.size() / 2];
-  char text[192];
+  const double median = sorted[sorted.size() / 2];
+  const double typical = sorted[sorted.size() * kTypicalPercent / 100];
+  char text[256];
   std::snprintf(text, sizeof text,
-                "slowest block %.0f us, median %.0f us of %zu, of %.0f us for %d frames at %.0f Hz",
-                micros.back(), median, micros.size(), budget, kBlock, kRate);
-  // The median, not the slowest: one preempted call on a busy machine says nothing about the
-  // plug-in, a typical call over budget does.
-  if (median > budget) return CheckResult::fail(std::string(text) + ": slower than real time");
-  return CheckResult::pass(text);
+                "slowest block %.0f us, %d%% within %.0f us, median %.0f us of %zu, of %.0f us "
+                "for %d frames at %.0f Hz",
+                sorted.back(), kTypicalPercent, typical, median, sorted.size(), budget, kBlock,
+                kRate);
+  if (typical > budget) return CheckResult::fail(std::string(text) + ": slower than real time");
+
+  // Every block: one over budget is timed again in fresh runs. A call preempted on a busy machine
+  // does not come back at the same place; one the plug-in makes slow does, in every run.
+  std::vector<size_t> over;
+  for (size_t i = 0; i < micros.size(); ++i)
+    if (micros[i] > budget) over.push_back(i);
+  const size_t overOnce = over.size();
+  std::vector<std::vector<double>> runs = {micros};
+  for (int rerun = 0; rerun < kReruns && !over.empty(); ++rerun) {
+    std::vector<double> again;
+    if (!timedRun(module, paths[0], seed, again, problem, result)) return result;
+    if (!problem.empty()) return CheckResult::fail(problem);
+    std::vector<size_t> still;
+    for (size_t i : over)
+      if (i < again.size() && again[i] > budget) still.push_back(i);
+    over.swap(still);
+    runs.push_back(std::move(again));
+  }
+  if (!over.empty()) {
+    std::string times;
+    for (const std::vector<double>& run : runs)
+      times += (times.empty() ? "" : ", ") + std::to_string(static_cast<int>(run[over[0]])) + " us";
+    return CheckResult::fail(std::string(text) + ": block " + std::to_string(over[0] + 1) +
+                             " over budget in each of " + std::to_string(runs.size()) + " runs (" +
+                             times + ")");
+  }
+  std::string detail = text;
+  if (overOnce)
+    detail += "; " + std::to_string(overOnce) + " over budget once, not again in a fresh run";
+  return CheckResult::pass(detail);
 }
 
 }  // namespace
@@ -106,7 +152,7 @@ void addAudioPathChecks(std::vector<Check>& checks) {
                     "no allocation or free inside process calls, MIDI and automation included",
                     false, allocations});
   checks.push_back({"audioPath.time",
-                    "the time of every process call; fails when a typical one is slower than "
-                    "real time",
+                    "the time of every process call; fails when one in ten is slower than real "
+                    "time, or one block is so at the same place in three runs",
                     false, timing});
 }

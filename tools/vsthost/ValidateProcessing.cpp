@@ -4,6 +4,7 @@
 // must give the same output.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "ValidateChecks.h"
 
@@ -144,27 +145,64 @@ CheckResult sampleRateChanges(CheckContext& context) {
   });
 }
 
+// +60 dBFS: a thousand times full scale, more than any plug-in's gain gives real audio. Output
+// above it after bad input is the bad input let through, and would reach the speakers so.
+constexpr double kLoudestOutput = 1000;
+
+std::string dbfs(double linear) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%+.0f dBFS", 20 * std::log10(linear));
+  return text;
+}
+
+// runBlocks, keeping the peak of every output sample.
+std::string runMeasured(Running& run, Path path, const std::vector<VstInt32>& sizes, Signal signal,
+                        Random& random, double& peak) {
+  for (VstInt32 size : sizes) {
+    const std::string problem = runBlocks(*run.instance, *run.rig, path, {size}, signal, random);
+    if (!problem.empty()) return problem;
+    for (VstInt32 c = 0; c < run.instance->record()->numOutputs; ++c)
+      for (double sample : run.rig->output(path, c, size)) peak = std::max(peak, std::fabs(sample));
+  }
+  return "";
+}
+
 CheckResult badInput(CheckContext& context) {
   const Signal signals[] = {
       Signal::silence,          Signal::noise, Signal::nan,      Signal::infinity,
       Signal::negativeInfinity, Signal::huge,  Signal::denormal, Signal::mixed};
-  return forEachPath(context, [&](const LoadedModule& module, Path path,
-                                  std::vector<std::string>& problems, CheckResult& result) {
+  LoadedModule module;
+  CheckResult result;
+  if (!loadModule(context, module, result)) return result;
+  std::vector<std::string> problems;
+  double loudest = 0;
+  Signal loudestIn = Signal::silence;
+  for (Path path : replacingPaths(context.facts)) {
     for (Signal signal : signals) {
       Running run;
-      if (!startRunning(module, kRate, kBlock, kBlock, run, result)) return false;
+      if (!startRunning(module, kRate, kBlock, kBlock, run, result)) return result;
+      double peak = 0;
       std::string problem =
-          runBlocks(*run.instance, *run.rig, path, {kBlock, kBlock, 17}, signal, context.random);
+          runMeasured(run, path, {kBlock, kBlock, 17}, signal, context.random, peak);
       // And back to plain noise: the effect must recover, not stay stuck on NaN.
       if (problem.empty()) {
-        problem = runBlocks(*run.instance, *run.rig, path, {kBlock, kBlock}, Signal::noise,
-                            context.random);
+        problem = runMeasured(run, path, {kBlock, kBlock}, Signal::noise, context.random, peak);
         if (!problem.empty()) problem = "noise after it, " + problem;
       }
+      if (problem.empty() && peak > kLoudestOutput)
+        problem = std::string(pathName(path)) + ": output peaks at " + dbfs(peak) + ", over " +
+                  dbfs(kLoudestOutput);
       if (!problem.empty()) problems.push_back(std::string(signalName(signal)) + " in: " + problem);
+      if (peak > loudest) {
+        loudest = peak;
+        loudestIn = signal;
+      }
     }
-    return true;
-  });
+  }
+  if (!problems.empty()) return CheckResult::fail(joinProblems(problems));
+  if (loudest == 0) return CheckResult::pass("silent throughout");
+  return CheckResult::pass("loudest output " + dbfs(loudest) + ", for " + signalName(loudestIn) +
+                           " in");
 }
 
 // Two instances fed alike, one block each in turn: any state they share, or any randomness of
@@ -315,7 +353,8 @@ void addProcessingChecks(std::vector<Check>& checks) {
                     "the rate changed between blocks, with and without a suspend", false,
                     sampleRateChanges});
   checks.push_back({"processing.badInput",
-                    "silence, noise, NaN, infinities, 1e30 and denormals in, finite out, and "
+                    "silence, noise, NaN, infinities, 1e30 and denormals in, finite out within "
+                    "+60 dBFS, and "
                     "recovery after them",
                     false, badInput});
   checks.push_back({"processing.twoInstancesAgree",

@@ -1,5 +1,6 @@
 // Two threads at once, as in every host: audio on one, and on the other the host's own parameter
 // changes, reads, program changes and state saves, or a user working the editor.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -15,6 +16,12 @@ constexpr int kMinMs = 300;
 constexpr int kMaxMs = 3000;
 constexpr size_t kMinBlocks = 64;
 constexpr size_t kMinChanges = 500;
+// The editor is worked cell by cell, so every control larger than a cell is dragged and turned.
+constexpr int kGestureColumns = 10, kGestureRows = 6;
+constexpr size_t kMinGestures = 2 * kGestureColumns * kGestureRows;
+// Its first frames may take most of a second (a software GL): drawn before the clock starts.
+constexpr int kFirstFrameIdles = 3;
+constexpr int kEditorMaxMs = 15000;
 
 // Processes blocks of noise on a thread of its own until told to stop or something goes wrong.
 class AudioThread {
@@ -123,27 +130,34 @@ CheckResult editorWhileProcessing(CheckContext& context) {
       return CheckResult::fail("no host window: " + error);
     instance->dispatch(effEditOpen, 0, 0, host.window());
     EditorHost::pump(100);
+    for (int i = 0; i < kFirstFrameIdles; ++i) {
+      instance->dispatch(effEditIdle);
+      EditorHost::pump(30);
+    }
     const bool hasWindow = host.editorWindow() != nullptr;
 
     Random& random = context.random;
     const validatehost::Counts before = validatehost::counts();
     std::string problem;
-    size_t gestures = 0;
+    size_t gestures = 0, blocks = 0;
     {
       AudioThread audio(*instance, random.next());
       const Clock::time_point start = Clock::now();
-      while (!audio.failed() && problem.empty() && elapsedMs(start) < kMaxMs &&
-             (elapsedMs(start) < 2 * kMinMs || audio.blocks() < kMinBlocks)) {
-        // The user: drags and wheel turns anywhere in the editor, never a right click (menus would
+      while (hasWindow && !audio.failed() && problem.empty() && elapsedMs(start) < kEditorMaxMs &&
+             (elapsedMs(start) < 2 * kMinMs || audio.blocks() < kMinBlocks ||
+              gestures < kMinGestures)) {
+        // The user: drags and wheel turns all over the editor, never a right click (menus would
         // wait for an answer).
-        if (hasWindow) {
-          const int x = random.below(width), y = random.below(height);
-          if (random.below(4) == 0)
-            host.wheel(x, y, random.below(2) ? 1 : -1);
-          else
-            host.drag(x, y, random.below(81) - 40, random.below(81) - 40);
-          ++gestures;
-        }
+        const int cell = static_cast<int>(gestures % (kGestureColumns * kGestureRows));
+        const int cellWidth = std::max(1, width / kGestureColumns);
+        const int cellHeight = std::max(1, height / kGestureRows);
+        const int x = (cell % kGestureColumns) * cellWidth + random.below(cellWidth);
+        const int y = (cell / kGestureColumns) * cellHeight + random.below(cellHeight);
+        if (random.below(4) == 0)
+          host.wheel(x, y, random.below(2) ? 1 : -1);
+        else
+          host.drag(x, y, random.below(81) - 40, random.below(81) - 40);
+        ++gestures;
         // The host: automation it plays back, shown by the editor.
         if (context.facts.numParams > 0) {
           instance->set(random.below(context.facts.numParams), random.parameter());
@@ -154,6 +168,7 @@ CheckResult editorWhileProcessing(CheckContext& context) {
       }
       audio.stop();
       if (audio.failed()) problem = audio.problem();
+      blocks = audio.blocks();
     }
     instance->dispatch(effEditClose);
     EditorHost::pump(30);
@@ -162,9 +177,17 @@ CheckResult editorWhileProcessing(CheckContext& context) {
     EditorHost::pump(30);
     if (!problem.empty()) return CheckResult::fail(problem);
     const validatehost::Counts after = validatehost::counts();
-    return CheckResult::pass(std::to_string(gestures) + " gestures, " +
+    const std::string done = std::to_string(gestures) + " gestures, " +
                              std::to_string(after.automate - before.automate) +
-                             " automation calls from the editor");
+                             " automation calls from the editor, " + std::to_string(blocks) +
+                             " blocks";
+    // A gesture no control answered, or one while no audio ran, proves nothing about threads.
+    if (!hasWindow) return CheckResult::fail("the editor put no window into the host's");
+    if (after.automate == before.automate)
+      return CheckResult::fail(done + ": the editor never moved a parameter");
+    if (gestures < kMinGestures || blocks < kMinBlocks)
+      return CheckResult::fail(done + ": too few in " + std::to_string(kEditorMaxMs / 1000) + " s");
+    return CheckResult::pass(done);
   });
 }
 
