@@ -311,6 +311,8 @@ tresult EffectComponent::loadState(IBStream* state) {
   for (;;) {
     int32_t got = 0;
     if (state->read(piece, sizeof piece, &got) != kResultOk || got <= 0) break;
+    // A stream that says it read more than it was asked for is broken; its count is not believed.
+    if (got > static_cast<int32_t>(sizeof piece)) return kResultFalse;
     if (bytes.size() + static_cast<size_t>(got) > kMaxStateBytes) return kResultFalse;
     bytes.insert(bytes.end(), piece, piece + got);
   }
@@ -607,6 +609,7 @@ tresult EffectComponent::setControllerState(IBStream* state) {
     if (state->read(bytes + size, static_cast<int32_t>(sizeof bytes) - size, &got) != kResultOk ||
         got <= 0)
       break;
+    if (got > static_cast<int32_t>(sizeof bytes) - size) return kResultFalse;
     size += got;
   }
   // Sessions saved before bypass was kept here hold nothing: bypass stays as it is.

@@ -150,6 +150,28 @@ void fillSaw(std::vector<Sample>* channels, size_t frames) {
 
 }  // namespace
 
+// A host's stream that hands over its bytes but says it read far more than it was asked for.
+class OverstatingStream : public vst3host::MemoryStream {
+ public:
+  using MemoryStream::MemoryStream;
+  tresult read(void* buffer, int32_t numBytes, int32_t* numBytesRead) override {
+    const tresult result = MemoryStream::read(buffer, numBytes, numBytesRead);
+    if (numBytesRead && *numBytesRead > 0) *numBytesRead = numBytes + 4096;
+    return result;
+  }
+};
+
+TEST(Vst3Glue, AStreamThatOverstatesWhatItReadIsRefusedByBothSides) {
+  Instance vst3;
+  const std::vector<uint8_t> bank = vst3.state();
+  OverstatingStream component(bank.data(), bank.size());
+  EXPECT_EQ(vst3.component->setState(&component), kResultFalse);
+  const uint8_t controllerState[] = {'Q', 'r', 'l', 'C', 1, 1};
+  OverstatingStream controller(controllerState, sizeof controllerState);
+  EXPECT_EQ(vst3.controller->setState(&controller), kResultFalse);
+  EXPECT_DOUBLE_EQ(vst3.controller->getParamNormalized(Vst3Glue::kBypassId), 0.0);
+}
+
 TEST(Vst3Glue, StateIsTheVst24BankChunkInBothDirections) {
   auto vst2 = std::make_unique<Record>();  // one recording host at a time
   vst2->effect->setParameter(vst2->effect, 1, 0.3f);
