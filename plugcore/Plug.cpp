@@ -104,7 +104,7 @@ bool Plug::deliverParameters() {
 void Plug::setProgram(VstInt32 index) {
   if (!programs->isValid(index)) return;
   if (!stateLock.try_lock()) {
-    if (std::this_thread::get_id() == audioThread.load()) {
+    if (Platform::currentThreadId() == audioThread.load()) {
       pendingProgram.store(index);
       takePendingProgram();  // in case the holder let go just now
       return;

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "platform/Threads.h"
 #include "plugcore/AudioEffectX.h"
 #include "plugcore/IParamCook.h"
 #include "plugcore/NoiseGenerator.h"
@@ -208,10 +208,10 @@ class Plug : public AudioEffectX, public IParamCook {
 
   StateLock stateLock;
   std::atomic<int32_t> pendingProgram{-1};
-  std::atomic<std::thread::id> audioThread{};  // the thread of the latest processing call
+  std::atomic<uintptr_t> audioThread{0};  // the thread of the latest processing call
   // getChunk's answer for each thread that asks, valid until that thread asks again.
   struct ChunkSlot {
-    std::thread::id thread;
+    uintptr_t thread = 0;
     uint64_t lastUse = 0;
     std::vector<uint8_t> bytes;
   };

@@ -111,7 +111,7 @@ VstInt32 Plug::getChunk(void** data, bool isPreset) {
   StateHold hold(*this);
   // Each thread has a buffer of its own: a host's autosave may still copy its chunk while the
   // GUI thread asks for another.
-  const std::thread::id caller = std::this_thread::get_id();
+  const uintptr_t caller = Platform::currentThreadId();
   ChunkSlot* slot = nullptr;
   for (ChunkSlot& candidate : chunkSlots)
     if (candidate.thread == caller) slot = &candidate;

@@ -97,7 +97,9 @@ int32_t Plug::playableFrames(Sample** inputs, Sample** outputs, VstInt32 frames,
 // The time query and the event list belong to the whole call, which is played in pieces of at
 // most the announced block size, each as if the host had called with it.
 Plug::CallState Plug::beginCall(int32_t frames) {
-  audioThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
+  // The platform's own id: the standard one allocates on the first call from a thread that the
+  // C++ runtime did not start (a host's audio thread, under Windows).
+  audioThread.store(Platform::currentThreadId(), std::memory_order_relaxed);
   // A program change this thread handed over, if its holder has not made it yet.
   if (pendingProgram.load(std::memory_order_relaxed) != -1) takePendingProgram();
   CallState call;

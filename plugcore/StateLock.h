@@ -5,14 +5,15 @@
 #pragma once
 
 #include <atomic>
-#include <thread>
+
+#include "platform/Threads.h"
 
 namespace PlugCore {
 
 class StateLock {
  public:
   void lock() {
-    while (held.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+    while (held.exchange(true, std::memory_order_acquire)) Platform::yieldThread();
   }
   bool try_lock() { return !held.exchange(true, std::memory_order_acquire); }
   void unlock() { held.store(false, std::memory_order_release); }

@@ -1,8 +1,8 @@
 #include <strings.h>
 
-#include <string>
-#include <vector>
+#include <cstddef>
 
+#include "platform/Immortal.h"
 #include "platform/ModuleResources.h"
 
 namespace Platform {
@@ -10,38 +10,48 @@ namespace Platform {
 namespace {
 
 struct Entry {
-  std::string type, name;
+  const char* type = nullptr;
+  const char* name = nullptr;
   ResourceBytes bytes;
 };
 
 // Never destroyed: an editor closed from a host's exit handlers may still look a resource up.
-std::vector<Entry>& table() {
-  static std::vector<Entry>& entries = *new std::vector<Entry>;
-  return entries;
+// The module's resources are a fixed few, named by literals; the table holds no heap memory.
+constexpr std::size_t kMaxEntries = 16;
+struct Table {
+  Entry entries[kMaxEntries];
+  std::size_t count = 0;
+};
+Table& table() {
+  static Immortal<Table> storage;
+  return storage.get();
 }
 
 }  // namespace
 
 bool findModuleResource(const char* type, const char* name, ResourceBytes& resource) {
-  for (const Entry& entry : table()) {
-    if (strcasecmp(entry.type.c_str(), type) == 0 && strcasecmp(entry.name.c_str(), name) == 0) {
-      resource = entry.bytes;
+  Table& t = table();
+  for (std::size_t i = 0; i < t.count; ++i) {
+    if (strcasecmp(t.entries[i].type, type) == 0 && strcasecmp(t.entries[i].name, name) == 0) {
+      resource = t.entries[i].bytes;
       return true;
     }
   }
   return false;
 }
 
+// TYPE and NAME must outlive the module (string literals, as the embedded table passes them).
 void registerModuleResource(const char* type, const char* name, const uint8_t* data,
                             std::size_t size) {
-  std::vector<Entry>& entries = table();
-  for (auto it = entries.begin(); it != entries.end(); ++it) {
-    if (strcasecmp(it->type.c_str(), type) == 0 && strcasecmp(it->name.c_str(), name) == 0) {
-      entries.erase(it);
+  Table& t = table();
+  for (std::size_t i = 0; i < t.count; ++i) {
+    if (strcasecmp(t.entries[i].type, type) == 0 && strcasecmp(t.entries[i].name, name) == 0) {
+      for (std::size_t j = i + 1; j < t.count; ++j) t.entries[j - 1] = t.entries[j];
+      --t.count;
       break;
     }
   }
-  if (data) entries.push_back({type, name, {data, size}});
+  if (data && t.count < kMaxEntries) t.entries[t.count++] = {type, name, {data, size}};
 }
 
 }  // namespace Platform

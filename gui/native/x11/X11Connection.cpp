@@ -8,6 +8,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/Immortal.h"
+
 // For XESetWireToError: Xlib's per-connection hook, which its public header leaves out. Last,
 // since it defines min and max as macros.
 #include <X11/Xlibint.h>
@@ -32,10 +34,11 @@ struct OwnConnection {
 };
 
 // Never held across an Xlib call: the hook below runs with a connection's own lock held. Both
-// are never destroyed: a host may close our editor from its own exit handlers, which run after
-// the module's static objects are gone.
-std::mutex& connectionsLock = *new std::mutex;
-std::vector<OwnConnection*>& connections = *new std::vector<OwnConnection*>;
+// outlive the module's static objects: a host may close our editor from its exit handlers.
+Platform::Immortal<std::mutex> connectionsLockStorage;
+Platform::Immortal<std::vector<OwnConnection*>> connectionsStorage;
+std::mutex& connectionsLock = connectionsLockStorage.get();
+std::vector<OwnConnection*>& connections = connectionsStorage.get();
 
 OwnConnection* find(Display* display) {
   for (OwnConnection* own : connections)
@@ -96,6 +99,7 @@ void closeOwnDisplay(Display* display) {
     closing = find(display);
     connections.erase(std::remove(connections.begin(), connections.end(), closing),
                       connections.end());
+    if (connections.empty()) connections.shrink_to_fit();  // an unloaded module keeps nothing
   }
   delete closing;
   // The hooks go with the connection.

@@ -4,12 +4,16 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/Immortal.h"
+
 namespace Mintwerk {
 
 namespace {
 // Never destroyed: windows closed from a host's exit handlers still leave the list.
-std::mutex& targetsLock = *new std::mutex;
-std::vector<WheelTarget*>& targets = *new std::vector<WheelTarget*>;
+Platform::Immortal<std::mutex> targetsLockStorage;
+Platform::Immortal<std::vector<WheelTarget*>> targetsStorage;
+std::mutex& targetsLock = targetsLockStorage.get();
+std::vector<WheelTarget*>& targets = targetsStorage.get();
 }  // namespace
 
 void addWheelTarget(WheelTarget* target) {
@@ -20,6 +24,7 @@ void addWheelTarget(WheelTarget* target) {
 void removeWheelTarget(WheelTarget* target) {
   std::lock_guard<std::mutex> guard(targetsLock);
   targets.erase(std::remove(targets.begin(), targets.end(), target), targets.end());
+  if (targets.empty()) targets.shrink_to_fit();  // an unloaded module keeps nothing
 }
 
 bool postWheelToOwnWindowUnderPointer(float notches) {
