@@ -192,6 +192,17 @@ class X11Editor : public ::testing::Test {
     return editor;
   }
 
+  // The editor's picture with the pointer away from it; the pointer then rests on the output knob.
+  std::vector<uint32_t> pictureThenPointAtTheOutputKnob(Window editor) {
+    xdotool("mousemove 0 0");
+    pump(60);
+    const std::vector<uint32_t> away = capture(editor);
+    xdotool("mousemove " + std::to_string(kHostX + kOutputKnobX) + " " +
+            std::to_string(kHostY + kOutputKnobY));
+    pump(100);
+    return away;
+  }
+
   std::vector<uint32_t> capture(Window window) {
     XImage* image = XGetImage(display, window, 0, 0, 340, 190, AllPlanes, ZPixmap);
     std::vector<uint32_t> pixels;
@@ -377,12 +388,7 @@ TEST_F(X11Editor, HostsWheelNotificationTurnsTheKnobUnderThePointer) {
 
 TEST_F(X11Editor, HoverLookEndsWhenThePointerLeaves) {
   Window editor = openAndShow();
-  xdotool("mousemove 0 0");
-  pump(60);
-  const std::vector<uint32_t> away = capture(editor);
-  xdotool("mousemove " + std::to_string(kHostX + kOutputKnobX) + " " +
-          std::to_string(kHostY + kOutputKnobY));
-  pump(100);
+  const std::vector<uint32_t> away = pictureThenPointAtTheOutputKnob(editor);
   EXPECT_NE(capture(editor), away);  // the knob under the pointer looks hovered
   xdotool("mousemove 0 0");
   pump(100);
@@ -596,12 +602,7 @@ TEST_F(X11Editor, HiddenByItsHostTheEditorClosesItsMenuAndCancelsItsQuestion) {
 // the pointer's next move.
 TEST_F(X11Editor, HoverAndDragLooksEndWithTheMenuAndTheHiddenWindow) {
   Window editor = openAndShow();
-  xdotool("mousemove 0 0");
-  pump(60);
-  const std::vector<uint32_t> away = capture(editor);
-  xdotool("mousemove " + std::to_string(kHostX + kOutputKnobX) + " " +
-          std::to_string(kHostY + kOutputKnobY));
-  pump(100);
+  const std::vector<uint32_t> away = pictureThenPointAtTheOutputKnob(editor);
   ASSERT_NE(capture(editor), away);  // hovered
   click(editor, 3, kOutputKnobX, kOutputKnobY, 5000);
   ASSERT_TRUE(pumpUntil([&] { return windowsOfClass("popupmenu").size() == 1; }));

@@ -181,6 +181,20 @@ TEST_F(Defaults, ADamagedFileIsToldWhenAnEditorOpensNeverWhileTheInstanceIsMade)
 }
 
 #if !defined(_WIN32)
+// A save while no file may grow past 500 bytes, as a full disk cuts a write short.
+bool saveWhileFilesAreSmall(Quorl& effect, std::string* whyNot = nullptr) {
+  struct rlimit old;
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit small = old;
+  small.rlim_cur = 500;
+  signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool saved = effect.saveDefaults(whyNot);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, SIG_DFL);
+  return saved;
+}
+
 TEST_F(Defaults, FailedSaveKeepsTheOldFileAndTheOldDefaults) {
   Quorl effect(nullptr);
   ASSERT_TRUE(effect.saveDefaults());
@@ -189,16 +203,8 @@ TEST_F(Defaults, FailedSaveKeepsTheOldFileAndTheOldDefaults) {
   effect.startLearn(0);
   effect.handleController(static_cast<int16_t>(0xB001), 5);
 
-  // The file system refuses the write halfway: files may not grow past 500 bytes.
-  struct rlimit old;
-  getrlimit(RLIMIT_FSIZE, &old);
-  struct rlimit small = old;
-  small.rlim_cur = 500;
-  signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &small);
-  const bool saved = effect.saveDefaults();
-  setrlimit(RLIMIT_FSIZE, &old);
-  signal(SIGXFSZ, SIG_DFL);
+  // The file system refuses the write halfway.
+  const bool saved = saveWhileFilesAreSmall(effect);
 
   EXPECT_FALSE(saved);
   EXPECT_EQ(readFile(path), before);
@@ -413,15 +419,7 @@ TEST_F(DefaultsOnDisk, AFailedSaveSaysWhichFileAndWhy) {
   EXPECT_EQ(whyNot, file() + ": The file is read-only");
   ASSERT_EQ(chmod(file().c_str(), 0644), 0);
 
-  struct rlimit old;
-  getrlimit(RLIMIT_FSIZE, &old);
-  struct rlimit small = old;
-  small.rlim_cur = 500;
-  signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &small);
-  const bool savedWhileLimited = effect.saveDefaults(&whyNot);
-  setrlimit(RLIMIT_FSIZE, &old);
-  signal(SIGXFSZ, SIG_DFL);
+  const bool savedWhileLimited = saveWhileFilesAreSmall(effect, &whyNot);
   EXPECT_FALSE(savedWhileLimited);
   EXPECT_EQ(whyNot, file() + ": " + std::strerror(EFBIG));
 
