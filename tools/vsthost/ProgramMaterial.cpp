@@ -11,8 +11,8 @@ constexpr double kBeat = 0.5;  // seconds, at 120 BPM
 constexpr double kBar = 4 * kBeat;
 constexpr int kBars = 4;
 // Each part's level, set by ear and by loudness so that the whole, peaking at -1 dBFS, measures
-// about -18.4 LUFS: a mix before mastering, with the drums' clicks as its peaks.
-constexpr double kKick = 1.0, kSnare = 0.8, kHat = 0.3, kBass = 0.25, kChord = 0.03;
+// about -18 LUFS: a mix before mastering, with the drums' clicks as its peaks.
+constexpr double kKick = 1.0, kSnare = 0.8, kHat = 0.4, kBass = 0.25, kChord = 0.03;
 
 double noteFrequency(int midiNote) { return 440.0 * std::pow(2.0, (midiNote - 69) / 12.0); }
 
@@ -53,6 +53,15 @@ class HarmonicTone {
   std::vector<double> weights_;
 };
 
+// A click a millisecond or so long: a sweep down from `high` to `low` Hz, broad like a beater's
+// or a stick's attack, and the same waveform at every sample rate (noise would peak differently
+// at each).
+double click(double seconds, double high, double low, double length) {
+  const double rate = std::log(high / low) / length;  // the sweep's exponential rate
+  const double cycles = high * (1 - std::exp(-rate * seconds)) / rate;
+  return std::sin(kTwoPi * cycles) * std::exp(-seconds / (length / 2));
+}
+
 struct Mix {
   std::vector<double>& left;
   std::vector<double>& right;
@@ -82,17 +91,15 @@ void drums(Mix& mix, Noise& noise) {
     for (double beat : kicks)
       mix.add(at + beat, 0.45, kKick, 0, [phase = 0.0, rate = mix.rate](double t) mutable {
         phase += (45 + 110 * std::exp(-t / 0.03)) / rate;  // the pitch falls from 155 to 45 Hz
-        // The beater's click, a millisecond long, is where a kick peaks.
-        const double click = std::sin(kTwoPi * 2500 * t) * std::exp(-t / 0.001);
-        return 0.45 * std::sin(kTwoPi * phase) * std::exp(-t / 0.1) + click;
+        // The beater's click is where a kick peaks.
+        return 0.45 * std::sin(kTwoPi * phase) * std::exp(-t / 0.1) + click(t, 6000, 800, 0.002);
       });
     for (double beat : {kBeat, 3 * kBeat})
       mix.add(at + beat, 0.3, kSnare, 0.1, [&noise, last = 0.0](double t) mutable {
         const double n = noise.next(), bright = n - last;  // the difference tilts it up
         last = n;
-        const double stick = std::sin(kTwoPi * 3500 * t) * std::exp(-t / 0.0008);
         return 0.3 * std::sin(kTwoPi * 185 * t) * std::exp(-t / 0.05) +
-               bright * 0.2 * std::exp(-t / 0.07) + stick;
+               bright * 0.2 * std::exp(-t / 0.07) + 0.8 * click(t, 9000, 1500, 0.0015);
       });
     for (int eighth = 0; eighth < 8; ++eighth)
       mix.add(at + eighth * kBeat / 2, 0.1, eighth % 2 ? kHat : kHat * 0.6, 0.4,
