@@ -7,7 +7,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 
 #include "BlockPlan.h"
@@ -137,7 +140,36 @@ double thdPercent(int program, double frequency, int rate = 48000) {
   return 100.0 * std::sqrt(harmonics) / fundamental;
 }
 
+// The loudness (LU against the input) that the preset source and the manual state for each
+// preset by name: the source's first "N.N LU" in a preset's comments, the manual's last table
+// column.
+std::map<std::string, double> statedInSource() {
+  std::ifstream file(QUORL_FACTORY_PRESETS);
+  std::map<std::string, double> stated;
+  std::string line, preset;
+  const std::regex loudness("([+-][0-9]+\\.[0-9]) LU");
+  std::smatch match;
+  while (std::getline(file, line)) {
+    if (!line.empty() && line[0] == '[') preset = line.substr(1, line.find(']') - 1);
+    if (!preset.empty() && line[0] == '#' && !stated.count(preset) &&
+        std::regex_search(line, match, loudness))
+      stated[preset] = std::stod(match[1]);
+  }
+  return stated;
+}
+
+std::map<std::string, double> statedInManual() {
+  std::ifstream file(QUORL_MANUAL);
+  std::map<std::string, double> stated;
+  const std::regex row("^\\| [0-9]+ \\| ([^|]+) \\|.*\\| ([+-][0-9]+\\.[0-9]) LU \\|$");
+  std::smatch match;
+  for (std::string line; std::getline(file, line);)
+    if (std::regex_match(line, match, row)) stated[match[1]] = std::stod(match[2]);
+  return stated;
+}
+
 TEST(FactoryPresets, EachSitsNearTheLoudnessOfItsInputAndNoneClips) {
+  const std::map<std::string, double> source = statedInSource(), manual = statedInManual();
   for (int rate : {44100, 48000}) {
     const Audio music = programMaterial(rate, static_cast<size_t>(rate) * 16, 0.891251);
     const double input = integratedLoudness(music);
@@ -150,6 +182,13 @@ TEST(FactoryPresets, EachSitsNearTheLoudnessOfItsInputAndNoneClips) {
       EXPECT_GE(relative, -8.0) << quorl().name(p) << " at " << rate << " Hz";
       EXPECT_LE(relative, 1.0) << quorl().name(p) << " at " << rate << " Hz";
       EXPECT_LE(peak, -0.3) << quorl().name(p) << " at " << rate << " Hz";
+      if (rate == 48000) {
+        // What the preset source and the manual say is what a meter reads.
+        const std::string name = quorl().name(p);
+        ASSERT_TRUE(source.count(name) && manual.count(name)) << name << " states no loudness";
+        EXPECT_NEAR(relative, source.at(name), 0.06) << name << " in factory-presets.txt";
+        EXPECT_NEAR(relative, manual.at(name), 0.06) << name << " in the manual";
+      }
       quietest = std::min(quietest, relative);
       loudest = std::max(loudest, relative);
     }
