@@ -238,7 +238,7 @@ TEST(ManualCutoff, WideOpenTopOctave) {
 
 TEST(ManualCutoff, HeldBelowTheOversampledNyquistAtLowRates) {
   Setting top;
-  for (double rate : {22050.0, 26000.0}) {
+  for (double rate : {22050.0, 24000.0, 26000.0}) {
     const auto rig = rigFor(top, rate);
     rig->render(static_cast<int>(rate / 2), [](int, int) { return 0.0; });
     EXPECT_DOUBLE_EQ(rig->effect.getFilterSettings().g, std::tan(QuorlDsp::kPi * 0.49))
@@ -417,6 +417,21 @@ TEST(ManualDrive, HarmonicsAndTheResonance) {
         EXPECT_GT(toneDbfs(out, h * 220.0), -140.0) << "a row of odd harmonics up to 4 kHz";
       EXPECT_LT(toneDbfs(out, 440.0), -140.0) << "odd harmonics: no second";
     }
+  }
+
+  s.drive = 1.0;
+  const struct {
+    double hertz, percent, step;
+    const char* claim;
+  } low[] = {{110.0, 0.46, 0.01, "at +20 dB 0.46 % distortion at 110 Hz"},
+             {55.0, 0.07, 0.01, "0.07 % at 55 Hz"}};
+  for (const auto& c : low) {
+    const std::vector<double> out = renderSteady(s, sine(c.hertz, -6.0));
+    double rest = 0.0;
+    for (int h = 2; h * c.hertz <= 20000.0; ++h)
+      rest += std::pow(10.0, toneDbfs(out, h * c.hertz) / 10.0);
+    const double percent = 100.0 * std::sqrt(rest / std::pow(10.0, toneDbfs(out, c.hertz) / 10.0));
+    EXPECT_ROUNDS_TO(percent, c.percent, c.step, c.claim);
   }
 
   Setting open;
