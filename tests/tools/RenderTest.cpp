@@ -230,6 +230,7 @@ TEST_F(HostCommandLine, ExitCodesSayWhatWentWrong) {
       {"render " TEST_PLUGIN " --signal silence --out " + path("missing/o.wav"), 6, "cannot write"},
       {"render " + path("nothing.so") + " --signal silence" + out, 2, "cannot load module"},
       {"render " TEST_PLUGIN " --signal silence", 1, "--out"},
+      {"render " TEST_PLUGIN " --signal silence --program 99" + out, 1, "programs (0 to"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(run(c.args), c.code) << c.args;

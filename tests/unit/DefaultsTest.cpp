@@ -526,8 +526,9 @@ TEST_F(FactoryBank, TheShippedPresetsStartEveryInstanceAndComeBack) {
   char name[32];
   effect.getProgramName(name);
   EXPECT_STREQ(name, "Open Filter");
-  EXPECT_FLOAT_EQ(effect.getParameter(QuorlParams::kOutput), 0.04f);
-  EXPECT_EQ(effect.parameters()[QuorlParams::kOutput].defaultValue, 0.5f);  // the table's
+  // The first preset is the parameter table itself: a new instance passes audio at unity.
+  EXPECT_FLOAT_EQ(effect.getParameter(QuorlParams::kOutput), 0.5f);
+  EXPECT_EQ(effect.parameters()[QuorlParams::kOutput].defaultValue, 0.5f);
 
   effect.setProgram(7);
   effect.getProgramName(name);

@@ -246,6 +246,10 @@ TEST(Vst3Glue, ParametersAreTheEffectsWithTheirTextsAndSteps) {
         << name;
   }
   EXPECT_EQ(visible, 10);  // the eight, bypass and the program
+  // A new instance starts at the parameter table: wide open, unity gain.
+  const double table[8] = {0.0, 1.0, 0.5, 0.0, 0.0, 1.0, 0.5, 0.0};
+  for (int32_t id = 0; id < 8; ++id)
+    EXPECT_FLOAT_EQ(static_cast<float>(vst3.controller->getParamNormalized(id)), table[id]) << id;
 
   String128 text{};
   vst3.controller->getParamStringByValue(1, 0.0, text);

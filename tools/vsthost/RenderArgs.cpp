@@ -27,11 +27,13 @@ bool parseBlockSize(const std::string& text, VstInt32& blockSize) {
 const char* const kRenderUsage =
     "  render MODULE (--in FILE | --signal SIGNAL) (--out FILE.wav | --out-raw FILE.f64)\n"
     "         [OPTION]...\n"
-    "      Run audio through MODULE as a host does and print its levels.\n"
+    "      Run audio through MODULE as a host does and print its levels: peak, RMS and\n"
+    "      integrated loudness (BS.1770-4, LUFS) of the output and of the source.\n"
     "      --in FILE          a .wav (16/24-bit PCM or 32-bit float, mono or stereo) or raw\n"
     "                         interleaved stereo little-endian doubles when it ends in .f64\n"
-    "      --signal SIGNAL    sine:FREQ[:AMP], saw-sweep:F0:F1[:AMP], noise[:AMP] or silence\n"
-    "                         (AMP defaults to 0.5)\n"
+    "      --signal SIGNAL    sine:FREQ[:AMP], saw-sweep:F0:F1[:AMP], noise[:AMP], silence or\n"
+    "                         music[:PEAK] (drums, bass and chords); AMP defaults to 0.5,\n"
+    "                         PEAK to -1 dBFS\n"
     "      --length SECONDS   length of a --signal (default 2)\n"
     "      --rate HZ          sample rate (default 44100; a WAV's own rate unless given)\n"
     "      --out FILE.wav     write 32-bit float stereo\n"
@@ -40,6 +42,7 @@ const char* const kRenderUsage =
     "      --path float|double  processReplacing (default) or processDoubleReplacing\n"
     "      --preset FILE      load a .fxp or .fxb before the --params\n"
     "      --any-id           load it even when made for another plug-in ID\n"
+    "      --program N        select the plug-in's program N (from 0) after the preset\n"
     "      --param P=V        set parameter P (index or name) before processing\n"
     "      --at POS:P=V       set P to V at sample POS\n"
     "      --at POS:midi:S,D1,D2  send a MIDI event (hex bytes) at sample POS\n"
@@ -103,6 +106,10 @@ bool parseRenderArgs(int argc, char** argv, RenderOptions& options, bool& help,
       options.path = value == "double" ? SamplePath::float64 : SamplePath::float32;
     } else if (arg == "--preset") {
       options.preset = value;
+    } else if (arg == "--program") {
+      int64_t program;
+      ok = parseCount(value, program) && program < (int64_t(1) << 31);
+      options.program = ok ? static_cast<VstInt32>(program) : -1;
     } else if (arg == "--param") {
       options.params.emplace_back();
       if (!parseParamValue(value, options.params.back(), error)) return false;

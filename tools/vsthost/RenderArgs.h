@@ -30,6 +30,8 @@ struct RenderOptions {
   std::string preset;  // loaded after the block size, before the --params
   bool anyId = false;
 
+  VstInt32 program = -1;  // selected after the preset; -1 leaves the plug-in's own
+
   std::vector<ParamValue> params;
   std::vector<ScheduledEvent> events;
   std::vector<ParamSweep> sweeps;

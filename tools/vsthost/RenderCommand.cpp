@@ -8,6 +8,7 @@
 #include "Format.h"
 #include "HostCallback.h"
 #include "Levels.h"
+#include "Loudness.h"
 #include "ParameterNames.h"
 #include "PresetLoad.h"
 #include "RawAudio.h"
@@ -132,12 +133,22 @@ ExitCode writeOutputs(const RenderOptions& options, const Audio& out) {
   return kOk;
 }
 
-void printSummary(const RenderOptions& options, const Audio& out) {
+// LUFS with two decimals, or "-inf" below the gate (or for less than 400 ms).
+std::string loudnessText(const Audio& audio) {
+  const double lufs = integratedLoudness(audio);
+  if (!std::isfinite(lufs)) return "-inf";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", lufs);
+  return text;
+}
+
+void printSummary(const RenderOptions& options, const Audio& source, const Audio& out) {
   const Levels left = measureLevels(out.channels[0]);
   const Levels right = measureLevels(out.channels[1]);
   printFact("rendered", quoted(options.module));
   printFact("source", options.haveSignal ? options.signalText : quoted(options.inFile));
   if (!options.preset.empty()) printFact("preset", quoted(options.preset));
+  if (options.program >= 0) printFact("program", std::to_string(options.program));
   printFact("frames", std::to_string(out.frames()));
   printFact("rate", std::to_string(out.rate));
   printFact("block", std::to_string(options.blockSize));
@@ -147,6 +158,9 @@ void printSummary(const RenderOptions& options, const Audio& out) {
   printFact("rmsL", decibels(left.rms));
   printFact("rmsR", decibels(right.rms));
   printFact("nonFinite", std::to_string(left.nonFinite + right.nonFinite));
+  printFact("loudness", loudnessText(out));
+  printFact("sourcePeak", decibels(samplePeak(source)));
+  printFact("sourceLoudness", loudnessText(source));
   if (!options.outWav.empty()) printFact("out", quoted(options.outWav));
   if (!options.outRaw.empty()) printFact("out", quoted(options.outRaw));
 }
@@ -169,16 +183,21 @@ int renderThrough(const PluginModule& module, RenderOptions& options,
   PresetFile preset;
   if (!code && !options.preset.empty())
     code = readPresetFor(effect, options.preset, options.anyId, preset);
+  if (!code && options.program >= record->numPrograms) {
+    complain("--program " + std::to_string(options.program) + ": the plug-in has " +
+             std::to_string(record->numPrograms) + " programs (0 to " +
+             std::to_string(record->numPrograms - 1) + ")");
+    code = kUsage;
+  }
   if (!code) {
     RenderSettings settings;
     settings.blockSize = options.blockSize;
     settings.path = options.path;
-    if (!options.preset.empty())
-      settings.beforeParams = [&] {
-        if (!applyPreset(effect, preset))
-          std::fprintf(stderr, "vsthost: the plug-in refused preset '%s'\n",
-                       options.preset.c_str());
-      };
+    settings.beforeParams = [&] {
+      if (!options.preset.empty() && !applyPreset(effect, preset))
+        std::fprintf(stderr, "vsthost: the plug-in refused preset '%s'\n", options.preset.c_str());
+      if (options.program >= 0) effect.dispatch(effSetProgram, 0, options.program);
+    };
     for (const ParamValue& param : options.params)
       settings.initialParams.push_back({param.param.index, static_cast<float>(param.value)});
     warnPastEnd(events, source.frames());
@@ -208,6 +227,6 @@ int runRender(const RenderOptions& given) {
   Audio out;
   if (const int code = renderThrough(module, options, events, source, out)) return code;
   if (const ExitCode code = writeOutputs(options, out)) return code;
-  printSummary(options, out);
+  printSummary(options, source, out);
   return kOk;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "ProgramMaterial.h"
 #include "TextParse.h"
 
 namespace {
@@ -47,11 +48,17 @@ bool parseSignal(const std::string& text, SignalShape& shape, std::string& error
   } else if (kind == "noise" && parts.size() <= 2) {
     shape.kind = SignalShape::Kind::noise;
     ampAt = 1;
+  } else if (kind == "music" && parts.size() <= 2) {
+    shape.kind = SignalShape::Kind::music;
+    shape.amp = 0.8912509381337456;  // -1 dBFS, where a mastered mix peaks
+    ampAt = 1;
   } else if (kind == "silence" && parts.size() == 1) {
     shape.kind = SignalShape::Kind::silence;
   } else {
-    error = "--signal wants sine:FREQ[:AMP], saw-sweep:F0:F1[:AMP], noise[:AMP] or silence, not '" +
-            text + "'";
+    error =
+        "--signal wants sine:FREQ[:AMP], saw-sweep:F0:F1[:AMP], noise[:AMP], music[:PEAK] or "
+        "silence, not '" +
+        text + "'";
     return false;
   }
   if (ok && ampAt && ampAt < parts.size()) ok = parseFiniteNumber(parts[ampAt], shape.amp);
@@ -65,6 +72,7 @@ bool parseSignal(const std::string& text, SignalShape& shape, std::string& error
 Audio generateSignal(const SignalShape& shape, int rate, size_t frames) {
   Audio audio;
   audio.rate = rate;
+  if (shape.kind == SignalShape::Kind::music) return programMaterial(rate, frames, shape.amp);
   const bool stereo = shape.kind == SignalShape::Kind::noise;
   audio.channels.assign(stereo ? 2 : 1, std::vector<double>(frames, 0.0));
   std::vector<double>& out = audio.channels[0];
@@ -94,6 +102,7 @@ Audio generateSignal(const SignalShape& shape, int rate, size_t frames) {
         for (auto& channel : audio.channels) channel[i] = shape.amp * nextUniform(state);
       break;
     }
+    case SignalShape::Kind::music:
     case SignalShape::Kind::silence:
       break;
   }
