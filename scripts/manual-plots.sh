@@ -147,7 +147,7 @@ for ((n = 0; n < ${#programNames[@]}; ++n)); do
   programRender $n "program$n-silence" "$work/impulse0.f64"
   series+=("program$n=$work/program$n.f64:$work/program$n-silence.f64")
 done
-magnitude "$out/factory-presets.csv" "${series[@]}"
+magnitude "$out/factory-presets.csv" --refine 1 "${series[@]}"
 
 # The drive: a 220 Hz sine at -6 dBFS through the low-pass at 1000 Hz, resonance 50 %, measured
 # over a second (220 whole cycles) after the glides.
@@ -254,7 +254,7 @@ titles=(0 25 50 75 100)
   echo 'unset key'
   echo 'set terminal pngcairo size 1400,1100 font "Bitstream Vera Sans,11" noenhanced'
   echo "set output '$out/factory-presets.png'"
-  echo 'set multiplot layout 4,4 title "Quorl: the factory presets, level (dB) over frequency (Hz)" font ",14"'
+  echo 'set multiplot layout 4,4 title "Quorl: the factory presets, level (dB) over frequency (Hz); a preset that sings on its own shows its tone" font ",14"'
   for ((n = 0; n < ${#programNames[@]}; ++n)); do
     title=${programNames[$n]//\'/\'\'}
     echo "set title '$((n + 1)) $title'"
