@@ -126,20 +126,9 @@ while IFS= read -r name; do programNames+=("$name"); done < <(
   "$vsthost" preset show "$module" "$work/factory.fxb" |
     sed -n 's/^programName  *[0-9]* "\(.*\)"$/\1/p')
 [ "${#programNames[@]}" -gt 0 ] || fail "the module lists no programs"
-# Rendering a program by its number needs a vsthost that has render --program; an older one
-# renders the program saved from the module instead.
-renderByNumber=0
-"$vsthost" render "$module" --signal silence --length 0.01 --out-raw "$work/probe.f64" \
-  --program 0 >/dev/null 2>&1 && renderByNumber=1
 programRender() { # programRender N NAME INPUT
-  if [ $renderByNumber = 1 ]; then
-    "$vsthost" render "$module" --in "$3" --rate $rate --path double --out-raw "$work/$2.f64" \
-      --program "$1" >/dev/null
-  else
-    "$vsthost" preset save "$module" "$work/program$1.fxp" --program "$1" >/dev/null
-    "$vsthost" render "$module" --in "$3" --rate $rate --path double --out-raw "$work/$2.f64" \
-      --preset "$work/program$1.fxp" >/dev/null
-  fi
+  "$vsthost" render "$module" --in "$3" --rate $rate --path double --out-raw "$work/$2.f64" \
+    --program "$1" >/dev/null
 }
 series=()
 for ((n = 0; n < ${#programNames[@]}; ++n)); do
