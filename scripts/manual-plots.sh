@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures the manual's pictures from the built Linux plug-in and draws them into docs/manual/:
-# the editor's screenshot, the filter's magnitude responses and the drive's harmonics, each with
-# the CSV it was plotted from. Builds nothing: it takes vsthost, Quorl.so and response from the
+# the editor's screenshot, the filter's magnitude responses, the self-oscillation's build-up, the
+# factory presets' responses and the drive's harmonics, each with the CSV it was plotted from. Builds nothing: it takes vsthost, Quorl.so and response from the
 # build folder (default build/native), gnuplot and Xvfb from the system.
 #   manual-plots.sh [BUILD_DIR]
 set -euo pipefail
@@ -33,11 +33,12 @@ for a in $amplitude 0; do
 done
 
 # Every parameter is set, so neither defaults nor the programs the plug-in starts with reach in.
-# By index: drive, cutoff, reson., morph, band, wet mix (100 %), output (0 dB), q.range (safe).
-#   setting DRIVE CUTOFF RESON MORPH BAND  (into the array "p")
+# By index: drive, cutoff, reson., morph, band, wet mix (100 %), output (0 dB), q.range (safe
+# unless QRANGE says 1).
+#   setting DRIVE CUTOFF RESON MORPH BAND [QRANGE]  (into the array "p")
 setting() {
   p=(--param "0=$1" --param "1=$2" --param "2=$3" --param "3=$4" --param "4=$5" --param "5=1"
-    --param "6=0.5" --param "7=0")
+    --param "6=0.5" --param "7=${6:-0}")
 }
 render() { # render NAME INPUT: through the current setting
   "$vsthost" render "$module" --in "$2" --rate $rate --path double --out-raw "$work/$1.f64" \
@@ -59,7 +60,7 @@ display() {
   "$vsthost" info "$module" --preset "$work/display.fxp" |
     sed -n "s/^param  *$1 name .* display \"\([^\"]*\)\".*/\1/p"
 }
-magnitude() { # magnitude CSV SERIES...
+magnitude() { # magnitude CSV [--refine 1] SERIES...
   local csv=$1
   shift
   "$response" magnitude "$csv" --rate $rate --start $start --length $frames \
@@ -76,7 +77,8 @@ series=()
 for r in "${resonances[@]}"; do
   for m in "${steps[@]}"; do curve "reson$r-morph$m" 0 $cutoff "$r" "$m" 0; done
 done
-magnitude "$out/filter-morph.csv" "${series[@]}"
+# The notches are narrower than the grid: each gets its deepest frequency among the points.
+magnitude "$out/filter-morph.csv" --refine 1 "${series[@]}"
 echo "== band (morph 0)"
 series=()
 for r in "${resonances[@]}"; do
@@ -90,6 +92,51 @@ for c in "${steps[@]}"; do
   cutoffTexts+=("$(display 1 "$c")")
 done
 magnitude "$out/filter-cutoff.csv" "${series[@]}"
+echo "== resonance (low-pass, safe and full Q range)"
+series=()
+safeResonances=(0 0.25 0.5 0.75 1)
+for r in "${safeResonances[@]}"; do curve "safe$r" 0 $cutoff "$r" 0 0; done
+magnitude "$out/filter-resonance.csv" --refine 1 "${series[@]}"
+# Below the full range's threshold of self-oscillation (about 95 %); its peaks are narrower than
+# the grid.
+series=()
+fullResonances=(0.25 0.5 0.75 0.85 0.9)
+for r in "${fullResonances[@]}"; do curve "full$r" 0 $cutoff "$r" 0 0 1; done
+magnitude "$out/filter-qrange.csv" --refine 1 "${series[@]}"
+
+# The tone the full range sings in silence, from the start of the render: RMS in 50 ms windows.
+echo "== self-oscillation (resonance 100 %, full range, silent input)"
+singSeconds=10
+"$response" impulse "$work/silence.f64" --rate $rate --lead 1 --length $singSeconds --amplitude 0
+series=() singTexts=()
+for hz in 100 440 1000; do
+  knob=$(awk -v f=$hz 'BEGIN { printf "%.6f", log(f / 20) / log(1300) }')
+  singTexts+=("$hz")
+  setting 0 "$knob" 1 0 0 1
+  render "sing$hz" "$work/silence.f64"
+  series+=("cutoff$hz=$work/sing$hz.f64")
+done
+"$response" envelope "$out/self-oscillation.csv" --rate $rate --window 0.05 "${series[@]}"
+
+# The factory presets, taken from the module itself: each program's response to the impulse.
+echo "== factory presets"
+programNames=()
+"$vsthost" preset save "$module" "$work/factory.fxb" >/dev/null
+while IFS= read -r name; do programNames+=("$name"); done < <(
+  "$vsthost" preset show "$module" "$work/factory.fxb" |
+    sed -n 's/^programName  *[0-9]* "\(.*\)"$/\1/p')
+[ "${#programNames[@]}" -gt 0 ] || fail "the module lists no programs"
+programRender() { # programRender N NAME INPUT
+  "$vsthost" render "$module" --in "$3" --rate $rate --path double --out-raw "$work/$2.f64" \
+    --program "$1" >/dev/null
+}
+series=()
+for ((n = 0; n < ${#programNames[@]}; ++n)); do
+  programRender $n "program$n" "$work/impulse$amplitude.f64"
+  programRender $n "program$n-silence" "$work/impulse0.f64"
+  series+=("program$n=$work/program$n.f64:$work/program$n-silence.f64")
+done
+magnitude "$out/factory-presets.csv" --refine 1 "${series[@]}"
 
 # The drive: a 220 Hz sine at -6 dBFS through the low-pass at 1000 Hz, resonance 50 %, measured
 # over a second (220 whole cycles) after the glides.
@@ -170,7 +217,67 @@ titles=(0 25 50 75 100)
     col=$((col + 5))
   done
   echo 'unset multiplot'
+  echo 'set terminal pngcairo size 1200,560 font "Bitstream Vera Sans,12" noenhanced'
+  echo "set output '$out/filter-resonance.png'"
+  echo 'set yrange [-60:50]'
+  echo 'set multiplot layout 1,2 title "Quorl: the low-pass at a cutoff of 1000 Hz by resonance" font ",14"'
+  echo "set title 'Q range safe'"
+  plot="plot"
+  for i in 0 1 2 3 4; do
+    plot+=" '$out/filter-resonance.csv' using 1:$((i + 2)) with lines ls $((i + 1)) title 'resonance ${titles[$i]} %',"
+  done
+  echo "${plot%,}"
+  echo "set title 'Q range full (below self-oscillation)'"
+  plot="plot"
+  for i in 0 1 2 3 4; do
+    percent=$(awk -v r="${fullResonances[$i]}" 'BEGIN { printf "%d", r * 100 + 0.5 }')
+    plot+=" '$out/filter-qrange.csv' using 1:$((i + 2)) with lines ls $((i + 1)) title 'resonance $percent %',"
+  done
+  echo "${plot%,}"
+  echo 'unset multiplot'
+  echo 'set yrange [-60:40]'
+  echo 'set ytics 20'
+  echo 'set xtics ("20" 20, "100" 100, "1k" 1000, "10k" 10000)'
+  echo 'unset xlabel'
+  echo 'unset ylabel'
+  echo 'unset key'
+  echo 'set terminal pngcairo size 1400,1100 font "Bitstream Vera Sans,11" noenhanced'
+  echo "set output '$out/factory-presets.png'"
+  echo 'set multiplot layout 4,4 title "Quorl: the factory presets, level (dB) over frequency (Hz); a preset that sings on its own shows its tone" font ",14"'
+  for ((n = 0; n < ${#programNames[@]}; ++n)); do
+    title=${programNames[$n]//\'/\'\'}
+    echo "set title '$((n + 1)) $title'"
+    echo "plot '$out/factory-presets.csv' using 1:$((n + 2)) with lines ls 1"
+  done
+  echo 'unset multiplot'
+  echo 'set xtics ("20" 20, "50" 50, "100" 100, "200" 200, "500" 500, "1k" 1000, "2k" 2000, "5k" 5000, "10k" 10000, "20k" 20000)'
+  echo 'set ytics 10'
+  echo 'set xlabel "frequency (Hz)"'
+  echo 'set ylabel "level (dB)"'
+  echo 'set key'
   echo 'set terminal pngcairo size 900,560 font "Bitstream Vera Sans,12" noenhanced'
+  echo "set output '$out/self-oscillation.png'"
+  echo 'set title "Quorl: the tone building up in silence (resonance 100 %, Q range full, drive -20 dB)" font ",14"'
+  echo 'unset logscale x'
+  echo "set xrange [0:$singSeconds]"
+  echo 'set xtics 1'
+  echo 'set mxtics 2'
+  echo 'set xlabel "time (s)"'
+  echo 'set ylabel "RMS level over 50 ms (dBFS)"'
+  echo 'set yrange [-120:10]'
+  echo 'set key bottom right'
+  plot="plot"
+  for i in 0 1 2; do
+    plot+=" '$out/self-oscillation.csv' using 1:$((i + 2)) with lines ls $((i + 1)) title 'cutoff ${singTexts[$i]} Hz',"
+  done
+  echo "${plot%,}"
+  echo 'set logscale x'
+  echo 'set xrange [20:20000]'
+  echo 'set xtics ("20" 20, "50" 50, "100" 100, "200" 200, "500" 500, "1k" 1000, "2k" 2000, "5k" 5000, "10k" 10000, "20k" 20000)'
+  echo 'set mxtics 10'
+  echo 'set xlabel "frequency (Hz)"'
+  echo 'set ylabel "level (dB)"'
+  echo 'set yrange [-60:40]'
   echo "set output '$out/filter-cutoff.png'"
   echo 'set title "Quorl: the low-pass across the cutoff knob (resonance 50 %)" font ",14"'
   echo 'set key bottom left'

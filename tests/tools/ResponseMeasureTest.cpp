@@ -67,3 +67,36 @@ TEST(ResponseMeasure, CsvKeepsNamesAndLevels) {
   EXPECT_FALSE(readCsv(path, read, error));
   std::remove(path.c_str());
 }
+
+TEST(ResponseMeasure, NotchBetweenGridPointsFoundAtItsDepth) {
+  // 1 - 2 cos(w0) z^-1 + z^-2 has a zero on the unit circle at w0: no grid point lands on it.
+  const double rate = 48000.0, notch = 1234.5;
+  const std::vector<double> x = {1.0, -2.0 * std::cos(2.0 * kPi * notch / rate), 1.0};
+  const std::vector<double> grid = logFrequencies(20.0, 20000.0, 100);
+  std::size_t below = 0;
+  while (grid[below + 1] < notch) ++below;
+  const double onGrid = decibels(dftMagnitude(x, grid[below], rate));
+  const double found = extremeFrequency(x, grid[below - 1], grid[below + 1], rate);
+  EXPECT_NEAR(found, notch, 0.01);
+  EXPECT_LT(decibels(dftMagnitude(x, found, rate)), onGrid - 40.0);
+  // A two-pole resonance's peak, likewise, half way between two grid points.
+  const double middle = std::sqrt(grid[below] * grid[below + 1]);
+  const double r = 0.9995, w = 2.0 * kPi * middle / rate;
+  std::vector<double> ring(48000);
+  ring[0] = 1.0;
+  ring[1] = 2.0 * r * std::cos(w);
+  for (std::size_t n = 2; n < ring.size(); ++n)
+    ring[n] = 2.0 * r * std::cos(w) * ring[n - 1] - r * r * ring[n - 2];
+  const double peak = extremeFrequency(ring, grid[below], grid[below + 1], rate, true);
+  EXPECT_NEAR(peak, middle, 0.5);
+  EXPECT_GT(dftMagnitude(ring, peak, rate), 2.0 * dftMagnitude(ring, grid[below], rate));
+}
+
+TEST(ResponseMeasure, EnvelopeIsTheRmsOfEachWholeWindow) {
+  std::vector<double> x(250, 0.0);
+  for (std::size_t n = 100; n < 200; ++n) x[n] = n % 2 ? 0.5 : -0.5;
+  const std::vector<double> levels = windowLevels(x, 100);
+  ASSERT_EQ(levels.size(), 2u);  // the 50 samples of a partial window are left out
+  EXPECT_EQ(levels[0], -200.0);
+  EXPECT_NEAR(levels[1], -6.0206, 1e-4);
+}

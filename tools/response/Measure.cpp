@@ -34,6 +34,31 @@ double dftMagnitude(const std::vector<double>& x, double frequency, double rate)
   return std::hypot(re, im);
 }
 
+double extremeFrequency(const std::vector<double>& x, double low, double high, double rate,
+                        bool highest) {
+  const double phi = 0.6180339887498949;
+  double a = std::log(low), b = std::log(high);
+  for (int i = 0; i < 60; ++i) {
+    const double c = b - (b - a) * phi, d = a + (b - a) * phi;
+    const double mc = dftMagnitude(x, std::exp(c), rate), md = dftMagnitude(x, std::exp(d), rate);
+    if (highest ? mc > md : mc < md)
+      b = d;
+    else
+      a = c;
+  }
+  return std::exp((a + b) / 2);
+}
+
+std::vector<double> windowLevels(const std::vector<double>& x, std::size_t window) {
+  std::vector<double> levels;
+  for (std::size_t start = 0; window > 0 && start + window <= x.size(); start += window) {
+    double sum = 0.0;
+    for (std::size_t n = start; n < start + window; ++n) sum += x[n] * x[n];
+    levels.push_back(decibels(std::sqrt(sum / static_cast<double>(window))));
+  }
+  return levels;
+}
+
 double decibels(double magnitude) {
   return magnitude > 0.0 ? std::fmax(20.0 * std::log10(magnitude), kFloorDb) : kFloorDb;
 }

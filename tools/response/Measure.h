@@ -14,6 +14,15 @@ std::vector<double> logFrequencies(double low, double high, int perDecade);
 // keeps its precision.
 double dftMagnitude(const std::vector<double>& x, double frequency, double rate);
 
+// The frequency of the deepest (or, with `highest`, the highest) level between `low` and `high`
+// around an extreme found on a grid: golden sections of the log axis, so a notch or a peak
+// narrower than the grid is drawn at its true level.
+double extremeFrequency(const std::vector<double>& x, double low, double high, double rate,
+                        bool highest = false);
+
+// RMS levels in dBFS of consecutive windows of `window` samples.
+std::vector<double> windowLevels(const std::vector<double>& x, std::size_t window);
+
 // 20 log10, with silence held at a floor rather than minus infinity.
 double decibels(double magnitude);
 

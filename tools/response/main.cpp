@@ -6,9 +6,12 @@
 //       impulse less the render of silence, which cancels the plug-in's own noise floor
 //   response harmonics OUT.csv --rate HZ --fundamental HZ --start N --length N NAME=RENDER...
 //       each harmonic's level in dBFS up to 20 kHz; N a whole number of the fundamental's cycles
+//   response envelope OUT.csv --rate HZ --window S NAME=RENDER...
+//       RMS dBFS of each window of S seconds, against the window's start in seconds
 //   response drop CSV COLUMN [--db 3]
 //       the frequency where COLUMN first falls that far below its value at the lowest frequency
 // Exit 0 on success, 2 on bad usage or unreadable files.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -84,9 +87,11 @@ int magnitude(const Args& a) {
   const double rate = a.numbers.at("rate"), amplitude = a.numbers.at("amplitude");
   const auto start = static_cast<std::size_t>(a.numbers.at("start"));
   const auto length = static_cast<std::size_t>(a.numbers.at("length"));
-  Table table;
-  table.names.push_back("hz");
-  table.columns.push_back(logFrequencies(kLowest, kHighest, 100));
+  const bool refine = a.numbers.count("refine") && a.numbers.at("refine") != 0.0;
+  const std::vector<double> grid = logFrequencies(kLowest, kHighest, 100);
+  std::vector<std::string> names;
+  std::vector<std::vector<double>> responses;
+  std::vector<double> frequencies = grid;
   for (std::size_t s = 1; s < a.positional.size(); ++s) {
     const std::string& entry = a.positional[s];
     const std::size_t eq = entry.find('='), colon = entry.find(':', eq);
@@ -96,12 +101,30 @@ int magnitude(const Args& a) {
         !excerpt(entry.substr(colon + 1), start, length, without))
       return 2;
     for (std::size_t n = 0; n < length; ++n) with[n] = (with[n] - without[n]) / amplitude;
+    if (refine) {
+      std::vector<double> coarse;
+      for (double hz : grid) coarse.push_back(dftMagnitude(with, hz, rate));
+      for (std::size_t i = 1; i + 1 < grid.size(); ++i) {
+        const bool notch = coarse[i] < coarse[i - 1] && coarse[i] < coarse[i + 1];
+        const bool peak = coarse[i] > coarse[i - 1] && coarse[i] > coarse[i + 1];
+        if (notch || peak)
+          frequencies.push_back(extremeFrequency(with, grid[i - 1], grid[i + 1], rate, peak));
+      }
+    }
+    names.push_back(entry.substr(0, eq));
+    responses.push_back(std::move(with));
+  }
+  std::sort(frequencies.begin(), frequencies.end());
+  Table table;
+  table.names.push_back("hz");
+  table.columns.push_back(frequencies);
+  for (std::size_t s = 0; s < responses.size(); ++s) {
     std::vector<double> levels;
-    for (double hz : table.columns[0]) levels.push_back(decibels(dftMagnitude(with, hz, rate)));
-    table.names.push_back(entry.substr(0, eq));
+    for (double hz : frequencies) levels.push_back(decibels(dftMagnitude(responses[s], hz, rate)));
+    table.names.push_back(names[s]);
     table.columns.push_back(levels);
-    std::printf("%-24s -3 dB at %.1f Hz\n", table.names.back().c_str(),
-                dropFrequency(table.columns[0], levels, 3.0));
+    std::printf("%-24s -3 dB at %.1f Hz\n", names[s].c_str(),
+                dropFrequency(frequencies, levels, 3.0));
   }
   return writeCsv(a.positional[0], table) ? 0 : 2;
 }
@@ -135,6 +158,36 @@ int harmonics(const Args& a) {
   return writeCsv(a.positional[0], table) ? 0 : 2;
 }
 
+int envelope(const Args& a) {
+  if (a.positional.size() < 2 || !need(a, {"rate", "window"})) return 2;
+  const double rate = a.numbers.at("rate");
+  const auto window = static_cast<std::size_t>(a.numbers.at("window") * rate);
+  if (window == 0) return 2;
+  Table table;
+  table.names.push_back("seconds");
+  table.columns.emplace_back();
+  for (std::size_t s = 1; s < a.positional.size(); ++s) {
+    const std::string& entry = a.positional[s];
+    const std::size_t eq = entry.find('=');
+    std::vector<double> x;
+    if (eq == std::string::npos || !readLeftChannel(entry.substr(eq + 1), x)) {
+      std::fprintf(stderr, "response: cannot read %s\n", entry.c_str());
+      return 2;
+    }
+    std::vector<double> levels = windowLevels(x, window);
+    if (s > 1 && levels.size() != table.columns[1].size()) {
+      std::fprintf(stderr, "response: %s is not as long as the first render\n", entry.c_str());
+      return 2;
+    }
+    if (s == 1)
+      for (std::size_t i = 0; i < levels.size(); ++i)
+        table.columns[0].push_back(static_cast<double>(i * window) / rate);
+    table.names.push_back(entry.substr(0, eq));
+    table.columns.push_back(levels);
+  }
+  return writeCsv(a.positional[0], table) ? 0 : 2;
+}
+
 int drop(const Args& a) {
   if (a.positional.size() != 2) return 2;
   Table table;
@@ -163,7 +216,9 @@ int main(int argc, char** argv) {
   if (command == "impulse") return makeImpulse(args);
   if (command == "magnitude") return magnitude(args);
   if (command == "harmonics") return harmonics(args);
+  if (command == "envelope") return envelope(args);
   if (command == "drop") return drop(args);
-  std::fprintf(stderr, "usage: response impulse|magnitude|harmonics|drop ... (see its source)\n");
+  std::fprintf(stderr,
+               "usage: response impulse|magnitude|harmonics|envelope|drop ... (see its source)\n");
   return 2;
 }
