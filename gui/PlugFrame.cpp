@@ -24,6 +24,7 @@ const char* const kSpriteSheet = "commonTextures";
 constexpr int kFirstSizeItem = 10;
 constexpr int kSizeItemCount = sizeof kSizeChoices / sizeof kSizeChoices[0];
 constexpr int kFollowHostItem = kFirstSizeItem + kSizeItemCount;
+constexpr int kFirstQualityItem = 30;  // then one for each PlugCore::Quality, in its order
 
 // The old file stays as it was; the user asked, so the user is told.
 void reportFailedSave(PlugCore::Plug& plug, const std::string& whyNot) {
@@ -263,6 +264,15 @@ bool PlugFrame::mouseDown(int32_t x, int32_t y, int button, int modifiers) {
     menu->addItem(size, kFirstSizeItem + i, true, kSizeChoices[i] == chosen);
   }
   menu->addItem("Follow the host", kFollowHostItem, true, !isSizeChoice(chosen));
+  if (PlugCore::Plug* p = plug()) {
+    menu->addSeparator();
+    menu->addItem("Quality", kFirstQualityItem - 1, false);
+    for (uint8_t q = 0; q < PlugCore::kQualityCount; ++q) {
+      const auto quality = static_cast<PlugCore::Quality>(q);
+      menu->addItem(PlugCore::qualityName(quality), kFirstQualityItem + q, true,
+                    p->getQuality() == quality);
+    }
+  }
   menu->popup(w - 90, h);
   return true;
 }
@@ -297,6 +307,8 @@ void PlugFrame::menuCommand(int id) {
         editor.chooseSize(kSizeChoices[id - kFirstSizeItem]);
       else if (id == kFollowHostItem)
         editor.chooseSize(0);
+      else if (id >= kFirstQualityItem && id < kFirstQualityItem + PlugCore::kQualityCount)
+        p->setQuality(static_cast<PlugCore::Quality>(id - kFirstQualityItem));
       break;
   }
 }

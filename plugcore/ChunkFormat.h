@@ -26,6 +26,12 @@ constexpr int kProgramBytes = 25;
 constexpr int kCurrentBytes = 1;
 constexpr int kNameBytes = 31;
 
+// The processing quality travels as a value record for an index no parameter has: readers from
+// before the choice skip such records without a word, so a newer chunk loads into them whole. It
+// is written only when the quality is not Normal, so every other chunk keeps its old bytes; its
+// value field holds the Quality's number.
+constexpr uint8_t kQualityIndex = 0xF0;
+
 constexpr float kValueScale = 64000.0f;
 constexpr float kValueUnit = 1.5625e-5f;  // 1 / 64000 in single precision
 

@@ -168,6 +168,9 @@ void Plug::setSampleRate(float rate) {
 
 void Plug::resume() {
   pendingEvents.store(nullptr);
+  // A host renders offline between a resume and the next suspend; it says so when asked.
+  constexpr VstIntPtr kProcessLevelOffline = 4;
+  renderingOffline.store(callHost(audioMasterGetCurrentProcessLevel) == kProcessLevelOffline);
   if (sampleRateDirty) {
     sampleRateChanged();
     sampleRateDirty = false;
@@ -228,6 +231,12 @@ VstIntPtr Plug::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt
     return editor && editor->onWheel(opt) ? 1 : 0;
   if (index == kVendorScaleIndex && value == kVendorScaleValue)
     return editor && editor->setScaleFactor(opt) ? 1 : 0;
+  if (index == kVendorQualityIndex) {
+    if (value == -1) return 1 + static_cast<VstIntPtr>(getQuality());
+    if (value < 0 || value >= kQualityCount) return 0;
+    setQuality(static_cast<Quality>(value));
+    return 1;
+  }
   return 0;
 }
 

@@ -14,6 +14,7 @@
 #include "plugcore/NoiseGenerator.h"
 #include "plugcore/ParamSet.h"
 #include "plugcore/ProgramTable.h"
+#include "plugcore/Quality.h"
 #include "plugcore/Relaxed.h"
 #include "plugcore/StateLock.h"
 #include "plugcore/TransportInfo.h"
@@ -78,6 +79,19 @@ class Plug : public AudioEffectX, public IParamCook {
   // The editor's own settings, beside the defaults file.
   std::string settingsFilePath(bool createFolders) const {
     return userFilePath(".settings", createFolders);
+  }
+
+  // Processing quality. The choice may be set from any thread and is saved in every chunk; the
+  // host's process level is asked at each resume, so an offline render a host announces then is
+  // rendered in High under "High when rendering".
+  void setQuality(Quality choice) { quality.store(static_cast<uint8_t>(choice)); }
+  Quality getQuality() const { return static_cast<Quality>(quality.load()); }
+  bool isRenderingOffline() const { return renderingOffline.load(); }
+  // What the audio path should do now: the choice, with the host's rendering taken into account.
+  bool wantsHighQuality() const {
+    const Quality choice = getQuality();
+    return choice == Quality::high ||
+           (choice == Quality::highWhenRendering && renderingOffline.load());
   }
 
   // Lifecycle.
@@ -159,6 +173,8 @@ class Plug : public AudioEffectX, public IParamCook {
   uint16_t pitchBendRange = 256;  // semitones in bits 7 and up, hundredths in bits 0 to 6
   double pitchBend = 0.0;         // semitones
   std::atomic<int32_t> learnIndex{-1};
+  std::atomic<uint8_t> quality{0};  // a Quality
+  std::atomic<bool> renderingOffline{false};
   bool paramsPending = false;
   NoiseGenerator noise;
   ParamSet params;

@@ -100,6 +100,11 @@ void Plug::writeChunkLocked(std::vector<uint8_t>& out, bool isPreset) {
     put8(out, i);
     put16(out, static_cast<uint32_t>(key) & 0xFFFF);
   }
+  if (getQuality() != Quality::normal) {
+    put8(out, Chunk::kValue);
+    put8(out, Chunk::kQualityIndex);
+    put16(out, static_cast<uint32_t>(getQuality()));
+  }
 }
 
 void Plug::writeChunk(std::vector<uint8_t>& out, bool isPreset) {
@@ -190,6 +195,7 @@ void Plug::applyCheckedChunk(const uint8_t* bytes, std::size_t size) {
   }
   std::vector<int32_t> keys = heldKeys;
   int32_t current = curProgram;
+  Quality chosen = Quality::normal;  // what a chunk without the record was made with
   for (std::size_t at = Chunk::kHeaderSize; at < size;) {
     const uint8_t type = bytes[at++];
     const uint8_t* record = bytes + at;
@@ -199,6 +205,8 @@ void Plug::applyCheckedChunk(const uint8_t* bytes, std::size_t size) {
           values[record[0]] =
               std::min(static_cast<float>(read16(record + 1)) * Chunk::kValueUnit, 1.0f);
           read[record[0]] = true;
+        } else if (record[0] == Chunk::kQualityIndex && read16(record + 1) < kQualityCount) {
+          chosen = static_cast<Quality>(read16(record + 1));
         }
         break;
       case Chunk::kMapping:
@@ -233,6 +241,7 @@ void Plug::applyCheckedChunk(const uint8_t* bytes, std::size_t size) {
     if (keys[i] != heldKeys[i]) params[i].midiKey = keys[i];
   }
   curProgram = current;
+  setQuality(chosen);
 }
 
 VstInt32 Plug::setChunk(void* data, VstInt32 byteSize, bool) {

@@ -274,6 +274,10 @@ constexpr VstInt32 kVendorWheelIndex = 0x73744341;   // 'stCA'
 constexpr VstIntPtr kVendorWheelValue = 0x57686565;  // 'Whee'
 constexpr VstInt32 kVendorScaleIndex = 0x50726553;   // 'PreS'
 constexpr VstIntPtr kVendorScaleValue = 0x41654373;  // 'AeCs'
+// Our own: the processing quality for a host that has no editor to choose it in (the host tool).
+// The value 0, 1 or 2 chooses Normal, High or High when rendering and answers 1; the value -1
+// asks, answering 1 + the current choice. A plug-in without the choice answers 0.
+constexpr VstInt32 kVendorQualityIndex = 0x486D5179;  // 'HmQy'
 
 struct ERect {
   int16_t top;

@@ -186,6 +186,7 @@ VstIntPtr EffectComponent::answerEffect(VstInt32 opcode, VstInt32 index, VstIntP
     case audioMasterGetBlockSize:
       return maxBlock;
     case audioMasterGetCurrentProcessLevel:
+      if (offline) return 4;  // the effect renders in its offline quality
       return audio ? 2 : 1;
     case audioMasterSizeWindow: {
       EditorView* view = attachedView.load();
@@ -389,6 +390,7 @@ tresult EffectComponent::setupProcessing(ProcessSetup& setup) {
     return kInvalidArgument;
   sampleRate = setup.sampleRate;
   maxBlock = setup.maxSamplesPerBlock;
+  offline = setup.processMode == kOffline;
   // The effect takes these only while suspended.
   if (active) dispatch(effMainsChanged, 0, 0);
   dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));

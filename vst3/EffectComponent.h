@@ -171,6 +171,7 @@ class EffectComponent final : public ComponentStateFacet,
 
   double sampleRate = 44100.0;
   int32_t maxBlock = 1024;
+  bool offline = false;  // the host's process mode: rendering, not playing
   bool active = false;
 
   // Audio thread state, sized in setupProcessing.

@@ -231,6 +231,8 @@ TEST_F(HostCommandLine, ExitCodesSayWhatWentWrong) {
       {"render " + path("nothing.so") + " --signal silence" + out, 2, "cannot load module"},
       {"render " TEST_PLUGIN " --signal silence", 1, "--out"},
       {"render " TEST_PLUGIN " --signal silence --program 99" + out, 1, "programs (0 to"},
+      {"render " TEST_PLUGIN " --signal silence --quality high" + out, 1, "no quality choice"},
+      {"render " TEST_PLUGIN " --signal silence --quality best" + out, 1, "bad value 'best'"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(run(c.args), c.code) << c.args;

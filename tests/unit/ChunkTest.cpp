@@ -253,3 +253,67 @@ TEST_F(Chunks, MappingRecordMovesAHeldKey) {
 }
 
 }  // namespace
+
+namespace {
+
+// The processing quality rides in the chunk only when it is not Normal, as a value record for an
+// index no parameter has, which readers from before the choice skip.
+TEST_F(Chunks, QualityTravelsWithTheStateAndOldChunksLoadAsNormal) {
+  const Bytes normal = chunkOf(effect, true), normalBank = chunkOf(effect, false);
+  EXPECT_EQ(normal.size(), 72u);
+  effect.setQuality(PlugCore::Quality::high);
+  Bytes high = chunkOf(effect, true);
+  Bytes expected = normal;
+  expected.insert(expected.end(), {0x00, 0xF0, 0x01, 0x00});
+  EXPECT_EQ(high, expected);
+  EXPECT_EQ(chunkOf(effect, false).size(), normalBank.size() + 4);
+
+  FakeHost otherHost;
+  Quorl other(otherHost.callback());
+  ASSERT_EQ(load(other, high, true), 1);
+  EXPECT_EQ(other.getQuality(), PlugCore::Quality::high);
+  effect.setQuality(PlugCore::Quality::highWhenRendering);
+  ASSERT_EQ(load(other, chunkOf(effect, false)), 1);
+  EXPECT_EQ(other.getQuality(), PlugCore::Quality::highWhenRendering);
+  // A preset or session from before the choice: Normal, whatever the instance had.
+  ASSERT_EQ(load(other, normal, true), 1);
+  EXPECT_EQ(other.getQuality(), PlugCore::Quality::normal);
+  // A choice this release does not know is Normal too, without a word.
+  other.setQuality(PlugCore::Quality::high);
+  high[high.size() - 2] = 7;
+  ASSERT_EQ(load(other, high, true), 1);
+  EXPECT_EQ(other.getQuality(), PlugCore::Quality::normal);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// "High when rendering" follows what the host says at each resume; a host tool without an editor
+// chooses through our vendor-specific call.
+TEST(Quality, RenderingOfflineAndTheVendorCall) {
+  FakeHost host;
+  Quorl effect(host.callback());
+  AEffect* record = effect.getAeffect();
+  auto vendor = [record](VstIntPtr value) {
+    return record->dispatcher(record, effVendorSpecific, kVendorQualityIndex, value, nullptr, 0);
+  };
+  EXPECT_EQ(vendor(-1), 1);  // Normal
+  EXPECT_EQ(vendor(2), 1);
+  EXPECT_EQ(effect.getQuality(), PlugCore::Quality::highWhenRendering);
+  EXPECT_EQ(vendor(3), 0);  // no such choice: nothing changes
+  EXPECT_EQ(vendor(-1), 3);
+
+  record->dispatcher(record, effMainsChanged, 0, 1, nullptr, 0);
+  EXPECT_FALSE(effect.wantsHighQuality());  // playing live
+  record->dispatcher(record, effMainsChanged, 0, 0, nullptr, 0);
+  host.processLevel = 4;
+  record->dispatcher(record, effMainsChanged, 0, 1, nullptr, 0);
+  EXPECT_TRUE(effect.wantsHighQuality());
+  vendor(0);
+  EXPECT_FALSE(effect.wantsHighQuality());
+  vendor(1);
+  host.processLevel = 2;
+  record->dispatcher(record, effMainsChanged, 0, 0, nullptr, 0);
+  record->dispatcher(record, effMainsChanged, 0, 1, nullptr, 0);
+  EXPECT_TRUE(effect.wantsHighQuality());  // High is High, live or not
+}
+
+}  // namespace

@@ -284,13 +284,29 @@ TEST_F(EditorControls, CornerMenuAndItsConfirmations) {
   window->mouseDown(250, 160, 1, 0);  // (W - 90, H - 30) itself: no menu
   EXPECT_TRUE(window->menuLog.empty());
   window->mouseDown(251, 161, 2, 0);
-  ASSERT_EQ(window->menuLog.size(), 15u);
+  ASSERT_EQ(window->menuLog.size(), 20u);
   EXPECT_EQ(window->menuLog[0], "0 &Save defaults...");
   EXPECT_EQ(window->menuLog[5], "--");
   EXPECT_EQ(window->menuLog[6], "9 (grey) Size");
   EXPECT_EQ(window->menuLog[7], "10 100 %");
   EXPECT_EQ(window->menuLog[13], "16 (checked) Follow the host");
-  EXPECT_EQ(window->menuLog[14], "popup 250,190");
+  EXPECT_EQ(window->menuLog[14], "--");
+  EXPECT_EQ(window->menuLog[15], "29 (grey) Quality");
+  EXPECT_EQ(window->menuLog[16], "30 (checked) Normal");
+  EXPECT_EQ(window->menuLog[17], "31 High");
+  EXPECT_EQ(window->menuLog[18], "32 High when rendering");
+  EXPECT_EQ(window->menuLog[19], "popup 250,190");
+
+  // The quality is chosen at once, without a question, and the menu then checks it.
+  frame->menuCommand(32);
+  EXPECT_EQ(effect.getQuality(), PlugCore::Quality::highWhenRendering);
+  window->menuLog.clear();
+  window->mouseDown(251, 161, 2, 0);
+  ASSERT_EQ(window->menuLog.size(), 20u);
+  EXPECT_EQ(window->menuLog[16], "30 Normal");
+  EXPECT_EQ(window->menuLog[18], "32 (checked) High when rendering");
+  frame->menuCommand(30);
+  EXPECT_EQ(effect.getQuality(), PlugCore::Quality::normal);
 
   effect.setParameter(QuorlParams::kBand, 0.4f);
   window->answer = false;

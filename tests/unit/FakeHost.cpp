@@ -30,6 +30,8 @@ VstIntPtr FakeHost::answer(AEffect* effect, VstInt32 opcode, VstInt32 index, Vst
       return host->versionAnswer;
     case audioMasterGetTime:
       return reinterpret_cast<VstIntPtr>(host->timeInfo);
+    case audioMasterGetCurrentProcessLevel:
+      return host->processLevel;
     default:
       return 0;
   }

@@ -26,6 +26,7 @@ class FakeHost {
   std::vector<HostCall> calls;
   VstIntPtr versionAnswer = 2400;
   VstTimeInfo* timeInfo = nullptr;
+  VstIntPtr processLevel = 0;  // 4: rendering offline
 
  private:
   static VstIntPtr answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,

@@ -17,6 +17,7 @@ VstInt32 gTimeFlags = 0;
 VstTimeInfo gTime;
 std::vector<CallbackCall> gCalls;
 VstIntPtr gSizeWindowCanDo = 0;
+VstIntPtr gProcessLevel = 0;
 SizeWindow gSizeWindow;
 
 }  // namespace
@@ -26,10 +27,12 @@ void reset(bool answerVersion) {
   gTransport = false;
   gCalls.clear();
   gSizeWindowCanDo = 0;
+  gProcessLevel = 0;
   gSizeWindow = nullptr;
 }
 
 void announceSizeWindow(VstIntPtr canDo) { gSizeWindowCanDo = canDo; }
+void answerProcessLevel(VstIntPtr level) { gProcessLevel = level; }
 
 void onSizeWindow(SizeWindow resize) { gSizeWindow = std::move(resize); }
 
@@ -64,6 +67,8 @@ VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, v
       return gTransport ? static_cast<VstIntPtr>(gSampleRate) : 0;
     case audioMasterGetBlockSize:
       return gTransport ? gBlockSize : 0;
+    case audioMasterGetCurrentProcessLevel:
+      return gProcessLevel;
     case audioMasterSizeWindow:
       return gSizeWindow ? gSizeWindow(index, value) : 0;
     case audioMasterCanDo:

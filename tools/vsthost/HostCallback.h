@@ -28,6 +28,10 @@ void startTransport(double sampleRate, VstInt32 blockSize, bool playing);
 // Moves the reported position to `samplePos`; called before every block.
 void moveTransport(double samplePos);
 
+// What audioMasterGetCurrentProcessLevel answers from now on: 4 for a host rendering offline; 0
+// (unknown, as after reset) otherwise.
+void answerProcessLevel(VstIntPtr level);
+
 // canDo "sizeWindow" from now on: 1 for a host that resizes its editor's window, -1 for one that
 // refuses; 0, as every capability, for a host without a window.
 void announceSizeWindow(VstIntPtr canDo);

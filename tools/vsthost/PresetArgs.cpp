@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "PresetSave.h"
+#include "QualityChoice.h"
 #include "TextParse.h"
 
 namespace {
@@ -25,7 +26,7 @@ bool allowed(PresetOptions::Action action, const std::string& option) {
   switch (action) {
     case PresetOptions::Action::save:
       return option == "--param" || option == "--program" || option == "--preset" ||
-             option == "--any-id";
+             option == "--any-id" || option == "--quality";
     case PresetOptions::Action::show:
       return option == "--save" || option == "--any-id";
     case PresetOptions::Action::dump:
@@ -46,6 +47,8 @@ bool parseOption(const std::string& option, const std::string& value, PresetOpti
     ok = parseCount(value, program) && program <= INT32_MAX;
     options.program = static_cast<VstInt32>(program);
     options.haveProgram = true;
+  } else if (option == "--quality") {
+    ok = parseQuality(value, options.quality);
   } else if (option == "--preset") {
     options.load = value;
   } else {
@@ -83,9 +86,10 @@ bool isHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
 
 const char* const kPresetUsage =
     "  preset save MODULE OUT [--param P=V]... [--program N] [--preset IN] [--any-id]\n"
-    "      Open MODULE as render does, load IN, select program N, set the parameters, and\n"
-    "      write OUT: a program when it ends in .fxp, a bank when .fxb (chunks when the\n"
-    "      plug-in has the programChunks flag, parameter values otherwise).\n"
+    "              [--quality normal|high|render]\n"
+    "      Open MODULE as render does, load IN, select program N, choose the quality, set\n"
+    "      the parameters, and write OUT: a program when it ends in .fxp, a bank when .fxb\n"
+    "      (chunks when the plug-in has the programChunks flag, parameter values otherwise).\n"
     "  preset show MODULE IN [--any-id] [--save OUT]\n"
     "      Load IN into a fresh MODULE and print the current program, every program name\n"
     "      and every parameter; with --save write that state to OUT as save does.\n"

@@ -16,6 +16,7 @@ struct PresetOptions {
   bool anyId = false;
   bool haveProgram = false;
   VstInt32 program = 0;
+  int quality = -1;  // save --quality: chosen after the program
   std::vector<ParamValue> params;
 };
 

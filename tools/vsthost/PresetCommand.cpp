@@ -11,6 +11,7 @@
 #include "PresetDump.h"
 #include "PresetLoad.h"
 #include "PresetSave.h"
+#include "QualityChoice.h"
 
 namespace {
 
@@ -52,6 +53,10 @@ ExitCode checkSaveArgs(const Effect& effect, PresetOptions& options) {
              std::to_string(programs));
     return kUsage;
   }
+  if (options.quality >= 0 && currentQuality(effect).empty()) {
+    complain("--quality: the plug-in has no quality choice");
+    return kUsage;
+  }
   std::vector<std::string> names;
   for (VstInt32 i = 0; i < effect.record().numParams; ++i)
     names.push_back(effect.text(effGetParamName, i));
@@ -71,6 +76,7 @@ ExitCode save(const Effect& effect, PresetOptions& options) {
     if (const ExitCode code = loadPreset(effect, options.load, options.anyId)) return code;
   }
   if (options.haveProgram) effect.dispatch(effSetProgram, 0, options.program);
+  if (options.quality >= 0) chooseQuality(effect, options.quality);
   for (const ParamValue& param : options.params)
     effect.setParameter(param.param.index, static_cast<float>(param.value));
   return savePreset(effect, options.file);
@@ -98,6 +104,8 @@ ExitCode show(const Effect& effect, const PresetOptions& options) {
   printFact("program", std::to_string(effect.dispatch(effGetProgram)) + " " +
                            quoted(effect.text(effGetProgramName)));
   printProgramNames(effect);
+  const std::string quality = currentQuality(effect);
+  if (!quality.empty()) printFact("quality", quality);
   printParams(effect);
   return options.saveTo.empty() ? kOk : savePreset(effect, options.saveTo);
 }

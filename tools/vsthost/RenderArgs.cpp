@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "QualityChoice.h"
 #include "TextParse.h"
 
 namespace {
@@ -43,12 +44,14 @@ const char* const kRenderUsage =
     "      --preset FILE      load a .fxp or .fxb before the --params\n"
     "      --any-id           load it even when made for another plug-in ID\n"
     "      --program N        select the plug-in's program N (from 0) after the preset\n"
+    "      --quality Q        normal, high or render (High when rendering), after the program\n"
     "      --param P=V        set parameter P (index or name) before processing\n"
     "      --at POS:P=V       set P to V at sample POS\n"
     "      --at POS:midi:S,D1,D2  send a MIDI event (hex bytes) at sample POS\n"
     "      --sweep P=V0:V1    move P linearly from V0 to V1, set at every block\n"
     "      --schedule FILE    events, one a line: 'POS param P V' or 'POS midi S D1 D2'\n"
-    "      --playing          report the transport as playing\n";
+    "      --playing          report the transport as playing\n"
+    "      --offline          report an offline render (process level 4)\n";
 
 bool parseRenderArgs(int argc, char** argv, RenderOptions& options, bool& help,
                      std::string& error) {
@@ -59,6 +62,10 @@ bool parseRenderArgs(int argc, char** argv, RenderOptions& options, bool& help,
     if (arg == "--help" || arg == "-h") {
       help = true;
       return true;
+    }
+    if (arg == "--offline") {
+      options.offline = true;
+      continue;
     }
     if (arg == "--playing") {
       options.playing = true;
@@ -110,6 +117,8 @@ bool parseRenderArgs(int argc, char** argv, RenderOptions& options, bool& help,
       int64_t program;
       ok = parseCount(value, program) && program < (int64_t(1) << 31);
       options.program = ok ? static_cast<VstInt32>(program) : -1;
+    } else if (arg == "--quality") {
+      ok = parseQuality(value, options.quality);
     } else if (arg == "--param") {
       options.params.emplace_back();
       if (!parseParamValue(value, options.params.back(), error)) return false;

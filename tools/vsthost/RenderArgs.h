@@ -26,6 +26,8 @@ struct RenderOptions {
   VstInt32 blockSize = 512;
   SamplePath path = SamplePath::float32;
   bool playing = false;
+  bool offline = false;  // the host says it renders offline (process level 4)
+  int quality = -1;      // chosen after the program; -1 leaves the plug-in's own
 
   std::string preset;  // loaded after the block size, before the --params
   bool anyId = false;

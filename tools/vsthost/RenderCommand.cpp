@@ -11,6 +11,7 @@
 #include "Loudness.h"
 #include "ParameterNames.h"
 #include "PresetLoad.h"
+#include "QualityChoice.h"
 #include "RawAudio.h"
 #include "WavFile.h"
 
@@ -149,6 +150,8 @@ void printSummary(const RenderOptions& options, const Audio& source, const Audio
   printFact("source", options.haveSignal ? options.signalText : quoted(options.inFile));
   if (!options.preset.empty()) printFact("preset", quoted(options.preset));
   if (options.program >= 0) printFact("program", std::to_string(options.program));
+  if (options.quality >= 0) printFact("quality", qualityWord(options.quality));
+  if (options.offline) printFact("processLevel", "4 (offline)");
   printFact("frames", std::to_string(out.frames()));
   printFact("rate", std::to_string(out.rate));
   printFact("block", std::to_string(options.blockSize));
@@ -189,6 +192,10 @@ int renderThrough(const PluginModule& module, RenderOptions& options,
              std::to_string(record->numPrograms - 1) + ")");
     code = kUsage;
   }
+  if (!code && options.quality >= 0 && currentQuality(effect).empty()) {
+    complain("--quality: the plug-in has no quality choice");
+    code = kUsage;
+  }
   if (!code) {
     RenderSettings settings;
     settings.blockSize = options.blockSize;
@@ -197,6 +204,7 @@ int renderThrough(const PluginModule& module, RenderOptions& options,
       if (!options.preset.empty() && !applyPreset(effect, preset))
         std::fprintf(stderr, "vsthost: the plug-in refused preset '%s'\n", options.preset.c_str());
       if (options.program >= 0) effect.dispatch(effSetProgram, 0, options.program);
+      if (options.quality >= 0) chooseQuality(effect, options.quality);
     };
     for (const ParamValue& param : options.params)
       settings.initialParams.push_back({param.param.index, static_cast<float>(param.value)});
@@ -220,6 +228,7 @@ int runRender(const RenderOptions& given) {
 
   hostcallback::reset(true);
   hostcallback::startTransport(source.rate, options.blockSize, options.playing);
+  if (options.offline) hostcallback::answerProcessLevel(4);
   // Declared before the effect is made, so it is unloaded only after the effect is closed.
   PluginModule module;
   if (const ExitCode code = loadEntry(module, options.module)) return code;
