@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Measures the manual's pictures from the built Linux plug-in and draws them into docs/manual/:
 # the editor's screenshot, the filter's magnitude responses, the self-oscillation's build-up, the
-# factory presets' responses and the drive's harmonics, each with the CSV it was plotted from. Builds nothing: it takes vsthost, Quorl.so and response from the
-# build folder (default build/native), gnuplot and Xvfb from the system.
+# factory presets' responses, the drive's harmonics and its aliases in each quality, each with the
+# CSV it was plotted from. Builds nothing: it takes vsthost, Quorl.so and response from the build
+# folder (default build/native), gnuplot and Xvfb from the system.
 #   manual-plots.sh [BUILD_DIR]
 set -euo pipefail
 shopt -s inherit_errexit
@@ -151,6 +152,20 @@ for d in "${drives[@]}"; do
 done
 "$response" harmonics "$out/drive.csv" --rate $rate --fundamental 220 --start $start \
   --length $frames "${series[@]}"
+
+# The quality choice: a full-scale 9 kHz sine at +20 dB of drive through the wide-open filter
+# (resonance 50 %) at 44.1 kHz, in Normal and in High. Its period is 441 samples, so every
+# harmonic and every alias falls on a multiple of 100 Hz, measured over a whole second.
+echo "== quality (9 kHz sine, 0 dBFS, drive +20 dB)"
+series=()
+for q in normal high; do
+  setting 1 1 0.5 0 0
+  "$vsthost" render "$module" --signal sine:9000:1 --length 2 --rate 44100 --path double \
+    --quality $q --out-raw "$work/quality-$q.f64" "${p[@]}" >/dev/null
+  series+=("$q=$work/quality-$q.f64")
+done
+"$response" spectrum "$out/quality.csv" --rate 44100 --fundamental 9000 --step 100 \
+  --start 44100 --length 44100 "${series[@]}"
 
 # The editor at 200 %, as a fresh screenshot; when it is the picture docs/ already has, pixel for
 # pixel, that one's smaller file is kept.
@@ -303,6 +318,25 @@ titles=(0 25 50 75 100)
     plot+=" '$out/drive.csv' using (\$1*(1+0.035*($i-1.5))):(-140):(0):(\$$((i + 2))+140) with vectors nohead ls $((i + 1)) lw 3 title 'drive ${driveTexts[$i]} dB',"
   done
   echo "${plot%,}"
+  echo 'unset x2tics'
+  echo 'unset x2label'
+  echo 'unset logscale x2'
+  echo 'set terminal pngcairo size 1500,560 font "Bitstream Vera Sans,12" noenhanced'
+  echo "set output '$out/quality.png'"
+  echo 'set multiplot layout 1,2 title "Quorl: a 9 kHz sine at 0 dBFS with drive +20 dB, spectrum at 44.1 kHz (cutoff 26000 Hz, resonance 50 %)" font ",14"'
+  echo 'unset logscale x'
+  echo 'set xrange [0:22050]'
+  echo 'set xtics ("0" 0, "2k" 2000, "4k" 4000, "6k" 6000, "8k" 8000, "10k" 10000, "12k" 12000, "14k" 14000, "16k" 16000, "18k" 18000, "20k" 20000, "22k" 22000)'
+  echo 'set xlabel "frequency (Hz)"'
+  echo 'set yrange [-160:0]'
+  echo 'unset key'
+  col=2
+  for q in Normal High; do
+    echo "set title 'quality $q'"
+    echo "plot '$out/quality.csv' using 1:(-160):(0):(\$$col+160) with vectors nohead ls $((col - 1)) lw 3"
+    col=$((col + 1))
+  done
+  echo 'unset multiplot'
 } >"$work/plots.gp"
 gnuplot "$work/plots.gp"
 ls -l "$out"

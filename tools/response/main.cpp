@@ -6,6 +6,11 @@
 //       impulse less the render of silence, which cancels the plug-in's own noise floor
 //   response harmonics OUT.csv --rate HZ --fundamental HZ --start N --length N NAME=RENDER...
 //       each harmonic's level in dBFS up to 20 kHz; N a whole number of the fundamental's cycles
+//   response spectrum OUT.csv --rate HZ --fundamental HZ --step HZ --start N --length N
+//   NAME=RENDER...
+//       the level in dBFS of every multiple of `step` up to half the rate, and the strongest
+//       component that is no harmonic of the fundamental (an alias), in dBc; N a whole number
+//       of the signal's periods, so each line falls on its own bin
 //   response envelope OUT.csv --rate HZ --window S NAME=RENDER...
 //       RMS dBFS of each window of S seconds, against the window's start in seconds
 //   response drop CSV COLUMN [--db 3]
@@ -129,6 +134,45 @@ int magnitude(const Args& a) {
   return writeCsv(a.positional[0], table) ? 0 : 2;
 }
 
+int spectrum(const Args& a) {
+  if (a.positional.size() < 2 || !need(a, {"rate", "fundamental", "step", "start", "length"}))
+    return 2;
+  const double rate = a.numbers.at("rate"), fundamental = a.numbers.at("fundamental");
+  const double step = a.numbers.at("step");
+  const auto start = static_cast<std::size_t>(a.numbers.at("start"));
+  const auto length = static_cast<std::size_t>(a.numbers.at("length"));
+  if (!(step > 0)) return 2;
+  Table table;
+  table.names.push_back("hz");
+  table.columns.emplace_back();
+  for (double hz = step; hz < rate / 2; hz += step) table.columns[0].push_back(hz);
+  for (std::size_t s = 1; s < a.positional.size(); ++s) {
+    const std::string& entry = a.positional[s];
+    const std::size_t eq = entry.find('=');
+    std::vector<double> x;
+    if (eq == std::string::npos || !excerpt(entry.substr(eq + 1), start, length, x)) return 2;
+    std::vector<double> levels;
+    double tone = 0.0, alias = 0.0, aliasHz = 0.0;
+    for (double hz : table.columns[0]) {
+      const double amplitude = dftMagnitude(x, hz, rate) * 2.0 / static_cast<double>(length);
+      levels.push_back(decibels(amplitude));
+      const double multiple = hz / fundamental;
+      if (std::fabs(multiple - std::round(multiple)) < 1e-9) {
+        if (std::round(multiple) == 1) tone = amplitude;
+      } else if (amplitude > alias) {
+        alias = amplitude;
+        aliasHz = hz;
+      }
+    }
+    table.names.push_back(entry.substr(0, eq));
+    table.columns.push_back(levels);
+    std::printf("%-24s tone %.2f dBFS, strongest alias %.1f dBc at %.0f Hz\n",
+                table.names.back().c_str(), decibels(tone), decibels(alias) - decibels(tone),
+                aliasHz);
+  }
+  return writeCsv(a.positional[0], table) ? 0 : 2;
+}
+
 int harmonics(const Args& a) {
   if (a.positional.size() < 2 || !need(a, {"rate", "fundamental", "start", "length"})) return 2;
   const double rate = a.numbers.at("rate"), fundamental = a.numbers.at("fundamental");
@@ -216,6 +260,7 @@ int main(int argc, char** argv) {
   if (command == "impulse") return makeImpulse(args);
   if (command == "magnitude") return magnitude(args);
   if (command == "harmonics") return harmonics(args);
+  if (command == "spectrum") return spectrum(args);
   if (command == "envelope") return envelope(args);
   if (command == "drop") return drop(args);
   std::fprintf(stderr,
