@@ -15,40 +15,9 @@ using namespace QuorlDsp;
 
 namespace {
 
-// Everything a sample needs from the ramped parameter values.
-struct Gains {
-  double outGain, dryGain, drive, wetGain;
-  FilterSettings filter;
-};
-
-// Above half the oversampled rate the tangent leaves its branch. At sample rates of 26 kHz and
-// less the cutoff's range reaches that point; the cutoff stops just below it, where the filter
-// is still stable. Above about 26.5 kHz the limit is never reached.
-constexpr double kHighestCutoffFraction = 0.49;
-
 // The resonance knob's reach in each Q range: the full range passes 1, where the filter sings.
 constexpr double kSafeQRange = 0.75;
 constexpr double kFullQRange = 1.05;
-
-Gains computeGains(const double (&v)[Quorl::kRampCount], double qRange, double sampleRateTimes2) {
-  using namespace QuorlParams;
-  Gains gains;
-  gains.outGain = std::pow(10.0, v[kOutput] - 0.5);
-  gains.dryGain = (1.0 - v[kWetMix]) * gains.outGain;
-  gains.drive = std::pow(10.0, v[kDrive] * 2.0 - 1.0);
-  gains.wetGain = (v[kWetMix] / gains.drive) * gains.outGain;  // drive shapes, it does not boost
-  const double r = v[kResonance] * qRange;
-  const double cutoff = std::pow(1300.0, v[kCutoff]) * 20.0;
-  double a = cutoff / sampleRateTimes2;
-  if (a > kHighestCutoffFraction) a = kHighestCutoffFraction;
-  gains.filter = makeFilterSettings(a, r, v[kMorph], v[kBand]);
-  return gains;
-}
-
-void rampValues(const RampBank<Quorl::kRampCount>& ramps, double offset,
-                double (&values)[Quorl::kRampCount]) {
-  for (int j = 0; j < Quorl::kRampCount; ++j) values[j] = ramps[j].valueAt(offset);
-}
 
 }  // namespace
 
@@ -87,6 +56,8 @@ void Quorl::setSampleRate(float rate) {
 void Quorl::sampleRateChanged() {
   rampIncrement = 1.0 / (static_cast<double>(sampleRate) * 0.1);
   highpass = makeHighpassSettings(static_cast<double>(5.0f / sampleRate));
+  const int32_t fiveMs = static_cast<int32_t>(static_cast<double>(sampleRate) * 0.005);
+  switchSettle = switchFade = std::max<int32_t>(fiveMs, 1);
 }
 
 void Quorl::resetState() {
@@ -94,6 +65,10 @@ void Quorl::resetState() {
   svf = SvfState();
   highpassL = highpassR = HighpassState();
   oversampler = Oversampler();
+  high.reset();
+  // Nothing sounds on to fade from.
+  highActive = highRequested.load(std::memory_order_relaxed);
+  switching = false;
 }
 
 bool Quorl::processBlock(bool, const PlugCore::TransportInfo&, double* const* inputs,
@@ -105,14 +80,91 @@ bool Quorl::processBlock(bool, const PlugCore::TransportInfo&, double* const* in
   ramps.retarget(targets);
   const double qRange = params[QuorlParams::kQRange].lastCooked >= 0.5f ? kFullQRange : kSafeQRange;
 
-  // While no ramp moves, every sample of the call computes the same settings: compute them once.
-  if (ramps.allSettled() && !evaluateEverySample)
-    processSamples<false>(inputs[0], inputs[1], outputs[0], outputs[1], frames, qRange);
-  else
-    processSamples<true>(inputs[0], inputs[1], outputs[0], outputs[1], frames, qRange);
-
+  if (!switching && highRequested.load(std::memory_order_relaxed) != highActive) beginSwitch();
+  if (switching) {
+    processSwitch(inputs, outputs, frames, qRange);
+    return false;
+  }
+  runPath(highActive, inputs[0], inputs[1], outputs[0], outputs[1], frames, qRange);
   ramps.advance(static_cast<double>(frames) * rampIncrement);
   return false;
+}
+
+void Quorl::runPath(bool highQuality, const double* inL, const double* inR, double* outL,
+                    double* outR, int32_t frames, double qRange) {
+  // While no ramp moves, every sample of the call computes the same settings: compute them once.
+  const bool settled = ramps.allSettled() && !evaluateEverySample;
+  if (highQuality) {
+    const PathContext context{ramps, rampIncrement, qRange, static_cast<double>(sampleRate),
+                              highpass};
+    if (settled)
+      high.process<false>(context, noise, inL, inR, outL, outR, frames);
+    else
+      high.process<true>(context, noise, inL, inR, outL, outR, frames);
+    if (frames > 0) filter = high.filter;
+  } else if (settled) {
+    processSamples<false>(inL, inR, outL, outR, frames, qRange);
+  } else {
+    processSamples<true>(inL, inR, outL, outR, frames, qRange);
+  }
+}
+
+// The incoming quality takes the outgoing one's filter and high-pass states, which mean the same
+// at either rate, so it starts close to where the sound is.
+void Quorl::beginSwitch() {
+  if (highActive) {
+    svf = high.svf;
+    highpassL = high.highpassL;
+    highpassR = high.highpassR;
+    oversampler = Oversampler();
+    drivenL = drivenR = 0.0;
+  } else {
+    high.reset();
+    high.svf = svf;
+    high.highpassL = highpassL;
+    high.highpassR = highpassR;
+  }
+  switching = true;
+  switchPosition = 0;
+}
+
+// Both qualities run on the same input and noise, in short pieces (the ramps advance between
+// them), and the output fades from one to the other.
+void Quorl::processSwitch(double* const* inputs, double* const* outputs, int32_t frames,
+                          double qRange) {
+  int32_t done = 0;
+  while (done < frames && switching) {
+    const int32_t n = std::min(frames - done, kSwitchChunk);
+    // The host may process in place: the input goes aside before any output is written.
+    for (int c = 0; c < 2; ++c) std::copy(inputs[c] + done, inputs[c] + done + n, switchIn[c]);
+    const PlugCore::NoiseGenerator start = noise;
+    runPath(highActive, switchIn[0], switchIn[1], outputs[0] + done, outputs[1] + done, n, qRange);
+    noise = start;
+    runPath(!highActive, switchIn[0], switchIn[1], switchOut[0], switchOut[1], n, qRange);
+    for (int32_t i = 0; i < n; ++i) {
+      const int32_t faded = switchPosition + i + 1 - switchSettle;
+      if (faded <= 0) continue;
+      const double t = std::min(static_cast<double>(faded) / switchFade, 1.0);
+      const double w = t * t * (3.0 - t * 2.0);  // smooth at both ends
+      for (int c = 0; c < 2; ++c) {
+        double& out = outputs[c][done + i];
+        out = (switchOut[c][i] - out) * w + out;
+      }
+    }
+    ramps.advance(static_cast<double>(n) * rampIncrement);
+    switchPosition += n;
+    done += n;
+    if (switchPosition >= switchSettle + switchFade) {
+      highActive = !highActive;
+      switching = false;
+    }
+  }
+  if (done < frames) {
+    double* rest[2] = {outputs[0] + done, outputs[1] + done};
+    runPath(highActive, inputs[0] + done, inputs[1] + done, rest[0], rest[1], frames - done,
+            qRange);
+    ramps.advance(static_cast<double>(frames - done) * rampIncrement);
+  }
 }
 
 template <bool kRampsMoving>

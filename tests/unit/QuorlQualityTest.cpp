@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "QuorlQualityCases.h"
+#include "QuorlSpectrum.h"
 
 namespace {
 
@@ -55,6 +56,35 @@ TEST(QuorlQuality, NormalSoundsBitForBitAsBefore) {
   }
   const uint64_t moving = normalMovingChecksum();
   EXPECT_EQ(moving, expectedMoving);
+}
+
+}  // namespace
+
+namespace {
+
+// The driven tone after its glides and the high-pass's start have passed.
+Spectrum toneSpectrum(const DrivenTone& tone, bool high) {
+  QuorlTestRig rig(tone.rate);
+  rig.effect.useHighQuality(high);
+  setUpTone(rig, tone);
+  const int settle = static_cast<int>(tone.rate / 2);
+  const std::vector<double> out =
+      rig.render(settle + static_cast<int>(tone.rate / 10), toneInput(tone));
+  return Spectrum(out, static_cast<size_t>(settle), tone.rate);
+}
+
+TEST(QuorlQuality, HighKeepsEveryAliasOfADrivenToneBelowMinus90dB) {
+  std::printf("rate   tone  drive cutoff   Normal dBc (at Hz)   High dBc (at Hz)\n");
+  for (const DrivenTone& tone : kDrivenTones) {
+    double normalAt = 0, highAt = 0;
+    const double normal = toneSpectrum(tone, false).strongestInharmonic(tone.hertz, &normalAt);
+    const double high = toneSpectrum(tone, true).strongestInharmonic(tone.hertz, &highAt);
+    std::printf("%5.0f %5.0f  +%2.0f dB %-8s %7.1f (%5.0f)      %7.1f (%5.0f)\n", tone.rate,
+                tone.hertz, tone.driveDb, tone.cutoffAtTone ? "at tone" : "open", normal, normalAt,
+                high, highAt);
+    EXPECT_LE(high, -90.0) << tone.rate << " Hz, " << tone.hertz << " Hz tone, +" << tone.driveDb
+                           << " dB, cutoff " << (tone.cutoffAtTone ? "at the tone" : "open");
+  }
 }
 
 }  // namespace

@@ -1,0 +1,109 @@
+#include "effect/HighQualityPath.h"
+
+#include "effect/HighQualityStep.h"
+
+namespace QuorlDsp {
+
+// The filter's eight steps form one long chain of dependent arithmetic. The half-bands, which
+// depend on it only at their ends, are written in between: the next sample's way up and this
+// sample's way down as soon as its pieces are ready, so that the processor overlaps them with
+// the chain instead of waiting on it.
+template <bool kRampsMoving>
+void HighQualityPath::process(const PathContext& context, PlugCore::NoiseGenerator& noise,
+                              const double* inL, const double* inR, double* outL, double* outR,
+                              int frames) {
+  if (frames <= 0) return;
+  const double filterRate = context.sampleRate * kHighOversampling;
+  double values[kRampCount];
+  Gains gains{};
+  if (!kRampsMoving) {
+    rampValues(context.ramps, 0.0, values);
+    gains = computeGains(values, context.qRange, filterRate);
+  }
+
+  PlugCore::NoiseGenerator noiseGen = noise;
+  SvfState s = svf;
+  HighQualityPath p = *this;
+
+  // The same noise, drawn in the same order, as Normal.
+  StereoPair half[2];
+  const auto firstUp = [&](int i) {
+    const double noiseR = noiseGen.next();
+    const double noiseL = noiseGen.next();
+    const StereoPair x = {noiseL * 1e-5 + inL[i], noiseR * 1e-5 + inR[i]};
+    p.up1.up(x, kFirstHalfband, half[0], half[1]);
+  };
+  StereoPair quarter[4];
+  const auto secondUp = [&](int h) {
+    p.up2.up(half[h], kSecondHalfband, quarter[2 * h], quarter[2 * h + 1]);
+  };
+  StereoPair next[8];
+  const auto thirdUp = [&](int q) {
+    p.up3.up(quarter[q], kThirdHalfband, next[2 * q], next[2 * q + 1]);
+  };
+  firstUp(0);
+  secondUp(0);
+  secondUp(1);
+  for (int q = 0; q < 4; ++q) thirdUp(q);
+
+  for (int i = 0; i < frames; ++i) {
+    if (kRampsMoving) {
+      rampValues(context.ramps, static_cast<double>(i) * context.rampIncrement, values);
+      gains = computeGains(values, context.qRange, filterRate);
+    }
+    const FilterSettings& f = gains.filter;
+    StereoPair now[8];
+    for (int k = 0; k < 8; ++k) now[k] = next[k];
+    const bool more = i + 1 < frames;
+    if (more) firstUp(i + 1);
+
+    StereoPair y[8];
+    const StereoPair dryGain = {gains.dryGain, gains.dryGain};
+    const StereoPair wetGain = {gains.wetGain, gains.wetGain};
+    const auto steps = [&](int e) {
+      for (int k = e; k < e + 2; ++k) {
+        double wetL, wetR;
+        stepFilterMixed(s, f, now[k][0] * gains.drive, now[k][1] * gains.drive, wetL, wetR);
+        y[k] = StereoPair{wetL, wetR} * wetGain + now[k] * dryGain;
+      }
+    };
+    StereoPair down[4];
+    const auto thirdDown = [&](int q) {
+      down[q] = p.down3.down(y[2 * q], y[2 * q + 1], kThirdHalfband);
+    };
+    StereoPair back[2];
+    const auto secondDown = [&](int h) {
+      back[h] = p.down2.down(down[2 * h], down[2 * h + 1], kSecondHalfband);
+    };
+
+    steps(0);
+    if (more) secondUp(0);
+    thirdDown(0);
+    steps(2);
+    if (more) secondUp(1);
+    thirdDown(1);
+    secondDown(0);
+    steps(4);
+    if (more) thirdUp(0), thirdUp(1);
+    thirdDown(2);
+    steps(6);
+    if (more) thirdUp(2), thirdUp(3);
+    thirdDown(3);
+    secondDown(1);
+    const StereoPair out = p.down1.down(back[0], back[1], kFirstHalfband);
+    outL[i] = p.highpassL.process(out[0], context.highpass);
+    outR[i] = p.highpassR.process(out[1], context.highpass);
+  }
+
+  p.filter = gains.filter;
+  p.svf = s;
+  *this = p;
+  noise = noiseGen;
+}
+
+template void HighQualityPath::process<false>(const PathContext&, PlugCore::NoiseGenerator&,
+                                              const double*, const double*, double*, double*, int);
+template void HighQualityPath::process<true>(const PathContext&, PlugCore::NoiseGenerator&,
+                                             const double*, const double*, double*, double*, int);
+
+}  // namespace QuorlDsp
