@@ -46,6 +46,23 @@ void HighQualityPath::process(const PathContext& context, PlugCore::NoiseGenerat
   secondUp(1);
   for (int q = 0; q < 4; ++q) thirdUp(q);
 
+  // What the way down keeps from one sample to the next: the last piece of the way down of a
+  // sample is done while the next sample's filter steps run.
+  StereoPair y[8], down[4], back[2];
+  const auto thirdDown = [&](int q) {
+    down[q] = p.down3.down(y[2 * q], y[2 * q + 1], kThirdHalfband);
+  };
+  const auto secondDown = [&](int h) {
+    back[h] = p.down2.down(down[2 * h], down[2 * h + 1], kSecondHalfband);
+  };
+  const auto finish = [&](int i) {
+    thirdDown(3);
+    secondDown(1);
+    const StereoPair out = p.down1.down(back[0], back[1], kFirstHalfband);
+    outL[i] = p.highpassL.process(out[0], context.highpass);
+    outR[i] = p.highpassR.process(out[1], context.highpass);
+  };
+
   for (int i = 0; i < frames; ++i) {
     if (kRampsMoving) {
       rampValues(context.ramps, static_cast<double>(i) * context.rampIncrement, values);
@@ -55,45 +72,37 @@ void HighQualityPath::process(const PathContext& context, PlugCore::NoiseGenerat
     StereoPair now[8];
     for (int k = 0; k < 8; ++k) now[k] = next[k];
     const bool more = i + 1 < frames;
-    if (more) firstUp(i + 1);
 
-    StereoPair y[8];
     const StereoPair dryGain = {gains.dryGain, gains.dryGain};
     const StereoPair wetGain = {gains.wetGain, gains.wetGain};
-    const auto steps = [&](int e) {
-      for (int k = e; k < e + 2; ++k) {
-        double wetL, wetR;
-        stepFilterMixed(s, f, now[k][0] * gains.drive, now[k][1] * gains.drive, wetL, wetR);
-        y[k] = StereoPair{wetL, wetR} * wetGain + now[k] * dryGain;
-      }
-    };
-    StereoPair down[4];
-    const auto thirdDown = [&](int q) {
-      down[q] = p.down3.down(y[2 * q], y[2 * q + 1], kThirdHalfband);
-    };
-    StereoPair back[2];
-    const auto secondDown = [&](int h) {
-      back[h] = p.down2.down(down[2 * h], down[2 * h + 1], kSecondHalfband);
+    const auto step = [&](int k) {
+      double wetL, wetR;
+      stepFilterMixed(s, f, now[k][0] * gains.drive, now[k][1] * gains.drive, wetL, wetR);
+      return StereoPair{wetL, wetR} * wetGain + now[k] * dryGain;
     };
 
-    steps(0);
-    if (more) secondUp(0);
+    const StereoPair y0 = step(0);
+    if (i > 0) finish(i - 1);
+    y[0] = y0;
+    y[1] = step(1);
     thirdDown(0);
-    steps(2);
-    if (more) secondUp(1);
+    if (more) firstUp(i + 1);
+    y[2] = step(2);
+    if (more) secondUp(0);
+    y[3] = step(3);
     thirdDown(1);
     secondDown(0);
-    steps(4);
-    if (more) thirdUp(0), thirdUp(1);
+    y[4] = step(4);
+    if (more) secondUp(1);
+    y[5] = step(5);
     thirdDown(2);
-    steps(6);
-    if (more) thirdUp(2), thirdUp(3);
-    thirdDown(3);
-    secondDown(1);
-    const StereoPair out = p.down1.down(back[0], back[1], kFirstHalfband);
-    outL[i] = p.highpassL.process(out[0], context.highpass);
-    outR[i] = p.highpassR.process(out[1], context.highpass);
+    if (more) thirdUp(0), thirdUp(1);
+    y[6] = step(6);
+    if (more) thirdUp(2);
+    y[7] = step(7);
+    if (more) thirdUp(3);
   }
+  finish(frames - 1);
 
   p.filter = gains.filter;
   p.svf = s;

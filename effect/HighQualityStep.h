@@ -14,7 +14,9 @@ namespace QuorlDsp {
 inline void stepFilterMixed(SvfState& s, const FilterSettings& f, double xL, double xR, double& yL,
                             double& yR) {
   const double bandLevel = s.s1R * s.s1R + s.s1L * s.s1L;
-  const double sat0 = saturation(bandLevel);
+  // saturation(), its polynomials split so that their halves run side by side.
+  const double sat0 = (bandLevel * bandLevel + (bandLevel * 105.0 + 945.0)) /
+                      ((bandLevel * 15.0) * bandLevel + (bandLevel * 420.0 + 945.0));
   const double g2 = saturation(bandLevel * 0.01) * f.g;
   // e = ((x - damp s1) - s2) / 10 with damp = (1 + k) - sat0: all but sat0's share in advance.
   const double k1 = f.k + 1.0;
@@ -23,20 +25,21 @@ inline void stepFilterMixed(SvfState& s, const FilterSettings& f, double xL, dou
   const double dampTotal = (k1 + g2) - sat0;
   const double eL = sat0 * tL + pL, eR = sat0 * tR + pR;
   const double u = eL * eL + eR * eR;
+  const double uu = u * u;
   // g1 = g num / den (the saturation of u); the solve's 1 + dampTotal g1 times den is a
   // quadratic in u whose coefficients are ready before u is.
   const double dg = dampTotal * f.g;
   const double c2 = dg + 15.0, c1 = dg * 105.0 + 420.0, c0 = (dg + 1.0) * 945.0;
-  const double num2 = ((u + 105.0) * u + 945.0) * (f.g * 2.0);
-  const double den = (u * 15.0 + 420.0) * u + 945.0;
-  const double inverse = 1.0 / ((c2 * u + c1) * u + c0);
-  const double hpScale = den * inverse;     // 1 / (1 + dampTotal g1)
-  const double stepScale = num2 * inverse;  // 2 g1 / (1 + dampTotal g1)
+  const double num = uu + (u * 105.0 + 945.0);
+  const double den = uu * 15.0 + (u * 420.0 + 945.0);
+  const double inverse = 1.0 / (c2 * uu + (c1 * u + c0));
 
   const double vL = (xL - dampTotal * s.s1L) - s.s2L;
   const double vR = (xR - dampTotal * s.s1R) - s.s2R;
-  const double stepL = vL * stepScale, stepR = vR * stepScale;  // 2 g1 hp
-  const double hpL = vL * hpScale, hpR = vR * hpScale;
+  const double twoG = f.g * 2.0;
+  const double stepL = ((vL * twoG) * num) * inverse;  // 2 g1 hp
+  const double stepR = ((vR * twoG) * num) * inverse;
+  const double hpL = (vL * den) * inverse, hpR = (vR * den) * inverse;
   const double bpL = stepL * 0.5 + s.s1L, bpR = stepR * 0.5 + s.s1R;
   const double lpL = bpL * g2 + s.s2L, lpR = bpR * g2 + s.s2R;
   s.s1L = stepL + s.s1L;
