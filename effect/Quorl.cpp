@@ -56,8 +56,9 @@ void Quorl::setSampleRate(float rate) {
 void Quorl::sampleRateChanged() {
   rampIncrement = 1.0 / (static_cast<double>(sampleRate) * 0.1);
   highpass = makeHighpassSettings(static_cast<double>(5.0f / sampleRate));
-  const int32_t fiveMs = static_cast<int32_t>(static_cast<double>(sampleRate) * 0.005);
-  switchSettle = switchFade = std::max<int32_t>(fiveMs, 1);
+  const int32_t fiveMs = std::max(static_cast<int32_t>(static_cast<double>(sampleRate) * 0.005), 1);
+  qualitySwitch.settle = qualitySwitch.fade = fiveMs;
+  qualitySwitch.glide = fiveMs * 2;  // a glide of the delay bends the pitch: slowly
 }
 
 void Quorl::resetState() {
@@ -68,7 +69,8 @@ void Quorl::resetState() {
   high.reset();
   // Nothing sounds on to fade from.
   highActive = highRequested.load(std::memory_order_relaxed);
-  switching = false;
+  qualitySwitch.active = false;
+  normalDelay = SwitchDelay();
 }
 
 bool Quorl::processBlock(bool, const PlugCore::TransportInfo&, double* const* inputs,
@@ -80,12 +82,14 @@ bool Quorl::processBlock(bool, const PlugCore::TransportInfo&, double* const* in
   ramps.retarget(targets);
   const double qRange = params[QuorlParams::kQRange].lastCooked >= 0.5f ? kFullQRange : kSafeQRange;
 
-  if (!switching && highRequested.load(std::memory_order_relaxed) != highActive) beginSwitch();
-  if (switching) {
+  if (!qualitySwitch.active && highRequested.load(std::memory_order_relaxed) != highActive)
+    beginSwitch();
+  if (qualitySwitch.active) {
     processSwitch(inputs, outputs, frames, qRange);
     return false;
   }
   runPath(highActive, inputs[0], inputs[1], outputs[0], outputs[1], frames, qRange);
+  if (!highActive) normalDelay.remember(outputs[0], outputs[1], frames);
   ramps.advance(static_cast<double>(frames) * rampIncrement);
   return false;
 }
@@ -106,64 +110,6 @@ void Quorl::runPath(bool highQuality, const double* inL, const double* inR, doub
     processSamples<false>(inL, inR, outL, outR, frames, qRange);
   } else {
     processSamples<true>(inL, inR, outL, outR, frames, qRange);
-  }
-}
-
-// The incoming quality takes the outgoing one's filter and high-pass states, which mean the same
-// at either rate, so it starts close to where the sound is.
-void Quorl::beginSwitch() {
-  if (highActive) {
-    svf = high.svf;
-    highpassL = high.highpassL;
-    highpassR = high.highpassR;
-    oversampler = Oversampler();
-    drivenL = drivenR = 0.0;
-  } else {
-    high.reset();
-    high.svf = svf;
-    high.highpassL = highpassL;
-    high.highpassR = highpassR;
-  }
-  switching = true;
-  switchPosition = 0;
-}
-
-// Both qualities run on the same input and noise, in short pieces (the ramps advance between
-// them), and the output fades from one to the other.
-void Quorl::processSwitch(double* const* inputs, double* const* outputs, int32_t frames,
-                          double qRange) {
-  int32_t done = 0;
-  while (done < frames && switching) {
-    const int32_t n = std::min(frames - done, kSwitchChunk);
-    // The host may process in place: the input goes aside before any output is written.
-    for (int c = 0; c < 2; ++c) std::copy(inputs[c] + done, inputs[c] + done + n, switchIn[c]);
-    const PlugCore::NoiseGenerator start = noise;
-    runPath(highActive, switchIn[0], switchIn[1], outputs[0] + done, outputs[1] + done, n, qRange);
-    noise = start;
-    runPath(!highActive, switchIn[0], switchIn[1], switchOut[0], switchOut[1], n, qRange);
-    for (int32_t i = 0; i < n; ++i) {
-      const int32_t faded = switchPosition + i + 1 - switchSettle;
-      if (faded <= 0) continue;
-      const double t = std::min(static_cast<double>(faded) / switchFade, 1.0);
-      const double w = t * t * (3.0 - t * 2.0);  // smooth at both ends
-      for (int c = 0; c < 2; ++c) {
-        double& out = outputs[c][done + i];
-        out = (switchOut[c][i] - out) * w + out;
-      }
-    }
-    ramps.advance(static_cast<double>(n) * rampIncrement);
-    switchPosition += n;
-    done += n;
-    if (switchPosition >= switchSettle + switchFade) {
-      highActive = !highActive;
-      switching = false;
-    }
-  }
-  if (done < frames) {
-    double* rest[2] = {outputs[0] + done, outputs[1] + done};
-    runPath(highActive, inputs[0] + done, inputs[1] + done, rest[0], rest[1], frames - done,
-            qRange);
-    ramps.advance(static_cast<double>(frames - done) * rampIncrement);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "effect/HighQualityPath.h"
 #include "effect/OutputHighpass.h"
 #include "effect/ParameterRamps.h"
+#include "effect/QualitySwitch.h"
 #include "effect/QuorlGains.h"
 #include "effect/SaturatingSvf.h"
 #include "gui/EditorDescription.h"
@@ -46,7 +47,8 @@ class Quorl : public PlugCore::Plug, public Mintwerk::IEditBuilder {
 
   // The processing quality: High runs the filter at four times the rate Normal does, which keeps
   // what the drive makes above the band from folding back. From any thread; the audio thread
-  // takes it at its next call and fades from one quality to the other over about 10 ms.
+  // takes it at its next call and moves from one quality to the other over 15 to 20 ms
+  // (QualitySwitch.h says how).
   void useHighQuality(bool high) { highRequested.store(high, std::memory_order_relaxed); }
   bool usesHighQuality() const { return highRequested.load(std::memory_order_relaxed); }
 
@@ -78,12 +80,9 @@ class Quorl : public PlugCore::Plug, public Mintwerk::IEditBuilder {
   std::atomic<bool> highRequested{false};
   bool highActive = false;  // the quality the audio thread runs, or fades from
   QuorlDsp::HighQualityPath high;
-  // A switch first lets the incoming quality settle beside the outgoing one (its half-bands
-  // start from silence), then fades over to it.
-  bool switching = false;
-  int32_t switchPosition = 0;
-  int32_t switchSettle = 1, switchFade = 1;
+  QuorlDsp::QualitySwitch qualitySwitch;
+  QuorlDsp::SwitchDelay normalDelay;  // Normal's latest output, kept for a switch
   static constexpr int32_t kSwitchChunk = 64;
-  double switchIn[2][kSwitchChunk], switchOut[2][kSwitchChunk];
+  double switchIn[2][kSwitchChunk], switchNormal[2][kSwitchChunk], switchHigh[2][kSwitchChunk];
   Mintwerk::EditorDescription editorDescription;
 };

@@ -10,6 +10,12 @@
 
 namespace {
 
+double rmsOf(const std::vector<double>& x) {
+  double sum = 0;
+  for (double v : x) sum += v * v;
+  return std::sqrt(sum / static_cast<double>(x.size()));
+}
+
 // Both channels of a render, left then right.
 std::vector<double> renderBoth(QuorlTestRig& rig, int frames,
                                const std::function<double(int, int)>& input) {
@@ -206,6 +212,77 @@ TEST(QuorlQuality, HighHasNormalsHarmonicsButForTheBend) {
       }
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A tone played through the table's drive while the quality changes between two calls, to High
+// and back, against the same tone in each quality without a switch: the largest sample-to-sample
+// change, and the level over windows of a millisecond or a period, whichever is longer.
+struct SwitchedTone {
+  double steadyStep = 0;  // the largest |y[n] - y[n-1]| a sine as loud as either quality can make
+  double switchStep = 0;  // the largest the switched one makes
+  double lowestLevelDb = 0;  // against the quieter of the two qualities
+};
+
+SwitchedTone switchMidStream(double hertz, float rate, int block) {
+  const auto input = [=](int i, int) {
+    return 0.5 * std::sin(6.283185307179586 * hertz * i / rate);
+  };
+  const int before = static_cast<int>(rate / 4), during = static_cast<int>(rate / 20);
+  std::vector<double> runs[3];  // Normal, High, switched
+  for (int run = 0; run < 3; ++run) {
+    QuorlTestRig rig(rate, block);
+    rig.effect.useHighQuality(run == 1);
+    rig.set(0, driveParameter(12.0));
+    rig.set(2, 0.5f);
+    rig.set(6, 0.5f);
+    rig.resume();
+    std::vector<double> out = rig.render(before, input);
+    for (bool high : {true, false}) {
+      if (run == 2) rig.effect.useHighQuality(high);
+      EXPECT_EQ(rig.effect.usesHighQuality(), run == 1 || (run == 2 && high));
+      const std::vector<double> part = rig.render(during, input);
+      out.insert(out.end(), part.begin(), part.end());
+    }
+    runs[run] = out;
+  }
+  SwitchedTone result;
+  const size_t from = static_cast<size_t>(before) - 200;
+  const double peak =
+      std::max(QuorlTestRig::peak(runs[0], from), QuorlTestRig::peak(runs[1], from));
+  result.steadyStep = 2.0 * peak * std::sin(3.141592653589793 * hertz / rate);
+  for (size_t i = from; i < runs[0].size(); ++i)
+    result.switchStep = std::max(result.switchStep, std::fabs(runs[2][i] - runs[2][i - 1]));
+  const size_t window = static_cast<size_t>(std::max(rate / 1000.0, rate / hertz) + 0.5);
+  for (size_t i = from; i + window <= runs[0].size(); i += window / 4) {
+    double level[3];
+    for (int run = 0; run < 3; ++run)
+      level[run] =
+          rmsOf(std::vector<double>(runs[run].begin() + i, runs[run].begin() + i + window));
+    result.lowestLevelDb =
+        std::min(result.lowestLevelDb, 20 * std::log10(level[2] / std::min(level[0], level[1])));
+  }
+  return result;
+}
+
+// The two qualities' outputs are aligned before they fade into each other: no sample-to-sample
+// change more than 3 % beyond what a sine of the tone's frequency and level can make (the glide
+// of the delay bends the pitch by about 1 % for a few ms), and no dip deeper than 0.5 dB.
+TEST(QuorlQuality, SwitchingWhileATonePlaysNeitherClicksNorDropsOut) {
+  for (float rate : {44100.0f, 48000.0f})
+    for (double hertz : {100.0, 1000.0, 5000.0, 10000.0, 12000.0, 15000.0})
+      for (int block : {512, 77}) {
+        const SwitchedTone tone = switchMidStream(hertz, rate, block);
+        std::printf(
+            "%5.0f Hz, %5.0f Hz tone, blocks of %3d: largest step %.4f (steady %.4f), "
+            "lowest level %+.2f dB\n",
+            rate, hertz, block, tone.switchStep, tone.steadyStep, tone.lowestLevelDb);
+        EXPECT_LE(tone.switchStep, tone.steadyStep * 1.03) << hertz << " Hz";
+        EXPECT_GE(tone.lowestLevelDb, -0.5) << hertz << " Hz";
+      }
 }
 
 }  // namespace
