@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "AllocationCounter.h"
 #include "QuorlQualityCases.h"
 #include "QuorlSpectrum.h"
 
@@ -283,6 +284,69 @@ TEST(QuorlQuality, SwitchingWhileATonePlaysNeitherClicksNorDropsOut) {
         EXPECT_LE(tone.switchStep, tone.steadyStep * 1.03) << hertz << " Hz";
         EXPECT_GE(tone.lowestLevelDb, -0.5) << hertz << " Hz";
       }
+}
+
+}  // namespace
+
+namespace {
+
+// A host that automates the choice faster than a switch takes: each request is taken when the
+// switch before it is over, and the tone passes without a click or a dip all along.
+TEST(QuorlQuality, ARequestEveryBlockStillSwitchesSmoothly) {
+  const double hertz = 3000.0;
+  QuorlTestRig steady(44100.0f, 64), toggled(44100.0f, 64);
+  for (QuorlTestRig* rig : {&steady, &toggled}) {
+    rig->set(0, driveParameter(12.0));
+    rig->resume();
+  }
+  const auto input = [=](int i, int) {
+    return 0.5 * std::sin(6.283185307179586 * hertz * i / 44100.0);
+  };
+  std::vector<double> a = steady.render(4410, input), b = toggled.render(4410, input);
+  double largestStep = 0, lowest = 1e9, highest = 0;
+  for (int block = 0; block < 400; ++block) {
+    toggled.effect.useHighQuality(block % 2 == 0);
+    const std::vector<double> x = steady.render(64, input), y = toggled.render(64, input);
+    for (int i = 0; i < 64; ++i) {
+      largestStep = std::max(largestStep, std::fabs(y[i] - (i ? y[i - 1] : b.back())));
+      b.push_back(y[i]);
+    }
+    a.insert(a.end(), x.begin(), x.end());
+    if (block % 4 == 3) {  // four blocks hold five periods of the tone, less a little
+      const double level = rmsOf(std::vector<double>(b.end() - 256, b.end())) /
+                           rmsOf(std::vector<double>(a.end() - 256, a.end()));
+      lowest = std::min(lowest, level), highest = std::max(highest, level);
+    }
+  }
+  const double amplitude = std::sqrt(2.0) * rmsOf(std::vector<double>(a.begin() + 4410, a.end()));
+  EXPECT_LE(largestStep, 2.0 * amplitude * std::sin(3.141592653589793 * hertz / 44100.0) * 1.03);
+  EXPECT_GT(20 * std::log10(lowest), -0.5);
+  EXPECT_LT(20 * std::log10(highest), 0.5);
+}
+
+TEST(QuorlQuality, HighAndSwitchingAllocateNothing) {
+  if (!AllocationCounter::isActive()) GTEST_SKIP() << "the sanitizer owns operator new";
+  Quorl effect(nullptr);
+  effect.setSampleRate(48000.0f);
+  effect.setBlockSize(256);
+  effect.resume();
+  std::vector<double> buffer(4 * 600, 0.25);
+  std::vector<float> floats(4 * 600, 0.25f);
+  double* in[2] = {&buffer[0], &buffer[600]};
+  double* out[2] = {&buffer[1200], &buffer[1800]};
+  float* inF[2] = {&floats[0], &floats[600]};
+  float* outF[2] = {&floats[1200], &floats[1800]};
+
+  const auto before = AllocationCounter::count();
+  for (int block = 0; block < 60; ++block) {
+    if (block % 20 == 0) effect.useHighQuality(block % 40 == 0);  // a switch every 20 blocks
+    effect.setParameter(1, 0.3f + 0.01f * static_cast<float>(block % 7));
+    if (block % 2)
+      effect.processDoubleReplacing(in, out, block % 3 ? 256 : 600);  // longer: in pieces
+    else
+      effect.processReplacing(inF, outF, block % 3 ? 256 : 600);
+  }
+  EXPECT_EQ(AllocationCounter::count(), before);
 }
 
 }  // namespace
