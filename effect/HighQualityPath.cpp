@@ -55,10 +55,13 @@ void HighQualityPath::process(const PathContext& context, PlugCore::NoiseGenerat
   const auto secondDown = [&](int h) {
     back[h] = p.down2.down(down[2 * h], down[2 * h + 1], kSecondHalfband);
   };
-  const auto finish = [&](int i) {
+  StereoPair out = {};
+  const auto finishDown = [&] {
     thirdDown(3);
     secondDown(1);
-    const StereoPair out = p.down1.down(back[0], back[1], kFirstHalfband);
+  };
+  const auto finishFirst = [&] { out = p.down1.down(back[0], back[1], kFirstHalfband); };
+  const auto finishOut = [&](int i) {
     outL[i] = p.highpassL.process(out[0], context.highpass);
     outR[i] = p.highpassR.process(out[1], context.highpass);
   };
@@ -82,12 +85,15 @@ void HighQualityPath::process(const PathContext& context, PlugCore::NoiseGenerat
     };
 
     const StereoPair y0 = step(0);
-    if (i > 0) finish(i - 1);
+    if (i > 0) finishDown();
+    const StereoPair y1 = step(1);
+    if (i > 0) finishFirst();
     y[0] = y0;
-    y[1] = step(1);
+    y[1] = y1;
     thirdDown(0);
     if (more) firstUp(i + 1);
     y[2] = step(2);
+    if (i > 0) finishOut(i - 1);
     if (more) secondUp(0);
     y[3] = step(3);
     thirdDown(1);
@@ -102,7 +108,9 @@ void HighQualityPath::process(const PathContext& context, PlugCore::NoiseGenerat
     y[7] = step(7);
     if (more) thirdUp(3);
   }
-  finish(frames - 1);
+  finishDown();
+  finishFirst();
+  finishOut(frames - 1);
 
   p.filter = gains.filter;
   p.svf = s;
