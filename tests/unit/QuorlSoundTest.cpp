@@ -276,17 +276,19 @@ TEST(QuorlSound, LongCallsSoundAsTheHostSplittingThem) {
 }
 
 TEST(QuorlSound, LowSampleRatesStayFiniteAndBounded) {
-  for (float rate : {26000.0f, 22050.0f, 8000.0f}) {
-    QuorlTestRig rig(rate);
-    rig.set(1, 1.0f);
-    rig.set(2, 1.0f);
-    rig.set(7, 1.0f);
-    rig.set(0, 1.0f);
-    rig.resume();
-    auto out = rig.render(static_cast<int>(rate), sine(100.0, 0.9, rate));
-    for (double v : out) ASSERT_TRUE(std::isfinite(v)) << rate;
-    EXPECT_LT(QuorlTestRig::peak(out), 20.0) << rate;
-  }
+  for (float rate : {26000.0f, 22050.0f, 8000.0f})
+    for (bool high : {false, true}) {
+      QuorlTestRig rig(rate);
+      rig.effect.useHighQuality(high);
+      rig.set(1, 1.0f);
+      rig.set(2, 1.0f);
+      rig.set(7, 1.0f);
+      rig.set(0, 1.0f);
+      rig.resume();
+      auto out = rig.render(static_cast<int>(rate), sine(100.0, 0.9, rate));
+      for (double v : out) ASSERT_TRUE(std::isfinite(v)) << rate << (high ? " high" : "");
+      EXPECT_LT(QuorlTestRig::peak(out), 20.0) << rate << (high ? " high" : "");
+    }
 }
 
 // Samples no audio carries: a single infinity or NaN sounds as silence does; a single 3e38, or
