@@ -350,3 +350,34 @@ TEST(QuorlQuality, HighAndSwitchingAllocateNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// High skips the settings' work while nothing glides, as Normal does, and two instances agree:
+// through automation, settled stretches and a switch each way, every bit as the plain reading.
+TEST(QuorlQuality, HighInstancesAndBothReadingsAgree) {
+  const auto automate = [](QuorlTestRig& rig) {
+    rig.effect.useHighQuality(true);
+    rig.resume();
+    std::vector<double> all;
+    for (int block = 0; block < 60; ++block) {
+      if (block < 20 || (block > 40 && block < 45)) {
+        rig.set(1, 0.3f + 0.015f * static_cast<float>(block));
+        rig.set(0, 0.02f * static_cast<float>(block));
+      }
+      if (block == 30 || block == 50) rig.effect.useHighQuality(block == 50);
+      const std::vector<double> part = rig.render(300, [](int i, int c) {
+        return 0.4 * std::sin(6.283185307179586 * 220.0 * i / 44100.0 + c);
+      });
+      all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+  };
+  QuorlTestRig a, b, reference;
+  reference.effect.setEvaluateEverySample(true);
+  const std::vector<double> outA = automate(a);
+  EXPECT_EQ(outA, automate(b));
+  EXPECT_EQ(outA, automate(reference));
+}
+
+}  // namespace
