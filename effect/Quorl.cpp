@@ -58,7 +58,7 @@ void Quorl::sampleRateChanged() {
   highpass = makeHighpassSettings(static_cast<double>(5.0f / sampleRate));
   const int32_t fiveMs = std::max(static_cast<int32_t>(static_cast<double>(sampleRate) * 0.005), 1);
   qualitySwitch.settle = qualitySwitch.fade = fiveMs;
-  qualitySwitch.glide = fiveMs * 2;  // a glide of the delay bends the pitch: slowly
+  qualitySwitch.glide = fiveMs * 4;  // a glide of the delay bends the pitch: slowly
 }
 
 void Quorl::resetState() {
