@@ -47,7 +47,7 @@ class Quorl : public PlugCore::Plug, public Mintwerk::IEditBuilder {
 
   // The processing quality: High runs the filter at four times the rate Normal does, which keeps
   // what the drive makes above the band from folding back. From any thread; the audio thread
-  // takes it at its next call and moves from one quality to the other over 15 to 20 ms
+  // takes it at its next call and moves from one quality to the other over 25 to 30 ms
   // (QualitySwitch.h says how).
   void useHighQuality(bool high) { highRequested.store(high, std::memory_order_relaxed); }
   bool usesHighQuality() const { return highRequested.load(std::memory_order_relaxed); }

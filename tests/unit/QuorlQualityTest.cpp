@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "AllocationCounter.h"
+#include "QuorlDftBins.h"
 #include "QuorlQualityCases.h"
-#include "QuorlSpectrum.h"
 
 namespace {
 
@@ -70,22 +70,22 @@ TEST(QuorlQuality, NormalSoundsBitForBitAsBefore) {
 namespace {
 
 // The driven tone after its glides and the high-pass's start have passed.
-Spectrum toneSpectrum(const DrivenTone& tone, bool high) {
+DftBins toneBins(const DrivenTone& tone, bool high) {
   QuorlTestRig rig(tone.rate);
   rig.effect.useHighQuality(high);
   setUpTone(rig, tone);
   const int settle = static_cast<int>(tone.rate / 2);
   const std::vector<double> out =
       rig.render(settle + static_cast<int>(tone.rate / 10), toneInput(tone));
-  return Spectrum(out, static_cast<size_t>(settle), tone.rate);
+  return DftBins(out, static_cast<size_t>(settle), tone.rate);
 }
 
 TEST(QuorlQuality, HighKeepsEveryAliasOfADrivenToneBelowMinus90dB) {
   std::printf("rate   tone  drive cutoff   Normal dBc (at Hz)   High dBc (at Hz)\n");
   for (const DrivenTone& tone : kDrivenTones) {
     double normalAt = 0, highAt = 0;
-    const double normal = toneSpectrum(tone, false).strongestInharmonic(tone.hertz, &normalAt);
-    const double high = toneSpectrum(tone, true).strongestInharmonic(tone.hertz, &highAt);
+    const double normal = toneBins(tone, false).strongestInharmonic(tone.hertz, &normalAt);
+    const double high = toneBins(tone, true).strongestInharmonic(tone.hertz, &highAt);
     std::printf("%5.0f %5.0f  +%2.0f dB %-8s %7.1f (%5.0f)      %7.1f (%5.0f)\n", tone.rate,
                 tone.hertz, tone.driveDb, tone.cutoffAtTone ? "at tone" : "open", normal, normalAt,
                 high, highAt);
@@ -198,7 +198,7 @@ TEST(QuorlQuality, HighHasNormalsResponseButForTheTrapezoidalRulesBend) {
 TEST(QuorlQuality, HighHasNormalsHarmonicsButForTheBend) {
   for (float rate : {44100.0f, 48000.0f}) {
     const DrivenTone tone = {rate, 1000.0, 12.0, true};
-    const Spectrum normal = toneSpectrum(tone, false), high = toneSpectrum(tone, true);
+    const DftBins normal = toneBins(tone, false), high = toneBins(tone, true);
     const FilterSetting setting = {"1 kHz low-pass", 1000.0, 0.5f, 0.0f, 0.0f};
     EXPECT_NEAR(20 * std::log10(high.at(1000.0) / normal.at(1000.0)), 0.0, 0.05) << rate;
     std::printf("%5.0f Hz: harmonic, Normal dBc, High dBc, difference, the bend there\n", rate);
@@ -256,10 +256,10 @@ SwitchedTone switchMidStream(double hertz, float rate, int block, bool cutoffAtT
   // Whatever the sampling phase (the switch delays the signal by fractions of a sample), a
   // steady signal steps no further than the sum of its components' largest steps.
   for (int run = 0; run < 2; ++run) {
-    const Spectrum spectrum(runs[run], runs[run].size() - static_cast<size_t>(rate / 10), rate);
+    const DftBins bins(runs[run], runs[run].size() - static_cast<size_t>(rate / 10), rate);
     double bound = 0;
-    for (size_t k = 1; k < spectrum.magnitude.size(); ++k)
-      bound += 2.0 * spectrum.magnitude[k] * std::sin(3.141592653589793 * 10.0 * k / rate);
+    for (size_t k = 1; k < bins.magnitude.size(); ++k)
+      bound += 2.0 * bins.magnitude[k] * std::sin(3.141592653589793 * 10.0 * k / rate);
     result.steadyStep = std::max(result.steadyStep, bound);
   }
   for (size_t i = from; i < runs[0].size(); ++i) {

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <vector>
 
-struct Spectrum {
+struct DftBins {
   double binHertz;
   std::vector<double> magnitude;  // up to half the rate, peak amplitude
 
-  Spectrum(const std::vector<double>& x, size_t from, double rate) : binHertz(10.0) {
+  DftBins(const std::vector<double>& x, size_t from, double rate) : binHertz(10.0) {
     const size_t n = static_cast<size_t>(rate / binHertz);
     std::vector<double> c(n), s(n);
     for (size_t i = 0; i < n; ++i) {
