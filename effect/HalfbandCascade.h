@@ -3,30 +3,14 @@
 // sorted set split alternately over the two phases).
 #pragma once
 
-namespace QuorlDsp {
+#include "effect/HalfbandAllpass.h"
 
-// Both channels side by side, so that each all-pass step serves the two at once.
-typedef double StereoPair __attribute__((vector_size(16)));
+namespace QuorlDsp {
 
 template <int kA, int kB>
 struct HalfbandCoefficients {
   double a[kA];  // the phase that goes first on the way up
   double b[kB];
-};
-
-template <int kCount>
-struct AllpassRun {
-  StereoPair xp[kCount] = {};  // previous inputs
-  StereoPair yp[kCount] = {};  // previous outputs
-  StereoPair process(StereoPair x, const double (&c)[kCount]) {
-    for (int i = 0; i < kCount; ++i) {
-      const StereoPair y = (x - yp[i]) * StereoPair{c[i], c[i]} + xp[i];
-      xp[i] = x;
-      yp[i] = y;
-      x = y;
-    }
-    return x;
-  }
 };
 
 // A stereo half-band for one direction.

@@ -142,36 +142,34 @@ void Quorl::processSamples(const double* inL, const double* inR, double* outL, d
     const double noiseL = noiseGen.next();
     const double inputR = noiseR * 1e-5 + inR[i];
     const double inputL = noiseL * 1e-5 + inL[i];
+    const StereoPair input = {inputL, inputR};
 
     // First oversampled step.
-    const double uAL = os.upA.left.process(inputL, kPhaseA1, kPhaseA2);
-    const double uAR = os.upA.right.process(inputR, kPhaseA1, kPhaseA2);
-    double dryL = uAL * gains.dryGain, dryR = uAR * gains.dryGain;
-    xL = uAL * gains.drive;
-    xR = uAR * gains.drive;
+    const StereoPair uA = os.upA.process(input, kPhaseA);
+    double dryL = uA[0] * gains.dryGain, dryR = uA[1] * gains.dryGain;
+    xL = uA[0] * gains.drive;
+    xR = uA[1] * gains.drive;
     SvfOutputs o = stepFilter(s, f, xL, xR);
     const double yAL = ((o.hpL * f.hpW + o.bpL * f.bpW) + o.lpL * f.lpW) * gains.wetGain + dryL;
     const double yAR = ((o.hpR * f.hpW + o.bpR * f.bpW) + o.lpR * f.lpW) * gains.wetGain + dryR;
 
     // Second oversampled step; the filter carries on from the first.
-    const double uBL = os.upB.left.process(inputL, kPhaseB1, kPhaseB2);
-    const double uBR = os.upB.right.process(inputR, kPhaseB1, kPhaseB2);
-    dryL = uBL * gains.dryGain;
-    dryR = uBR * gains.dryGain;
-    xL = uBL * gains.drive;
-    xR = uBR * gains.drive;
+    const StereoPair uB = os.upB.process(input, kPhaseB);
+    dryL = uB[0] * gains.dryGain;
+    dryR = uB[1] * gains.dryGain;
+    xL = uB[0] * gains.drive;
+    xR = uB[1] * gains.drive;
     o = stepFilter(s, f, xL, xR);
     const double yBL = ((o.hpL * f.hpW + o.bpL * f.bpW) + o.lpL * f.lpW) * gains.wetGain + dryL;
     const double yBR = ((o.hpR * f.hpW + o.bpR * f.bpW) + o.lpR * f.lpW) * gains.wetGain + dryR;
 
     // Back down: each phase through the other phase's chain.
-    const double dAL = os.downA.left.process(yBL, kPhaseA1, kPhaseA2);
-    const double dAR = os.downA.right.process(yBR, kPhaseA1, kPhaseA2);
-    const double dBL = os.downB.left.process(yAL, kPhaseB1, kPhaseB2);
-    const double dBR = os.downB.right.process(yAR, kPhaseB1, kPhaseB2);
+    const StereoPair dA = os.downA.process(StereoPair{yBL, yBR}, kPhaseA);
+    const StereoPair dB = os.downB.process(StereoPair{yAL, yAR}, kPhaseB);
+    const StereoPair d = (dB + dA) * StereoPair{0.5, 0.5};
 
-    outL[i] = hpL.process((dBL + dAL) * 0.5, highpass);
-    outR[i] = hpR.process((dBR + dAR) * 0.5, highpass);
+    outL[i] = hpL.process(d[0], highpass);
+    outR[i] = hpR.process(d[1], highpass);
   }
 
   if (frames > 0) filter = gains.filter;
