@@ -1,6 +1,8 @@
-// The High processing quality: the same signal flow as Normal with the filter at four times the
-// sample rate, reached through two cascaded steep half-bands each way, so that what the
-// saturations make above the band no longer folds back into it.
+// The High processing quality: the same signal flow as Normal with the filter at eight times the
+// sample rate (Normal's runs at twice it), reached through three cascaded half-bands each way,
+// the outermost much steeper than Normal's, so that what the saturations make above the band
+// no longer folds back into it. Eight times, not four, because the drive's harmonics reach far:
+// at four times a 9 kHz tone at +20 dB still folds its 19th harmonic to -58 dBc.
 #pragma once
 
 #include "effect/HalfbandCascade.h"

@@ -1,5 +1,6 @@
-// The stereo filter effect: noise, 2x oversampling, the saturating state-variable filter with its
-// morph and band blend, dry/wet mix, output gain and a 5 Hz high-pass.
+// The stereo filter effect: noise, 2x oversampling (8x in High quality), the saturating
+// state-variable filter with its morph and band blend, dry/wet mix, output gain and a 5 Hz
+// high-pass.
 #pragma once
 
 #include <atomic>
