@@ -148,30 +148,33 @@ TEST(QuorlSound, DirectCurrentDecaysThroughTheOutputHighpass) {
 }
 
 TEST(QuorlSound, FullQRangeOscillatesAndSafeDoesNot) {
-  for (float qRange : {1.0f, 0.0f}) {
-    QuorlTestRig rig;
-    rig.set(7, qRange);
-    rig.set(2, 1.0f);
-    rig.set(1, 0.5f);
-    rig.resume();
-    std::vector<double> right;
-    auto out = rig.render(44100 * 2, silence(), &right);
-    if (qRange > 0.5f) {
-      const double settled = QuorlTestRig::peak(out, 66150);
-      EXPECT_GT(settled, 0.8);
-      EXPECT_LT(settled, 1.5);
-      // Steady: the last two quarter seconds peak alike.
-      EXPECT_NEAR(QuorlTestRig::peak(std::vector<double>(out.begin() + 66150, out.begin() + 77175)),
-                  settled, 0.05);
-      // Near the cutoff (721 Hz): count zero crossings over the last second.
-      int crossings = 0;
-      for (size_t i = 44101; i < out.size(); ++i) crossings += (out[i - 1] < 0) != (out[i] < 0);
-      EXPECT_NEAR(crossings / 2.0, 721.0, 60.0);
-    } else {
-      EXPECT_LT(rms(out, 44100), 1e-5);
-      EXPECT_LT(QuorlTestRig::peak(out, 44100), 1e-4);
+  for (float qRange : {1.0f, 0.0f})
+    for (bool high : {false, true}) {
+      QuorlTestRig rig;
+      rig.effect.useHighQuality(high);
+      rig.set(7, qRange);
+      rig.set(2, 1.0f);
+      rig.set(1, 0.5f);
+      rig.resume();
+      std::vector<double> right;
+      auto out = rig.render(44100 * 2, silence(), &right);
+      if (qRange > 0.5f) {
+        const double settled = QuorlTestRig::peak(out, 66150);
+        EXPECT_GT(settled, 0.8);
+        EXPECT_LT(settled, 1.5);
+        // Steady: the last two quarter seconds peak alike.
+        EXPECT_NEAR(
+            QuorlTestRig::peak(std::vector<double>(out.begin() + 66150, out.begin() + 77175)),
+            settled, 0.05);
+        // Near the cutoff (721 Hz): count zero crossings over the last second.
+        int crossings = 0;
+        for (size_t i = 44101; i < out.size(); ++i) crossings += (out[i - 1] < 0) != (out[i] < 0);
+        EXPECT_NEAR(crossings / 2.0, 721.0, 60.0);
+      } else {
+        EXPECT_LT(rms(out, 44100), 1e-5);
+        EXPECT_LT(QuorlTestRig::peak(out, 44100), 1e-4);
+      }
     }
-  }
 }
 
 TEST(QuorlSound, WetMixZeroLeavesTheFilterOut) {
