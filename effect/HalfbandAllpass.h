@@ -1,40 +1,34 @@
-// The polyphase half-band oversampler: two chains of first-order all-pass stages per channel,
-// one per phase, for the way up and the same pair for the way down.
+// The polyphase half-band oversampler: two chains of first-order all-pass stages, one per phase,
+// for the way up and the same pair for the way down; both channels side by side in each.
 #pragma once
 
 namespace QuorlDsp {
 
-struct AllpassStage {
-  double xp = 0.0;  // previous input
-  double yp = 0.0;  // previous output
+// Both channels side by side, so that each all-pass step serves the two at once (each lane's
+// arithmetic is that of a channel on its own).
+typedef double StereoPair __attribute__((vector_size(16)));
 
-  double process(double x, double a) {
-    const double y = (x - yp) * a + xp;
-    xp = x;
-    yp = y;
-    return y;
-  }
-};
-
-struct AllpassChain {
-  AllpassStage first, second;
-  double process(double x, double a1, double a2) {
-    return second.process(first.process(x, a1), a2);
+template <int kCount>
+struct AllpassRun {
+  StereoPair xp[kCount] = {};  // previous inputs
+  StereoPair yp[kCount] = {};  // previous outputs
+  StereoPair process(StereoPair x, const double (&c)[kCount]) {
+    for (int i = 0; i < kCount; ++i) {
+      const StereoPair y = (x - yp[i]) * StereoPair{c[i], c[i]} + xp[i];
+      xp[i] = x;
+      yp[i] = y;
+      x = y;
+    }
+    return x;
   }
 };
 
 // Coefficients of the two phases.
-constexpr double kPhaseA1 = 0.12073211751675449;
-constexpr double kPhaseA2 = 0.6632020224193995;
-constexpr double kPhaseB1 = 0.3903621872345006;
-constexpr double kPhaseB2 = 0.890786832653497;
-
-struct StereoChain {
-  AllpassChain left, right;
-};
+constexpr double kPhaseA[2] = {0.12073211751675449, 0.6632020224193995};
+constexpr double kPhaseB[2] = {0.3903621872345006, 0.890786832653497};
 
 struct Oversampler {
-  StereoChain upA, upB, downA, downB;
+  AllpassRun<2> upA, upB, downA, downB;
 };
 
 }  // namespace QuorlDsp

@@ -15,40 +15,9 @@ using namespace QuorlDsp;
 
 namespace {
 
-// Everything a sample needs from the ramped parameter values.
-struct Gains {
-  double outGain, dryGain, drive, wetGain;
-  FilterSettings filter;
-};
-
-// Above half the oversampled rate the tangent leaves its branch. At sample rates of 26 kHz and
-// less the cutoff's range reaches that point; the cutoff stops just below it, where the filter
-// is still stable. Above about 26.5 kHz the limit is never reached.
-constexpr double kHighestCutoffFraction = 0.49;
-
 // The resonance knob's reach in each Q range: the full range passes 1, where the filter sings.
 constexpr double kSafeQRange = 0.75;
 constexpr double kFullQRange = 1.05;
-
-Gains computeGains(const double (&v)[Quorl::kRampCount], double qRange, double sampleRateTimes2) {
-  using namespace QuorlParams;
-  Gains gains;
-  gains.outGain = std::pow(10.0, v[kOutput] - 0.5);
-  gains.dryGain = (1.0 - v[kWetMix]) * gains.outGain;
-  gains.drive = std::pow(10.0, v[kDrive] * 2.0 - 1.0);
-  gains.wetGain = (v[kWetMix] / gains.drive) * gains.outGain;  // drive shapes, it does not boost
-  const double r = v[kResonance] * qRange;
-  const double cutoff = std::pow(1300.0, v[kCutoff]) * 20.0;
-  double a = cutoff / sampleRateTimes2;
-  if (a > kHighestCutoffFraction) a = kHighestCutoffFraction;
-  gains.filter = makeFilterSettings(a, r, v[kMorph], v[kBand]);
-  return gains;
-}
-
-void rampValues(const RampBank<Quorl::kRampCount>& ramps, double offset,
-                double (&values)[Quorl::kRampCount]) {
-  for (int j = 0; j < Quorl::kRampCount; ++j) values[j] = ramps[j].valueAt(offset);
-}
 
 }  // namespace
 
@@ -87,6 +56,9 @@ void Quorl::setSampleRate(float rate) {
 void Quorl::sampleRateChanged() {
   rampIncrement = 1.0 / (static_cast<double>(sampleRate) * 0.1);
   highpass = makeHighpassSettings(static_cast<double>(5.0f / sampleRate));
+  const int32_t fiveMs = std::max(static_cast<int32_t>(static_cast<double>(sampleRate) * 0.005), 1);
+  qualitySwitch.settle = qualitySwitch.fade = fiveMs;
+  qualitySwitch.glide = fiveMs * 4;  // a glide of the delay bends the pitch: slowly
 }
 
 void Quorl::resetState() {
@@ -94,6 +66,11 @@ void Quorl::resetState() {
   svf = SvfState();
   highpassL = highpassR = HighpassState();
   oversampler = Oversampler();
+  high.reset();
+  // Nothing sounds on to fade from.
+  highActive = highRequested.load(std::memory_order_relaxed);
+  qualitySwitch.active = false;
+  normalDelay = SwitchDelay();
 }
 
 bool Quorl::processBlock(bool, const PlugCore::TransportInfo&, double* const* inputs,
@@ -105,14 +82,35 @@ bool Quorl::processBlock(bool, const PlugCore::TransportInfo&, double* const* in
   ramps.retarget(targets);
   const double qRange = params[QuorlParams::kQRange].lastCooked >= 0.5f ? kFullQRange : kSafeQRange;
 
-  // While no ramp moves, every sample of the call computes the same settings: compute them once.
-  if (ramps.allSettled() && !evaluateEverySample)
-    processSamples<false>(inputs[0], inputs[1], outputs[0], outputs[1], frames, qRange);
-  else
-    processSamples<true>(inputs[0], inputs[1], outputs[0], outputs[1], frames, qRange);
-
+  if (!qualitySwitch.active && highRequested.load(std::memory_order_relaxed) != highActive)
+    beginSwitch();
+  if (qualitySwitch.active) {
+    processSwitch(inputs, outputs, frames, qRange);
+    return false;
+  }
+  runPath(highActive, inputs[0], inputs[1], outputs[0], outputs[1], frames, qRange);
+  if (!highActive) normalDelay.remember(outputs[0], outputs[1], frames);
   ramps.advance(static_cast<double>(frames) * rampIncrement);
   return false;
+}
+
+void Quorl::runPath(bool highQuality, const double* inL, const double* inR, double* outL,
+                    double* outR, int32_t frames, double qRange) {
+  // While no ramp moves, every sample of the call computes the same settings: compute them once.
+  const bool settled = ramps.allSettled() && !evaluateEverySample;
+  if (highQuality) {
+    const PathContext context{ramps, rampIncrement, qRange, static_cast<double>(sampleRate),
+                              highpass};
+    if (settled)
+      high.process<false>(context, noise, inL, inR, outL, outR, frames);
+    else
+      high.process<true>(context, noise, inL, inR, outL, outR, frames);
+    if (frames > 0) filter = high.filter;
+  } else if (settled) {
+    processSamples<false>(inL, inR, outL, outR, frames, qRange);
+  } else {
+    processSamples<true>(inL, inR, outL, outR, frames, qRange);
+  }
 }
 
 template <bool kRampsMoving>
@@ -144,36 +142,34 @@ void Quorl::processSamples(const double* inL, const double* inR, double* outL, d
     const double noiseL = noiseGen.next();
     const double inputR = noiseR * 1e-5 + inR[i];
     const double inputL = noiseL * 1e-5 + inL[i];
+    const StereoPair input = {inputL, inputR};
 
     // First oversampled step.
-    const double uAL = os.upA.left.process(inputL, kPhaseA1, kPhaseA2);
-    const double uAR = os.upA.right.process(inputR, kPhaseA1, kPhaseA2);
-    double dryL = uAL * gains.dryGain, dryR = uAR * gains.dryGain;
-    xL = uAL * gains.drive;
-    xR = uAR * gains.drive;
+    const StereoPair uA = os.upA.process(input, kPhaseA);
+    double dryL = uA[0] * gains.dryGain, dryR = uA[1] * gains.dryGain;
+    xL = uA[0] * gains.drive;
+    xR = uA[1] * gains.drive;
     SvfOutputs o = stepFilter(s, f, xL, xR);
     const double yAL = ((o.hpL * f.hpW + o.bpL * f.bpW) + o.lpL * f.lpW) * gains.wetGain + dryL;
     const double yAR = ((o.hpR * f.hpW + o.bpR * f.bpW) + o.lpR * f.lpW) * gains.wetGain + dryR;
 
     // Second oversampled step; the filter carries on from the first.
-    const double uBL = os.upB.left.process(inputL, kPhaseB1, kPhaseB2);
-    const double uBR = os.upB.right.process(inputR, kPhaseB1, kPhaseB2);
-    dryL = uBL * gains.dryGain;
-    dryR = uBR * gains.dryGain;
-    xL = uBL * gains.drive;
-    xR = uBR * gains.drive;
+    const StereoPair uB = os.upB.process(input, kPhaseB);
+    dryL = uB[0] * gains.dryGain;
+    dryR = uB[1] * gains.dryGain;
+    xL = uB[0] * gains.drive;
+    xR = uB[1] * gains.drive;
     o = stepFilter(s, f, xL, xR);
     const double yBL = ((o.hpL * f.hpW + o.bpL * f.bpW) + o.lpL * f.lpW) * gains.wetGain + dryL;
     const double yBR = ((o.hpR * f.hpW + o.bpR * f.bpW) + o.lpR * f.lpW) * gains.wetGain + dryR;
 
     // Back down: each phase through the other phase's chain.
-    const double dAL = os.downA.left.process(yBL, kPhaseA1, kPhaseA2);
-    const double dAR = os.downA.right.process(yBR, kPhaseA1, kPhaseA2);
-    const double dBL = os.downB.left.process(yAL, kPhaseB1, kPhaseB2);
-    const double dBR = os.downB.right.process(yAR, kPhaseB1, kPhaseB2);
+    const StereoPair dA = os.downA.process(StereoPair{yBL, yBR}, kPhaseA);
+    const StereoPair dB = os.downB.process(StereoPair{yAL, yAR}, kPhaseB);
+    const StereoPair d = (dB + dA) * StereoPair{0.5, 0.5};
 
-    outL[i] = hpL.process((dBL + dAL) * 0.5, highpass);
-    outR[i] = hpR.process((dBR + dAR) * 0.5, highpass);
+    outL[i] = hpL.process(d[0], highpass);
+    outR[i] = hpR.process(d[1], highpass);
   }
 
   if (frames > 0) filter = gains.filter;

@@ -1,10 +1,16 @@
-// The stereo filter effect: noise, 2x oversampling, the saturating state-variable filter with its
-// morph and band blend, dry/wet mix, output gain and a 5 Hz high-pass.
+// The stereo filter effect: noise, 2x oversampling (8x in High quality), the saturating
+// state-variable filter with its morph and band blend, dry/wet mix, output gain and a 5 Hz
+// high-pass.
 #pragma once
 
+#include <atomic>
+
 #include "effect/HalfbandAllpass.h"
+#include "effect/HighQualityPath.h"
 #include "effect/OutputHighpass.h"
 #include "effect/ParameterRamps.h"
+#include "effect/QualitySwitch.h"
+#include "effect/QuorlGains.h"
 #include "effect/SaturatingSvf.h"
 #include "gui/EditorDescription.h"
 #include "gui/IEditBuilder.h"
@@ -14,7 +20,7 @@ class Quorl : public PlugCore::Plug, public Mintwerk::IEditBuilder {
  public:
   static constexpr int32_t kProgramCount = 16;
   static constexpr VstInt32 kUniqueId = static_cast<VstInt32>(0xFFFFEB70);  // -5264
-  static constexpr int kRampCount = 7;  // drive, cutoff, reson., morph, band, wet mix, output
+  static constexpr int kRampCount = QuorlDsp::kRampCount;
 
   explicit Quorl(audioMasterCallback host);
 
@@ -40,6 +46,13 @@ class Quorl : public PlugCore::Plug, public Mintwerk::IEditBuilder {
   // of the algorithm, kept as the reference the faster path must match bit for bit.
   void setEvaluateEverySample(bool state) { evaluateEverySample = state; }
 
+  // The processing quality: High runs the filter at four times the rate Normal does, which keeps
+  // what the drive makes above the band from folding back. From any thread; the audio thread
+  // takes it at its next call and moves from one quality to the other over 25 to 30 ms
+  // (QualitySwitch.h says how).
+  void useHighQuality(bool high) { highRequested.store(high, std::memory_order_relaxed); }
+  bool usesHighQuality() const { return highRequested.load(std::memory_order_relaxed); }
+
   // For tests: what the audio path currently works with.
   const QuorlDsp::RampBank<kRampCount>& getRamps() const { return ramps; }
   const QuorlDsp::FilterSettings& getFilterSettings() const { return filter; }
@@ -47,6 +60,10 @@ class Quorl : public PlugCore::Plug, public Mintwerk::IEditBuilder {
   double getRampIncrement() const { return rampIncrement; }
 
  private:
+  void runPath(bool high, const double* inL, const double* inR, double* outL, double* outR,
+               int32_t frames, double qRange);
+  void beginSwitch();
+  void processSwitch(double* const* inputs, double* const* outputs, int32_t frames, double qRange);
   template <bool kRampsMoving>
   void processSamples(const double* inL, const double* inR, double* outL, double* outR,
                       int32_t frames, double qRange);
@@ -60,5 +77,13 @@ class Quorl : public PlugCore::Plug, public Mintwerk::IEditBuilder {
   QuorlDsp::HighpassState highpassL, highpassR;
   QuorlDsp::Oversampler oversampler;
   bool evaluateEverySample = false;
+
+  std::atomic<bool> highRequested{false};
+  bool highActive = false;  // the quality the audio thread runs, or fades from
+  QuorlDsp::HighQualityPath high;
+  QuorlDsp::QualitySwitch qualitySwitch;
+  QuorlDsp::SwitchDelay normalDelay;  // Normal's latest output, kept for a switch
+  static constexpr int32_t kSwitchChunk = 64;
+  double switchIn[2][kSwitchChunk], switchNormal[2][kSwitchChunk], switchHigh[2][kSwitchChunk];
   Mintwerk::EditorDescription editorDescription;
 };

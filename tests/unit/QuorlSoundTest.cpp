@@ -148,30 +148,33 @@ TEST(QuorlSound, DirectCurrentDecaysThroughTheOutputHighpass) {
 }
 
 TEST(QuorlSound, FullQRangeOscillatesAndSafeDoesNot) {
-  for (float qRange : {1.0f, 0.0f}) {
-    QuorlTestRig rig;
-    rig.set(7, qRange);
-    rig.set(2, 1.0f);
-    rig.set(1, 0.5f);
-    rig.resume();
-    std::vector<double> right;
-    auto out = rig.render(44100 * 2, silence(), &right);
-    if (qRange > 0.5f) {
-      const double settled = QuorlTestRig::peak(out, 66150);
-      EXPECT_GT(settled, 0.8);
-      EXPECT_LT(settled, 1.5);
-      // Steady: the last two quarter seconds peak alike.
-      EXPECT_NEAR(QuorlTestRig::peak(std::vector<double>(out.begin() + 66150, out.begin() + 77175)),
-                  settled, 0.05);
-      // Near the cutoff (721 Hz): count zero crossings over the last second.
-      int crossings = 0;
-      for (size_t i = 44101; i < out.size(); ++i) crossings += (out[i - 1] < 0) != (out[i] < 0);
-      EXPECT_NEAR(crossings / 2.0, 721.0, 60.0);
-    } else {
-      EXPECT_LT(rms(out, 44100), 1e-5);
-      EXPECT_LT(QuorlTestRig::peak(out, 44100), 1e-4);
+  for (float qRange : {1.0f, 0.0f})
+    for (bool high : {false, true}) {
+      QuorlTestRig rig;
+      rig.effect.useHighQuality(high);
+      rig.set(7, qRange);
+      rig.set(2, 1.0f);
+      rig.set(1, 0.5f);
+      rig.resume();
+      std::vector<double> right;
+      auto out = rig.render(44100 * 2, silence(), &right);
+      if (qRange > 0.5f) {
+        const double settled = QuorlTestRig::peak(out, 66150);
+        EXPECT_GT(settled, 0.8);
+        EXPECT_LT(settled, 1.5);
+        // Steady: the last two quarter seconds peak alike.
+        EXPECT_NEAR(
+            QuorlTestRig::peak(std::vector<double>(out.begin() + 66150, out.begin() + 77175)),
+            settled, 0.05);
+        // Near the cutoff (721 Hz): count zero crossings over the last second.
+        int crossings = 0;
+        for (size_t i = 44101; i < out.size(); ++i) crossings += (out[i - 1] < 0) != (out[i] < 0);
+        EXPECT_NEAR(crossings / 2.0, 721.0, 60.0);
+      } else {
+        EXPECT_LT(rms(out, 44100), 1e-5);
+        EXPECT_LT(QuorlTestRig::peak(out, 44100), 1e-4);
+      }
     }
-  }
 }
 
 TEST(QuorlSound, WetMixZeroLeavesTheFilterOut) {
@@ -276,17 +279,19 @@ TEST(QuorlSound, LongCallsSoundAsTheHostSplittingThem) {
 }
 
 TEST(QuorlSound, LowSampleRatesStayFiniteAndBounded) {
-  for (float rate : {26000.0f, 22050.0f, 8000.0f}) {
-    QuorlTestRig rig(rate);
-    rig.set(1, 1.0f);
-    rig.set(2, 1.0f);
-    rig.set(7, 1.0f);
-    rig.set(0, 1.0f);
-    rig.resume();
-    auto out = rig.render(static_cast<int>(rate), sine(100.0, 0.9, rate));
-    for (double v : out) ASSERT_TRUE(std::isfinite(v)) << rate;
-    EXPECT_LT(QuorlTestRig::peak(out), 20.0) << rate;
-  }
+  for (float rate : {26000.0f, 22050.0f, 8000.0f})
+    for (bool high : {false, true}) {
+      QuorlTestRig rig(rate);
+      rig.effect.useHighQuality(high);
+      rig.set(1, 1.0f);
+      rig.set(2, 1.0f);
+      rig.set(7, 1.0f);
+      rig.set(0, 1.0f);
+      rig.resume();
+      auto out = rig.render(static_cast<int>(rate), sine(100.0, 0.9, rate));
+      for (double v : out) ASSERT_TRUE(std::isfinite(v)) << rate << (high ? " high" : "");
+      EXPECT_LT(QuorlTestRig::peak(out), 20.0) << rate << (high ? " high" : "");
+    }
 }
 
 // Samples no audio carries: a single infinity or NaN sounds as silence does; a single 3e38, or
@@ -294,9 +299,11 @@ TEST(QuorlSound, LowSampleRatesStayFiniteAndBounded) {
 // input the effect takes, and a single one is gone within 10 ms. Also with drive and output up.
 TEST(QuorlSound, GarbageInputNeverComesOutLoud) {
   const int kAt = 1000, kLength = 44100;
-  for (bool loud : {false, true}) {
+  for (int run = 0; run < 4; ++run) {
+    const bool loud = run % 2 != 0, high = run >= 2;
     const auto play = [&](const std::function<double(int, int)>& input) {
       QuorlTestRig rig;
+      rig.effect.useHighQuality(high);
       if (loud) {
         rig.set(QuorlParams::kDrive, 1.0f);
         rig.set(QuorlParams::kOutput, 1.0f);
@@ -312,17 +319,18 @@ TEST(QuorlSound, GarbageInputNeverComesOutLoud) {
     };
     const std::vector<double> silent = play(silence());
     for (double value : {double(INFINITY), -double(INFINITY), double(NAN)})
-      EXPECT_EQ(play(single(value)), silent) << value << (loud ? " loud" : "");
+      EXPECT_EQ(play(single(value)), silent)
+          << value << (loud ? " loud" : "") << (high ? " high" : "");
 
     const std::vector<double> spike = play(single(3e38));
-    EXPECT_LE(QuorlTestRig::peak(spike), 100.0) << loud;
+    EXPECT_LE(QuorlTestRig::peak(spike), 100.0) << loud << high;
     std::vector<double> after;
     for (size_t i = 0; i < spike.size(); ++i)
       if (i % kLength > size_t(kAt + 441)) after.push_back(spike[i]);
-    EXPECT_LT(QuorlTestRig::peak(after), 1.0) << loud;
+    EXPECT_LT(QuorlTestRig::peak(after), 1.0) << loud << high;
 
     const auto alternating = play([](int i, int) { return i % 2 ? 3e38 : -3e38; });
-    EXPECT_LE(QuorlTestRig::peak(alternating), 100.0) << loud;
+    EXPECT_LE(QuorlTestRig::peak(alternating), 100.0) << loud << high;
   }
 }
 
