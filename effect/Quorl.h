@@ -49,8 +49,14 @@ class Quorl : public PlugCore::Plug, public Mintwerk::IEditBuilder {
   // The processing quality: High runs the filter at four times the rate Normal does, which keeps
   // what the drive makes above the band from folding back. From any thread; the audio thread
   // takes it at its next call and moves from one quality to the other over 25 to 30 ms
-  // (QualitySwitch.h says how).
-  void useHighQuality(bool high) { highRequested.store(high, std::memory_order_relaxed); }
+  // (QualitySwitch.h says how). The same as choosing Normal or High in the editor's menu.
+  void useHighQuality(bool high) {
+    setQuality(high ? PlugCore::Quality::high : PlugCore::Quality::normal);
+  }
+  // The user's choice and the host's rendering decide; the audio thread switches at its next call.
+  void qualityChanged() override {
+    highRequested.store(wantsHighQuality(), std::memory_order_relaxed);
+  }
   bool usesHighQuality() const { return highRequested.load(std::memory_order_relaxed); }
 
   // For tests: what the audio path currently works with.

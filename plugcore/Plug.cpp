@@ -171,6 +171,7 @@ void Plug::resume() {
   // A host renders offline between a resume and the next suspend; it says so when asked.
   constexpr VstIntPtr kProcessLevelOffline = 4;
   renderingOffline.store(callHost(audioMasterGetCurrentProcessLevel) == kProcessLevelOffline);
+  qualityChanged();
   if (sampleRateDirty) {
     sampleRateChanged();
     sampleRateDirty = false;

@@ -84,7 +84,10 @@ class Plug : public AudioEffectX, public IParamCook {
   // Processing quality. The choice may be set from any thread and is saved in every chunk; the
   // host's process level is asked at each resume, so an offline render a host announces then is
   // rendered in High under "High when rendering".
-  void setQuality(Quality choice) { quality.store(static_cast<uint8_t>(choice)); }
+  void setQuality(Quality choice) {
+    quality.store(static_cast<uint8_t>(choice));
+    qualityChanged();
+  }
   Quality getQuality() const { return static_cast<Quality>(quality.load()); }
   bool isRenderingOffline() const { return renderingOffline.load(); }
   // What the audio path should do now: the choice, with the host's rendering taken into account.
@@ -145,6 +148,8 @@ class Plug : public AudioEffectX, public IParamCook {
                             double* const* inputs, double* const* outputs, int32_t frames) = 0;
   virtual void formatParameter(int32_t index, char* text, float value) = 0;
   virtual int32_t getLatency() { return 0; }
+  // The choice or the host's rendering changed: wantsHighQuality() may answer otherwise now.
+  virtual void qualityChanged() {}
   virtual void noteOn(int32_t, int32_t) {}
   virtual void noteOff(int32_t, int32_t) {}
   virtual void controllerChanged(int32_t, float) {}

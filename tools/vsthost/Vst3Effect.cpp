@@ -566,7 +566,11 @@ tresult Effect::restartComponent(int32_t flags) {
 void Effect::setActive(bool active) {
   if (active == active_) return;
   if (active) {
-    ProcessSetup setup{kRealtime, sampleSize_, maxBlock_, sampleRate_};
+    // A VST 2.4 host that says it renders offline is a VST 3 host in the offline process mode.
+    constexpr VstIntPtr kProcessLevelOffline = 4;
+    processMode_ =
+        host(audioMasterGetCurrentProcessLevel) == kProcessLevelOffline ? kOffline : kRealtime;
+    ProcessSetup setup{processMode_, sampleSize_, maxBlock_, sampleRate_};
     processor_->setupProcessing(setup);
     // Only a new block size makes new buffers: a switch of sample size, set up again inside a
     // process call, allocates nothing here.
@@ -743,7 +747,7 @@ void Effect::processSegment(Sample** inputs, Sample** outputs, VstInt32 offset, 
   in.channelBuffers32 = reinterpret_cast<float**>(inPointers_);
   out.channelBuffers32 = reinterpret_cast<float**>(outPointers_);
   ProcessData data{};
-  data.processMode = kRealtime;
+  data.processMode = processMode_;
   data.symbolicSampleSize = sampleSize_;
   data.numSamples = frames;
   data.numInputs = inputBuses_;

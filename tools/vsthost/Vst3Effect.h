@@ -140,6 +140,7 @@ class Effect final : public Vst3::IComponentHandler {
   bool canDouble_ = false;
   // The sample size the plug-in is set up for: the one the host's last process call used.
   int32_t sampleSize_ = Vst3::kSample32;
+  int32_t processMode_ = Vst3::kRealtime;  // offline when the host says it renders so
   ParameterChanges inputChanges_, outputChanges_;
   EmptyEventList inputEvents_, outputEvents_;
   Vst3::ProcessContext context_;
