@@ -23,9 +23,12 @@ zipList=$(zipinfo "$dir/$win.zip" | awk '/^[-d]r/ { print $1, $NF }')
 -rw-r--r-- $win/manual.html
 -rw-r--r-- $win/manual/drive.png
 -rw-r--r-- $win/manual/editor.png
+-rw-r--r-- $win/manual/factory-presets.png
 -rw-r--r-- $win/manual/filter-band.png
 -rw-r--r-- $win/manual/filter-cutoff.png
 -rw-r--r-- $win/manual/filter-morph.png
+-rw-r--r-- $win/manual/filter-resonance.png
+-rw-r--r-- $win/manual/self-oscillation.png
 -rwxr-xr-x $win/vsthost.exe" ] || fail "zip holds: $zipList"
 [ "$(zipinfo -T "$dir/$win.zip" | awk '/^[-d]r/ { print $7 }' | sort -u | wc -l)" = 1 ] ||
   fail "zip entries carry different times"
@@ -49,9 +52,12 @@ drwxr-xr-x 0/0 $lin/Quorl.vst3/Contents/x86_64-linux/
 drwxr-xr-x 0/0 $lin/manual/
 -rw-r--r-- 0/0 $lin/manual/drive.png
 -rw-r--r-- 0/0 $lin/manual/editor.png
+-rw-r--r-- 0/0 $lin/manual/factory-presets.png
 -rw-r--r-- 0/0 $lin/manual/filter-band.png
 -rw-r--r-- 0/0 $lin/manual/filter-cutoff.png
 -rw-r--r-- 0/0 $lin/manual/filter-morph.png
+-rw-r--r-- 0/0 $lin/manual/filter-resonance.png
+-rw-r--r-- 0/0 $lin/manual/self-oscillation.png
 -rw-r--r-- 0/0 $lin/manual.html
 -rwxr-xr-x 0/0 $lin/vsthost" ] || fail "tar.gz holds: $tarList"
 tar -xzf "$dir/$lin.tar.gz" -C "$work"
@@ -94,9 +100,12 @@ drwxr-xr-x root/root ./usr/share/doc/quorl/
 drwxr-xr-x root/root ./usr/share/doc/quorl/manual/
 -rw-r--r-- root/root ./usr/share/doc/quorl/manual/drive.png
 -rw-r--r-- root/root ./usr/share/doc/quorl/manual/editor.png
+-rw-r--r-- root/root ./usr/share/doc/quorl/manual/factory-presets.png
 -rw-r--r-- root/root ./usr/share/doc/quorl/manual/filter-band.png
 -rw-r--r-- root/root ./usr/share/doc/quorl/manual/filter-cutoff.png
 -rw-r--r-- root/root ./usr/share/doc/quorl/manual/filter-morph.png
+-rw-r--r-- root/root ./usr/share/doc/quorl/manual/filter-resonance.png
+-rw-r--r-- root/root ./usr/share/doc/quorl/manual/self-oscillation.png
 -rw-r--r-- root/root ./usr/share/doc/quorl/manual.html" ] || fail ".deb holds: $debList"
 [ "$(dpkg-deb -f "$dir/$deb" Package Version Architecture)" = "Package: quorl
 Version: $version
