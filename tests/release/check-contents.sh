@@ -28,6 +28,7 @@ zipList=$(zipinfo "$dir/$win.zip" | awk '/^[-d]r/ { print $1, $NF }')
 -rw-r--r-- $win/manual/filter-cutoff.png
 -rw-r--r-- $win/manual/filter-morph.png
 -rw-r--r-- $win/manual/filter-resonance.png
+-rw-r--r-- $win/manual/quality.png
 -rw-r--r-- $win/manual/self-oscillation.png
 -rwxr-xr-x $win/vsthost.exe" ] || fail "zip holds: $zipList"
 [ "$(zipinfo -T "$dir/$win.zip" | awk '/^[-d]r/ { print $7 }' | sort -u | wc -l)" = 1 ] ||
@@ -57,6 +58,7 @@ drwxr-xr-x 0/0 $lin/manual/
 -rw-r--r-- 0/0 $lin/manual/filter-cutoff.png
 -rw-r--r-- 0/0 $lin/manual/filter-morph.png
 -rw-r--r-- 0/0 $lin/manual/filter-resonance.png
+-rw-r--r-- 0/0 $lin/manual/quality.png
 -rw-r--r-- 0/0 $lin/manual/self-oscillation.png
 -rw-r--r-- 0/0 $lin/manual.html
 -rwxr-xr-x 0/0 $lin/vsthost" ] || fail "tar.gz holds: $tarList"
@@ -105,6 +107,7 @@ drwxr-xr-x root/root ./usr/share/doc/quorl/manual/
 -rw-r--r-- root/root ./usr/share/doc/quorl/manual/filter-cutoff.png
 -rw-r--r-- root/root ./usr/share/doc/quorl/manual/filter-morph.png
 -rw-r--r-- root/root ./usr/share/doc/quorl/manual/filter-resonance.png
+-rw-r--r-- root/root ./usr/share/doc/quorl/manual/quality.png
 -rw-r--r-- root/root ./usr/share/doc/quorl/manual/self-oscillation.png
 -rw-r--r-- root/root ./usr/share/doc/quorl/manual.html" ] || fail ".deb holds: $debList"
 [ "$(dpkg-deb -f "$dir/$deb" Package Version Architecture)" = "Package: quorl

@@ -41,6 +41,7 @@ wanted="/usr
 /usr/share/doc/quorl/manual/filter-cutoff.png
 /usr/share/doc/quorl/manual/filter-morph.png
 /usr/share/doc/quorl/manual/filter-resonance.png
+/usr/share/doc/quorl/manual/quality.png
 /usr/share/doc/quorl/manual/self-oscillation.png"
 [ "$listed" = "$wanted" ] || { printf 'dpkg lists:\n%s\n' "$listed" >&2; exit 1; }
 [ "$present" = "$wanted" ] || { printf 'installed:\n%s\n' "$present" >&2; exit 1; }
