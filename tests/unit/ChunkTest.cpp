@@ -268,8 +268,7 @@ TEST_F(Chunks, QualityTravelsWithTheStateAndOldChunksLoadAsNormal) {
   EXPECT_EQ(high, expected);
   EXPECT_EQ(chunkOf(effect, false).size(), normalBank.size() + 4);
 
-  FakeHost otherHost;
-  Quorl other(otherHost.callback());
+  Quorl other(nullptr);  // one recording host at a time
   ASSERT_EQ(load(other, high, true), 1);
   EXPECT_EQ(other.getQuality(), PlugCore::Quality::high);
   effect.setQuality(PlugCore::Quality::highWhenRendering);
