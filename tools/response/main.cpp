@@ -77,6 +77,21 @@ bool excerpt(const std::string& path, std::size_t start, std::size_t length,
   return true;
 }
 
+// NAME=RENDER: the name, and the render's samples from `start` on, `length` of them.
+bool namedExcerpt(const std::string& entry, std::size_t start, std::size_t length,
+                  std::string& name, std::vector<double>& out) {
+  const std::size_t eq = entry.find('=');
+  if (eq == std::string::npos || !excerpt(entry.substr(eq + 1), start, length, out)) return false;
+  name = entry.substr(0, eq);
+  return true;
+}
+
+// The amplitude of the line at `hz`: a sine of amplitude A that fills `x` with whole cycles reads
+// A.
+double lineAmplitude(const std::vector<double>& x, double hz, double rate) {
+  return dftMagnitude(x, hz, rate) * 2.0 / static_cast<double>(x.size());
+}
+
 int makeImpulse(const Args& a) {
   if (a.positional.size() != 1 || !need(a, {"rate", "lead", "length", "amplitude"})) return 2;
   const double rate = a.numbers.at("rate");
@@ -147,14 +162,13 @@ int spectrum(const Args& a) {
   table.columns.emplace_back();
   for (double hz = step; hz < rate / 2; hz += step) table.columns[0].push_back(hz);
   for (std::size_t s = 1; s < a.positional.size(); ++s) {
-    const std::string& entry = a.positional[s];
-    const std::size_t eq = entry.find('=');
+    std::string name;
     std::vector<double> x;
-    if (eq == std::string::npos || !excerpt(entry.substr(eq + 1), start, length, x)) return 2;
+    if (!namedExcerpt(a.positional[s], start, length, name, x)) return 2;
     std::vector<double> levels;
     double tone = 0.0, alias = 0.0, aliasHz = 0.0;
     for (double hz : table.columns[0]) {
-      const double amplitude = dftMagnitude(x, hz, rate) * 2.0 / static_cast<double>(length);
+      const double amplitude = lineAmplitude(x, hz, rate);
       levels.push_back(decibels(amplitude));
       const double multiple = hz / fundamental;
       if (std::fabs(multiple - std::round(multiple)) < 1e-9) {
@@ -164,7 +178,7 @@ int spectrum(const Args& a) {
         aliasHz = hz;
       }
     }
-    table.names.push_back(entry.substr(0, eq));
+    table.names.push_back(name);
     table.columns.push_back(levels);
     std::printf("%-24s tone %.2f dBFS, strongest alias %.1f dBc at %.0f Hz\n",
                 table.names.back().c_str(), decibels(tone), decibels(alias) - decibels(tone),
@@ -183,18 +197,17 @@ int harmonics(const Args& a) {
   table.columns.emplace_back();
   for (double hz = fundamental; hz <= kHighest; hz += fundamental) table.columns[0].push_back(hz);
   for (std::size_t s = 1; s < a.positional.size(); ++s) {
-    const std::string& entry = a.positional[s];
-    const std::size_t eq = entry.find('=');
+    std::string name;
     std::vector<double> x;
-    if (eq == std::string::npos || !excerpt(entry.substr(eq + 1), start, length, x)) return 2;
+    if (!namedExcerpt(a.positional[s], start, length, name, x)) return 2;
     std::vector<double> levels;
     double first = 0.0, rest = 0.0;
     for (double hz : table.columns[0]) {
-      const double amplitude = dftMagnitude(x, hz, rate) * 2.0 / static_cast<double>(length);
+      const double amplitude = lineAmplitude(x, hz, rate);
       levels.push_back(decibels(amplitude));
       (hz == fundamental ? first : rest) += amplitude * amplitude;
     }
-    table.names.push_back(entry.substr(0, eq));
+    table.names.push_back(name);
     table.columns.push_back(levels);
     std::printf("%-24s fundamental %.2f dBFS, distortion %.3f %%\n", table.names.back().c_str(),
                 levels[0], 100.0 * std::sqrt(rest / first));
